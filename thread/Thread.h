@@ -1,0 +1,46 @@
+#ifndef ENVCHECK_THREAD_THREAD_H
+#define ENVCHECK_THREAD_THREAD_H
+
+#include <windows.h>
+
+#include <atomic>
+
+// Base of every thread object: the derived class supplies Execute, this class
+// starts, resumes, suspends and waits for the operating-system thread.
+// The owner releases the thread handle after WaitFor, so the handle waited on
+// stays valid until the thread has really ended.
+class TThread {
+public:
+    TThread();
+    virtual ~TThread();
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+
+    bool Create(bool suspended);
+    DWORD Resume();
+    DWORD Suspend();
+    void Terminate();
+    void WaitFor();
+    int GetPriority();
+    BOOL SetPriority(int priority);
+
+    HANDLE GetHandle() const { return Handle; }
+    unsigned GetThreadId() const { return ThreadId; }
+    bool IsTerminated() const { return Terminated; }
+    bool IsFinished() const { return Finished; }
+
+protected:
+    virtual int Execute() = 0;
+
+    HANDLE Handle;
+    unsigned ThreadId;
+    std::atomic<bool> Terminated;
+    std::atomic<bool> Finished;
+
+private:
+    static unsigned __stdcall ThreadEntry(void* argument);
+    [[noreturn]] void EndThread(int exitCode);
+    void ReleaseHandle();
+};
+
+#endif

@@ -1,0 +1,255 @@
+#include "view/CustomEdit.h"
+
+#include <algorithm>
+#include <iterator>
+
+std::map<HWND, TCustomEdit*> EditWindows;
+
+namespace {
+
+// The map is filled and emptied by the window's thread and read by the worker.
+TCriticalSection& EditWindowsLock()
+{
+    static TCriticalSection* section = [] {
+        TCriticalSection* created = new TCriticalSection;
+        created->Initialize();
+        return created;
+    }();
+    return *section;
+}
+
+bool EndsRow(const std::string& row) { return !row.empty() && row.back() == '\n'; }
+
+}  // namespace
+
+TCustomEdit* FindCustomEdit(HWND window)
+{
+    TLock hold(EditWindowsLock());
+    const auto found = EditWindows.find(window);
+    return found == EditWindows.end() ? nullptr : found->second;
+}
+
+TCustomEdit::TCustomEdit() : Window(nullptr), ScrollInfo(), TopLine(0), LineHeight(0), VisibleLines(0)
+{
+    ScrollInfo.cbSize = sizeof(SCROLLINFO);
+    ScrollInfo.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL | SIF_TRACKPOS;
+    Lock.Initialize();
+}
+
+TCustomEdit::~TCustomEdit() = default;
+
+void TCustomEdit::Attach(HWND window)
+{
+    Window = window;
+    TLock hold(EditWindowsLock());
+    EditWindows.insert(std::make_pair(window, this));
+}
+
+void TCustomEdit::Append(std::string& text)
+{
+    {
+        TLock hold(Lock);
+        std::string::size_type pieceStart = 0;
+        std::string::size_type at = 0;
+        auto addPiece = [this](const std::string& piece) {
+            if (Lines.empty() || EndsRow(Lines.back()))
+                Lines.push_back(piece);
+            else
+                Lines.back() += piece;
+        };
+        while (at < text.size()) {
+            if (text[at] == '\r') {
+                text.erase(at, 1);
+            } else if (text[at] == '\n') {
+                addPiece(text.substr(pieceStart, at + 1 - pieceStart));
+                pieceStart = ++at;
+            } else {
+                ++at;
+            }
+        }
+        addPiece(text.substr(pieceStart));
+    }
+    UpdateScrollBar();
+}
+
+void TCustomEdit::Clear()
+{
+    TLock hold(Lock);
+    Lines.clear();
+}
+
+void TCustomEdit::Refresh()
+{
+    InvalidateRect(Window, nullptr, TRUE);
+    UpdateWindow(Window);
+}
+
+void TCustomEdit::UpdateScrollBar()
+{
+    SCROLLINFO record;
+    {
+        TLock hold(Lock);
+        ClampTopLine();
+        ScrollInfo.nMin = 0;
+        ScrollInfo.nPage = static_cast<UINT>(VisibleLines);
+        ScrollInfo.nMax = static_cast<int>(Lines.size());
+        ScrollInfo.nPos = TopLine;
+        record = ScrollInfo;
+    }
+    // Outside the lock: from the worker this may wait for the window's thread.
+    SetScrollInfo(Window, SB_VERT, &record, TRUE);
+}
+
+void TCustomEdit::Paint(HDC dc)
+{
+    TLock hold(Lock);
+    RECT bounds = {};
+    GetWindowRect(Window, &bounds);
+    const int height = bounds.bottom - bounds.top;
+
+    HFONT font = CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_TT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, "MS ゴシック");
+    HGDIOBJ previousFont = SelectObject(dc, font);
+
+    if (!Lines.empty() && TopLine >= 0 && static_cast<size_t>(TopLine) < Lines.size()) {
+        auto row = std::next(Lines.begin(), TopLine);
+        const int previousMode = SetBkMode(dc, TRANSPARENT);
+        int y = 1;
+
+        SIZE extent = {};
+        GetTextExtentPoint32A(dc, row->c_str(), static_cast<int>(row->size()), &extent);
+        LineHeight = extent.cy + 1;
+        VisibleLines = height / LineHeight;
+        const bool scrollable = Lines.size() > static_cast<size_t>(VisibleLines);
+        EnableScrollBar(Window, SB_VERT, scrollable ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+
+        for (; row != Lines.end(); ++row) {
+            if (row->empty()) continue;
+            const bool ends = EndsRow(*row);
+            const int length = static_cast<int>(row->size()) - (ends ? 1 : 0);
+            TextOutA(dc, 1, y, row->c_str(), length);
+            if (ends) y += LineHeight;
+            if (y > height) break;
+        }
+        SetBkMode(dc, previousMode);
+    }
+
+    SelectObject(dc, previousFont);
+    DeleteObject(font);
+}
+
+void TCustomEdit::Scroll(int code)
+{
+    bool changed = false;
+    {
+        TLock hold(Lock);
+        GetScrollInfo(Window, SB_VERT, &ScrollInfo);
+        const int maximum = ScrollInfo.nMax;
+        const int page = static_cast<int>(ScrollInfo.nPage);
+        const int old = TopLine;
+        switch (code) {
+        case SB_LINEUP:
+            if (TopLine > 0) --TopLine;
+            break;
+        case SB_LINEDOWN:
+            if (maximum - TopLine >= page) ++TopLine;
+            break;
+        case SB_PAGEUP:
+            TopLine = std::max(TopLine - page, 0);
+            changed = true;
+            break;
+        case SB_PAGEDOWN:
+            if (static_cast<unsigned>(TopLine + page) <= static_cast<unsigned>(maximum - page))
+                TopLine += page;
+            else
+                TopLine = maximum - page + 1;
+            changed = true;
+            break;
+        case SB_THUMBPOSITION:
+            TopLine = ScrollInfo.nTrackPos;
+            changed = true;
+            break;
+        case SB_THUMBTRACK:
+            TopLine = ScrollInfo.nTrackPos;
+            break;
+        default:
+            break;
+        }
+        ClampTopLine();
+        changed = changed || TopLine != old;
+    }
+    if (changed) {
+        UpdateScrollBar();
+        Refresh();
+    }
+}
+
+void TCustomEdit::ClampTopLine()
+{
+    // A position of rows or more (page 0 or 1) would start painting past the end.
+    const int last = Lines.empty() ? 0 : static_cast<int>(Lines.size()) - 1;
+    TopLine = std::min(std::max(TopLine, 0), last);
+}
+
+int TCustomEdit::GetTopLine()
+{
+    TLock hold(Lock);
+    return TopLine;
+}
+
+int TCustomEdit::GetLineHeight()
+{
+    TLock hold(Lock);
+    return LineHeight;
+}
+
+int TCustomEdit::GetVisibleLines()
+{
+    TLock hold(Lock);
+    return VisibleLines;
+}
+
+std::list<std::string> TCustomEdit::GetLines()
+{
+    TLock hold(Lock);
+    return Lines;
+}
+
+void RegisterCustomEdit(HINSTANCE instance)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = CustomEditProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
+    windowClass.lpszClassName = "CustomEdit";
+    RegisterClassA(&windowClass);
+}
+
+LRESULT CALLBACK CustomEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    TCustomEdit* view = FindCustomEdit(window);
+    if (view == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        view->Paint(dc);
+        EndPaint(window, &paint);
+        break;
+    }
+    case WM_NCDESTROY: {
+        TLock hold(EditWindowsLock());
+        EditWindows.erase(window);
+        delete view;
+        break;
+    }
+    case WM_VSCROLL:
+        view->Scroll(LOWORD(wParam));
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,58 @@
+#ifndef ENVCHECK_VIEW_CUSTOMEDIT_H
+#define ENVCHECK_VIEW_CUSTOMEDIT_H
+
+#include <windows.h>
+
+#include <list>
+#include <map>
+#include <string>
+
+#include "thread/CriticalSection.h"
+
+// Read-only, line-based text view drawn into a "CustomEdit" control window.
+// Rows are appended from the worker thread and painted and scrolled on the
+// thread that owns the window, so every access to the rows and the scroll
+// state takes Lock, which is never held across a call that waits for the
+// other thread.
+class TCustomEdit {
+public:
+    TCustomEdit();
+    virtual ~TCustomEdit();
+    TCustomEdit(const TCustomEdit&) = delete;
+    TCustomEdit& operator=(const TCustomEdit&) = delete;
+
+    void Attach(HWND window);
+    void Append(std::string& text);
+    void Clear();
+    void Refresh();
+    void UpdateScrollBar();
+    void Paint(HDC dc);
+    void Scroll(int code);
+
+    HWND GetWindow() const { return Window; }
+    int GetTopLine();
+    int GetLineHeight();
+    int GetVisibleLines();
+    std::list<std::string> GetLines();
+
+private:
+    void ClampTopLine();
+
+    HWND Window;
+    SCROLLINFO ScrollInfo;
+    int TopLine;
+    int LineHeight;
+    int VisibleLines;
+    std::list<std::string> Lines;
+    TCriticalSection Lock;
+};
+
+extern std::map<HWND, TCustomEdit*> EditWindows;
+
+// The view attached to a control window, or null.
+TCustomEdit* FindCustomEdit(HWND window);
+
+void RegisterCustomEdit(HINSTANCE instance);
+LRESULT CALLBACK CustomEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif
