@@ -1,5 +1,7 @@
 #include "info/BaseInfo.h"
 
+#include <algorithm>
+
 #include "info/OsVersion.h"
 #include "view/CustomEdit.h"
 
@@ -16,6 +18,11 @@ void TBaseInfo::ShowLines(TCustomEdit& view)
 {
     for (std::string& element : Lines) view.Append(element);
     view.Refresh();
+}
+
+void TBaseInfo::RemoveCarriageReturns()
+{
+    for (std::string& element : Lines) element.erase(std::remove(element.begin(), element.end(), '\r'), element.end());
 }
 
 void TBaseInfo::WriteLines(std::ostream& file)

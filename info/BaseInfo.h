@@ -26,6 +26,8 @@ public:
     // Appends every element to the view (which strips their carriage returns
     // in place), then refreshes it once.
     void ShowLines(TCustomEdit& view);
+    // What ShowLines does to the elements, for a run without a view.
+    void RemoveCarriageReturns();
     // Writes every element's bytes, nothing between them.
     void WriteLines(std::ostream& file);
 

@@ -2,7 +2,7 @@
 
 #include <process.h>
 
-TThread::TThread() : Handle(nullptr), ThreadId(0), Terminated(false), Finished(false) {}
+TThread::TThread() : Handle(nullptr), ThreadId(0), Terminated(false), Finished(false), ExitCode(0) {}
 
 TThread::~TThread()
 {
@@ -69,6 +69,7 @@ void TThread::EndThread(int exitCode)
 {
     // The last touch of the object: once the thread has ended, the owner may
     // delete it as soon as its wait returns.
+    ExitCode = exitCode;
     Terminated = true;
     Finished = true;
     _endthreadex(static_cast<unsigned>(exitCode));

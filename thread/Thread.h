@@ -28,6 +28,8 @@ public:
     unsigned GetThreadId() const { return ThreadId; }
     bool IsTerminated() const { return Terminated; }
     bool IsFinished() const { return Finished; }
+    // Execute's result, once the thread has finished.
+    int GetExitCode() const { return ExitCode; }
 
 protected:
     virtual int Execute() = 0;
@@ -36,6 +38,7 @@ protected:
     unsigned ThreadId;
     std::atomic<bool> Terminated;
     std::atomic<bool> Finished;
+    std::atomic<int> ExitCode;
 
 private:
     static unsigned __stdcall ThreadEntry(void* argument);

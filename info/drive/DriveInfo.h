@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "info/BaseInfo.h"
+#include "info/drive/DriveApi.h"
 
 // What the platform reports of one logical drive.
 struct DriveRecord {
@@ -21,13 +22,26 @@ struct DriveRecord {
     ULONGLONG FreeBytes = 0;
 };
 
+// The drive section: every logical drive with its volume, type and sizes.
+// All platform calls are made first; the lines are written from the records.
 class TDriveInfo : public TBaseInfo {
 public:
-    TDriveInfo();
+    explicit TDriveInfo(TDriveApi& api = Win32DriveApi());
     void Collect() override;
+
+    void ListDrives();
+    void ReadVolumes();
+    void ReadFreeSpace();
+    void WriteSection();
+
+    const std::vector<DriveRecord>& GetDrives() const { return Drives; }
 
 private:
     std::vector<DriveRecord> Drives;
+    TDriveApi& Api;
 };
+
+// The text of a drive type, empty for a type above 6.
+const char* DriveTypeText(UINT driveType);
 
 #endif

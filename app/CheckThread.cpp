@@ -1,0 +1,63 @@
+#include "app/CheckThread.h"
+
+#include <string>
+
+#include "view/CustomEdit.h"
+
+TCheckThread::TCheckThread(std::vector<TBaseInfo*>& collectors, TShellApi& api)
+    : Collectors(collectors), Dialog(nullptr), Api(api)
+{
+}
+
+void TCheckThread::SetWindow(HWND dialog) { Dialog = dialog; }
+
+TCustomEdit* TCheckThread::FindView() const
+{
+    if (Dialog == nullptr) return nullptr;
+    return FindCustomEdit(GetDlgItem(Dialog, IDC_VIEW));
+}
+
+void TCheckThread::RunCollector(TBaseInfo& collector)
+{
+    if (Terminated) return;
+    TCustomEdit* view = FindView();
+    if (view != nullptr) {
+        std::string title = collector.GetTitle();
+        view->Append(title);
+    }
+    collector.Collect();
+    if (!Terminated && view != nullptr) view->Refresh();
+}
+
+int TCheckThread::Execute()
+{
+    if (Terminated) return 1;
+    if (Api.CoInitialize(nullptr) != S_OK) {
+        Api.MessageBoxA(nullptr, "COM初期化に失敗しました", "COM初期化エラー", MB_ICONEXCLAMATION);
+        return -1;
+    }
+    for (TBaseInfo* collector : Collectors) RunCollector(*collector);
+    if (!Terminated) {
+        TCustomEdit* view = FindView();
+        for (TBaseInfo* collector : Collectors) {
+            if (view != nullptr)
+                collector->ShowLines(*view);
+            else
+                collector->RemoveCarriageReturns();
+        }
+        if (Dialog != nullptr) EnableWindow(GetDlgItem(Dialog, IDC_SAVE), TRUE);
+    }
+    Api.CoUninitialize();
+    return 0;
+}
+
+void OnStart(HWND dialog, TThread& worker)
+{
+    TCustomEdit* view = FindCustomEdit(GetDlgItem(dialog, IDC_VIEW));
+    if (view != nullptr) {
+        view->Clear();
+        std::string start = "情報取得開始...\n";
+        view->Append(start);
+    }
+    worker.Resume();
+}

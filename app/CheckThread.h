@@ -1,0 +1,43 @@
+#ifndef ENVCHECK_APP_CHECKTHREAD_H
+#define ENVCHECK_APP_CHECKTHREAD_H
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/ShellApi.h"
+#include "info/BaseInfo.h"
+#include "thread/Thread.h"
+
+class TCustomEdit;
+
+const int IDC_SAVE = 1001;
+const int IDC_VIEW = 1003;
+const int IDC_START = 1004;
+const int IDC_NOTICE = 1005;
+
+// The collection run: every collector in list order, then all their lines
+// into the view, then Save is enabled. Without a dialog (a headless report)
+// there is no view: the lines are only cleaned as the view would clean them.
+class TCheckThread : public TThread {
+public:
+    explicit TCheckThread(std::vector<TBaseInfo*>& collectors, TShellApi& api = Win32ShellApi());
+
+    void SetWindow(HWND dialog);
+    void RunCollector(TBaseInfo& collector);
+
+protected:
+    int Execute() override;
+
+private:
+    TCustomEdit* FindView() const;
+
+    std::vector<TBaseInfo*>& Collectors;
+    HWND Dialog;
+    TShellApi& Api;
+};
+
+// The Start button: a fresh view with the start line, and the worker resumed.
+void OnStart(HWND dialog, TThread& worker);
+
+#endif

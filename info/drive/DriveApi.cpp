@@ -1,0 +1,7 @@
+#include "info/drive/DriveApi.h"
+
+TDriveApi& Win32DriveApi()
+{
+    static TWin32DriveApi api;
+    return api;
+}

@@ -1,0 +1,48 @@
+#ifndef ENVCHECK_INFO_DRIVE_DRIVEAPI_H
+#define ENVCHECK_INFO_DRIVE_DRIVEAPI_H
+
+#include <windows.h>
+
+// Platform seam of the drive collector (see TVersionApi for the pattern).
+class TDriveApi {
+public:
+    virtual ~TDriveApi() = default;
+    virtual DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) = 0;
+    virtual BOOL GetVolumeInformationA(LPCSTR root, LPSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
+                                       LPDWORD maximumComponentLength, LPDWORD fileSystemFlags,
+                                       LPSTR fileSystemName, DWORD fileSystemNameSize) = 0;
+    virtual UINT GetDriveTypeA(LPCSTR root) = 0;
+    virtual UINT SetErrorMode(UINT mode) = 0;
+    virtual HMODULE GetModuleHandleA(LPCSTR name) = 0;
+    virtual FARPROC GetProcAddress(HMODULE module, LPCSTR name) = 0;
+    virtual BOOL GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
+                                   LPDWORD freeClusters, LPDWORD totalClusters) = 0;
+};
+
+class TWin32DriveApi : public TDriveApi {
+public:
+    DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) override
+    {
+        return ::GetLogicalDriveStringsA(length, buffer);
+    }
+    BOOL GetVolumeInformationA(LPCSTR root, LPSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
+                               LPDWORD maximumComponentLength, LPDWORD fileSystemFlags, LPSTR fileSystemName,
+                               DWORD fileSystemNameSize) override
+    {
+        return ::GetVolumeInformationA(root, volumeName, volumeNameSize, serialNumber, maximumComponentLength,
+                                       fileSystemFlags, fileSystemName, fileSystemNameSize);
+    }
+    UINT GetDriveTypeA(LPCSTR root) override { return ::GetDriveTypeA(root); }
+    UINT SetErrorMode(UINT mode) override { return ::SetErrorMode(mode); }
+    HMODULE GetModuleHandleA(LPCSTR name) override { return ::GetModuleHandleA(name); }
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override { return ::GetProcAddress(module, name); }
+    BOOL GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                           LPDWORD totalClusters) override
+    {
+        return ::GetDiskFreeSpaceA(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
+    }
+};
+
+TDriveApi& Win32DriveApi();
+
+#endif

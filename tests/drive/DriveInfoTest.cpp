@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "info/FunctionCast.h"
+#include "info/drive/DriveInfo.h"
+
+namespace {
+
+struct TFakeVolume {
+    std::string Name;
+    std::string FileSystem;
+    DWORD Serial = 0;
+    DWORD MaximumLength = 0;
+    DWORD Flags = 0;
+    BOOL Result = TRUE;
+    UINT Type = DRIVE_FIXED;
+    ULONGLONG Total = 0;
+    ULONGLONG Free = 0;
+    // For GetDiskFreeSpaceA.
+    DWORD SectorsPerCluster = 0;
+    DWORD BytesPerSector = 0;
+    DWORD FreeClusters = 0;
+    DWORD TotalClusters = 0;
+};
+
+class TFakeDriveApi;
+TFakeDriveApi* CurrentFake = nullptr;
+
+class TFakeDriveApi : public TDriveApi {
+public:
+    TFakeDriveApi() { CurrentFake = this; }
+    ~TFakeDriveApi() override { CurrentFake = nullptr; }
+
+    std::string List;          // the drive strings with their NULs
+    bool HasFreeSpaceEx = true;
+    std::map<std::string, TFakeVolume> Volumes;
+    std::vector<std::string> Calls;
+    std::vector<DWORD> ListLengths;
+    UINT ErrorMode = 0x8000;
+
+    DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) override
+    {
+        Calls.push_back("GetLogicalDriveStringsA");
+        ListLengths.push_back(length);
+        if (List.size() + 1 > length) return static_cast<DWORD>(List.size() + 1);
+        std::memcpy(buffer, List.data(), List.size());
+        buffer[List.size()] = '\0';
+        return static_cast<DWORD>(List.size());
+    }
+    BOOL GetVolumeInformationA(LPCSTR root, LPSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
+                               LPDWORD maximumComponentLength, LPDWORD fileSystemFlags, LPSTR fileSystemName,
+                               DWORD fileSystemNameSize) override
+    {
+        Calls.push_back(std::string("GetVolumeInformationA ") + root + " mode " + std::to_string(ErrorMode));
+        EXPECT_EQ(511u, volumeNameSize);
+        EXPECT_EQ(511u, fileSystemNameSize);
+        const TFakeVolume& volume = Volumes[root];
+        if (!volume.Result) return FALSE;
+        std::memcpy(volumeName, volume.Name.c_str(), std::min<size_t>(volume.Name.size() + 1, volumeNameSize));
+        std::memcpy(fileSystemName, volume.FileSystem.c_str(),
+                    std::min<size_t>(volume.FileSystem.size() + 1, fileSystemNameSize));
+        *serialNumber = volume.Serial;
+        *maximumComponentLength = volume.MaximumLength;
+        *fileSystemFlags = volume.Flags;
+        return TRUE;
+    }
+    UINT GetDriveTypeA(LPCSTR root) override { return Volumes[root].Type; }
+    UINT SetErrorMode(UINT mode) override
+    {
+        Calls.push_back("SetErrorMode " + std::to_string(mode));
+        const UINT previous = ErrorMode;
+        ErrorMode = mode;
+        return previous;
+    }
+    HMODULE GetModuleHandleA(LPCSTR name) override
+    {
+        EXPECT_STREQ("kernel32.dll", name);
+        return reinterpret_cast<HMODULE>(0x7c800000);
+    }
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override
+    {
+        EXPECT_EQ(reinterpret_cast<HMODULE>(0x7c800000), module);
+        EXPECT_STREQ("GetDiskFreeSpaceExA", name);
+        Calls.push_back("GetProcAddress");
+        return HasFreeSpaceEx ? FunctionCast<FARPROC>(&FreeSpaceEx) : nullptr;
+    }
+    BOOL GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                           LPDWORD totalClusters) override
+    {
+        Calls.push_back(std::string("GetDiskFreeSpaceA ") + root + " mode " + std::to_string(ErrorMode));
+        const TFakeVolume& volume = Volumes[root];
+        *sectorsPerCluster = volume.SectorsPerCluster;
+        *bytesPerSector = volume.BytesPerSector;
+        *freeClusters = volume.FreeClusters;
+        *totalClusters = volume.TotalClusters;
+        return TRUE;
+    }
+
+    static BOOL WINAPI FreeSpaceEx(LPCSTR root, PULARGE_INTEGER available, PULARGE_INTEGER total,
+                                   PULARGE_INTEGER free)
+    {
+        CurrentFake->Calls.push_back(std::string("GetDiskFreeSpaceExA ") + root + " mode " +
+                                     std::to_string(CurrentFake->ErrorMode));
+        const TFakeVolume& volume = CurrentFake->Volumes[root];
+        available->QuadPart = volume.Free / 2;
+        total->QuadPart = volume.Total;
+        free->QuadPart = volume.Free;
+        return TRUE;
+    }
+};
+
+std::string Report(const TDriveInfo& info)
+{
+    std::string text;
+    for (const std::string& element : info.GetLines()) text += element;
+    return text;
+}
+
+std::string Block(const std::string& root, const std::string& name, const std::string& fileSystem,
+                  const std::string& flags, const std::string& serial, const std::string& length,
+                  const std::string& type, const std::string& total, const std::string& free)
+{
+    return "Drive : " + root + "\n VolumeName: " + name + "\n FileSystem: " + fileSystem +
+           "\n FileSystemFlag: " + flags + "\n SerialNumber: " + serial + "\n MaximumComponentLength : " + length +
+           "\n nDriveType: " + type + " TotalBytes: " + total + "\n FreeBytes: " + free + "\n\n";
+}
+
+}  // namespace
+
+TEST(DriveInfoTest, ThreeDrivesInListOrder)
+{
+    TFakeDriveApi api;
+    api.List = std::string("A:\\\0C:\\\0D:\\\0", 12);
+    api.Volumes["A:\\"].Result = FALSE;
+    api.Volumes["A:\\"].Type = DRIVE_REMOVABLE;
+    TFakeVolume& c = api.Volumes["C:\\"];
+    c.Name = "システム";
+    c.FileSystem = "NTFS";
+    c.Serial = 0x1234ABCD;
+    c.MaximumLength = 255;
+    c.Flags = 0x3e700ff;
+    c.Total = 500000000000ULL;
+    c.Free = 123456789012ULL;
+    api.Volumes["D:\\"].Type = DRIVE_CDROM;
+    api.Volumes["D:\\"].FileSystem = "CDFS";
+
+    TDriveInfo info(api);
+    info.Collect();
+    EXPECT_EQ("Drive information: \n" +
+                  Block("A:\\", "", "", "0", "0", "0", "リムーバブルディスク\n", "0", "0") +
+                  Block("C:\\", "システム", "NTFS", "3e700ff", "1234abcd", "255", "固定ディスク\n", "500000000000",
+                        "123456789012") +
+                  Block("D:\\", "", "CDFS", "0", "0", "0", "CD-ROM\n", "0", "0"),
+              Report(info));
+    EXPECT_EQ(1 + 3 * 11u, info.GetLines().size()) << "one element per field";
+}
+
+TEST(DriveInfoTest, EveryTypeText)
+{
+    const char* const expected[] = {"識別不能\n",     "マウントされていない\n", "リムーバブルディスク\n",
+                                    "固定ディスク\n", "ネットワークドライブ\n", "CD-ROM\n",
+                                    "RAMドライブ\n",  ""};
+    for (UINT type = 0; type < 8; ++type) EXPECT_STREQ(expected[type], DriveTypeText(type)) << "type " << type;
+    EXPECT_STREQ("", DriveTypeText(0xffffffff));
+}
+
+TEST(DriveInfoTest, UnknownTypeLeavesTheRowOpenForTheSize)
+{
+    TFakeDriveApi api;
+    api.List = std::string("Z:\\\0", 4);
+    api.Volumes["Z:\\"].Type = 7;
+    api.Volumes["Z:\\"].Total = 4096;
+    TDriveInfo info(api);
+    info.Collect();
+    EXPECT_NE(std::string::npos, Report(info).find("\n nDriveType:  TotalBytes: 4096\n FreeBytes: 0\n\n"))
+        << Report(info);
+}
+
+TEST(DriveInfoTest, FallsBackToClusterCountsWithoutTheExtendedCall)
+{
+    TFakeDriveApi api;
+    api.HasFreeSpaceEx = false;
+    api.List = std::string("C:\\\0", 4);
+    TFakeVolume& c = api.Volumes["C:\\"];
+    c.SectorsPerCluster = 8;
+    c.BytesPerSector = 512;
+    c.TotalClusters = 1000;
+    c.FreeClusters = 250;
+    TDriveInfo info(api);
+    info.Collect();
+    EXPECT_EQ(4096000u, info.GetDrives()[0].TotalBytes);
+    EXPECT_EQ(1024000u, info.GetDrives()[0].FreeBytes);
+
+    // Products are 64-bit: 2 TB of clusters does not wrap at 4 GB.
+    c.SectorsPerCluster = 64;
+    c.BytesPerSector = 4096;
+    c.TotalClusters = 0xffffffff;
+    TDriveInfo large(api);
+    large.Collect();
+    EXPECT_EQ(0xffffffffULL * 64 * 4096, large.GetDrives()[0].TotalBytes);
+}
+
+TEST(DriveInfoTest, NoDrivesGiveOnlyTheHeading)
+{
+    TFakeDriveApi api;
+    TDriveInfo info(api);
+    info.Collect();
+    ASSERT_EQ(1u, info.GetLines().size());
+    EXPECT_EQ("Drive information: \n", info.GetLines()[0]);
+}
+
+TEST(DriveInfoTest, ListLongerThan1024BytesIsReadWhole)
+{
+    TFakeDriveApi api;
+    // 300 mount points of 8 bytes each: 2400 bytes.
+    for (int i = 0; i < 300; ++i) {
+        char root[16];
+        std::snprintf(root, sizeof(root), "M%03d:\\", i);
+        api.List += std::string(root) + '\0';
+    }
+    TDriveInfo info(api);
+    info.ListDrives();
+    ASSERT_EQ(300u, info.GetDrives().size());
+    EXPECT_EQ("M000:\\", info.GetDrives().front().RootPath);
+    EXPECT_EQ("M299:\\", info.GetDrives().back().RootPath);
+    ASSERT_EQ(2u, api.ListLengths.size());
+    EXPECT_EQ(1024u, api.ListLengths[0]);
+    EXPECT_GE(api.ListLengths[1], api.List.size() + 1);
+}
+
+namespace {
+
+// A platform that keeps asking for more, or fills the buffer without a terminator.
+class THostileListApi : public TFakeDriveApi {
+public:
+    int Mode = 0;
+    DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) override
+    {
+        ListLengths.push_back(length);
+        if (Mode == 0) return length * 2;  // never enough
+        std::memset(buffer, 'X', length);  // full length, no NUL at all
+        return length;
+    }
+};
+
+}  // namespace
+
+TEST(DriveInfoTest, HostileListsEndInsideTheBuffer)
+{
+    THostileListApi growing;
+    TDriveInfo endless(growing);
+    endless.ListDrives();
+    EXPECT_TRUE(endless.GetDrives().empty());
+    EXPECT_LE(growing.ListLengths.size(), 5u);
+
+    THostileListApi unterminated;
+    unterminated.Mode = 1;
+    TDriveInfo filled(unterminated);
+    filled.ListDrives();
+    ASSERT_EQ(1u, filled.GetDrives().size());
+    EXPECT_EQ(std::string(1024, 'X'), filled.GetDrives()[0].RootPath);
+}
+
+TEST(DriveInfoTest, UnterminatedVolumeNamesStayInsideTheirBuffers)
+{
+    TFakeDriveApi api;
+    api.List = std::string("C:\\\0", 4);
+    api.Volumes["C:\\"].Name = std::string(600, 'N');
+    api.Volumes["C:\\"].FileSystem = std::string(600, 'F');
+    TDriveInfo info(api);
+    info.ListDrives();
+    info.ReadVolumes();
+    EXPECT_EQ(std::string(511, 'N'), info.GetDrives()[0].VolumeName);
+    EXPECT_EQ(std::string(511, 'F'), info.GetDrives()[0].FileSystemName);
+}
+
+TEST(DriveInfoTest, ErrorModeIsChangedOnlyDuringTheSizePass)
+{
+    TFakeDriveApi api;
+    api.List = std::string("A:\\\0C:\\\0", 8);
+    TDriveInfo info(api);
+    info.Collect();
+    const std::vector<std::string> expected = {
+        "GetLogicalDriveStringsA",
+        "GetVolumeInformationA A:\\ mode 32768",
+        "GetVolumeInformationA C:\\ mode 32768",
+        "SetErrorMode 1",
+        "GetProcAddress",
+        "GetDiskFreeSpaceExA A:\\ mode 1",
+        "GetProcAddress",
+        "GetDiskFreeSpaceExA C:\\ mode 1",
+        "SetErrorMode 32768",
+    };
+    EXPECT_EQ(expected, api.Calls);
+}
+
+TEST(DriveInfoTest, RealPlatformListsDriveRoots)
+{
+    TDriveInfo info;
+    info.Collect();
+    ASSERT_FALSE(info.GetDrives().empty()) << "Wine maps at least C: and Z:";
+    for (const DriveRecord& drive : info.GetDrives()) {
+        ASSERT_EQ(3u, drive.RootPath.size()) << drive.RootPath;
+        EXPECT_EQ(":\\", drive.RootPath.substr(1)) << drive.RootPath;
+        EXPECT_LE(drive.FreeBytes, drive.TotalBytes) << drive.RootPath;
+    }
+    EXPECT_EQ("Drive information: \n", info.GetLines().front());
+    const size_t drives = info.GetDrives().size();
+    EXPECT_GE(info.GetLines().size(), 1 + 10 * drives);
+    EXPECT_LE(info.GetLines().size(), 1 + 11 * drives);
+    EXPECT_EQ("\n", info.GetLines().back());
+}
