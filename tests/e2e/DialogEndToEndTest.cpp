@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "e2e/Envcheck.h"
+
+namespace {
+
+std::string TempPath(const std::string& name)
+{
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    return std::string(directory) + "envcheck_e2e_" + std::to_string(GetCurrentProcessId()) + "_" + name;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+std::string TextOf(HWND window)
+{
+    // GetWindowText does not ask a window of another process; the message does.
+    char text[1024] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string WithoutFreeBytes(const std::string& report)
+{
+    std::istringstream lines(report);
+    std::string line;
+    std::string kept;
+    while (std::getline(lines, line))
+        kept += line.compare(0, 12, " FreeBytes: ") == 0 ? std::string(" FreeBytes: *\n") : line + "\n";
+    return kept;
+}
+
+void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool SaveEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, 1001)) != FALSE; }
+
+const DWORD RunLimit = 180000;
+
+void ExpectClosesWithZero(TEnvcheck& program, DWORD milliseconds = 20000)
+{
+    DWORD code = 0xdeadbeef;
+    ASSERT_TRUE(program.WaitForExit(milliseconds, code)) << "the dialog did not close";
+    EXPECT_EQ(0u, code);
+}
+
+}  // namespace
+
+TEST(DialogEndToEndTest, ControlsAsDesigned)
+{
+    TEnvcheck program;
+    ASSERT_TRUE(program.Started()) << TEnvcheck::ExecutablePath();
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(nullptr, dialog) << "no window captioned " << DialogCaption;
+    EXPECT_EQ("#32770", ClassOf(dialog));
+    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_EQ(static_cast<LONG>(WS_POPUP | WS_CAPTION | WS_SYSMENU), style & (WS_POPUP | WS_CAPTION | WS_SYSMENU))
+        << std::hex << style;
+    EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_STATICEDGE);
+
+    struct TControl {
+        int Id;
+        const char* Class;
+        const char* Text;
+        DWORD Style;
+    };
+    const TControl controls[] = {
+        {1001, "Button", "情報の保存", 0x58010001},
+        {2, "Button", "終了", 0x50010000},
+        {1003, "CustomEdit", "カスタムエディットコントロール", 0x50A00000},
+        {1004, "Button", "開始", 0x50010000},
+        {1005, "Static", nullptr, 0x50020000},
+    };
+    HWND previous = nullptr;
+    for (const TControl& control : controls) {
+        HWND window = GetDlgItem(dialog, control.Id);
+        ASSERT_NE(nullptr, window) << "control " << control.Id;
+        EXPECT_EQ(control.Class, ClassOf(window)) << "control " << control.Id;
+        if (control.Text != nullptr) {
+            EXPECT_EQ(control.Text, TextOf(window)) << "control " << control.Id;
+        }
+        // A push button may carry BS_DEFPUSHBUTTON when focused, and the dialog
+        // manager draws a control's WS_BORDER as a client edge; compare the rest.
+        DWORD actual = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+        if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) actual |= WS_BORDER;
+        EXPECT_EQ(control.Style & ~0xFu, actual & ~0xFu) << "control " << control.Id << std::hex << " " << actual;
+        if (previous != nullptr) {
+            EXPECT_EQ(window, GetWindow(previous, GW_HWNDNEXT)) << "template order";
+        }
+        previous = window;
+    }
+    const std::string notice = TextOf(GetDlgItem(dialog, 1005));
+    EXPECT_EQ(0u, notice.find("現在お使いのコンピューターのシステム情報を取得します。\n")) << notice;
+    EXPECT_NE(std::string::npos, notice.find("株式会社ハルベック『Dunmarrow』運営チーム宛に"));
+    EXPECT_FALSE(SaveEnabled(dialog));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, 1004)));
+
+    Click(dialog, 2);  // Exit before Start
+    ExpectClosesWithZero(program);
+}
+
+TEST(DialogEndToEndTest, EscapeAndTheCloseBoxExitLikeTheExitButton)
+{
+    {
+        TEnvcheck program;
+        HWND dialog = program.WaitForDialog();
+        ASSERT_NE(nullptr, dialog);
+        PostMessageA(GetDlgItem(dialog, 1004), WM_KEYDOWN, VK_ESCAPE, 0);
+        ExpectClosesWithZero(program);
+    }
+    {
+        TEnvcheck program;
+        HWND dialog = program.WaitForDialog();
+        ASSERT_NE(nullptr, dialog);
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ExpectClosesWithZero(program);
+    }
+}
+
+TEST(DialogEndToEndTest, RunThenSaveThroughTheSaveDialog)
+{
+    const std::string headlessPath = TempPath("headless.txt");
+    const std::string savedPath = TempPath("saved.txt");
+    DeleteFileA(savedPath.c_str());
+    {
+        TEnvcheck headless("/report \"" + headlessPath + "\"");
+        DWORD code = 0xdeadbeef;
+        ASSERT_TRUE(headless.WaitForExit(RunLimit, code));
+        ASSERT_EQ(0u, code) << headless.ErrorOutput();
+    }
+
+    TEnvcheck program;
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, 1004);
+    ASSERT_TRUE(WaitUntil([&] { return SaveEnabled(dialog); }, RunLimit)) << "Save never became enabled";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, 1004))) << "Start is disabled for good";
+
+    Click(dialog, 1001);
+    HWND save = program.WaitForWindow("保存します。", 30000);
+    ASSERT_NE(nullptr, save) << "no save dialog";
+    // The file name box: a combo box (cmb13) in the Explorer style, an edit (edt1) in the old one.
+    HWND name = GetDlgItem(save, 0x47c);
+    if (name == nullptr) name = GetDlgItem(save, 0x480);
+    ASSERT_NE(nullptr, name);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(name) == "ruk_syslog.txt"; }, 10000)) << TextOf(name);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(savedPath.c_str()));
+    PostMessageA(save, WM_COMMAND, IDOK, 0);
+    // A new file may be confirmed first (the create prompt).
+    WaitUntil(
+        [&] {
+            if (GetFileAttributesA(savedPath.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+            HWND prompt = program.WaitForWindow("保存します。", 0);
+            if (prompt != nullptr && prompt != save) PostMessageA(prompt, WM_COMMAND, IDYES, 0);
+            return false;
+        },
+        30000);
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(savedPath).empty(); }, 30000)) << "nothing saved";
+    Sleep(200);
+    // Free space moves between two runs; everything else is the same report.
+    EXPECT_EQ(WithoutFreeBytes(ReadFile(headlessPath)), WithoutFreeBytes(ReadFile(savedPath)));
+    EXPECT_EQ(std::string::npos, ReadFile(savedPath).find('\r'));
+
+    Click(dialog, 2);
+    ExpectClosesWithZero(program);
+    DeleteFileA(savedPath.c_str());
+    DeleteFileA(headlessPath.c_str());
+}
+
+TEST(DialogEndToEndTest, ExitAtAnyMomentOfARunCloses)
+{
+    for (int trial = 0; trial < 8; ++trial) {
+        TEnvcheck program;
+        HWND dialog = program.WaitForDialog();
+        ASSERT_NE(nullptr, dialog) << "trial " << trial;
+        Click(dialog, 1004);
+        Sleep(static_cast<DWORD>(trial * 40));
+        Click(dialog, 2);
+        DWORD code = 0xdeadbeef;
+        ASSERT_TRUE(program.WaitForExit(RunLimit, code)) << "trial " << trial << " hung";
+        EXPECT_EQ(0u, code) << "trial " << trial;
+    }
+}
+
+TEST(HeadlessEndToEndTest, WritesTheReportAndExitsWithZero)
+{
+    const std::string path = TempPath("report.txt");
+    TEnvcheck program("/report " + path);
+    DWORD code = 0xdeadbeef;
+    ASSERT_TRUE(program.WaitForExit(RunLimit, code));
+    EXPECT_EQ(0u, code) << program.ErrorOutput();
+    const std::string report = ReadFile(path);
+    EXPECT_NE(std::string::npos, report.find("Drive information: \nDrive : C:\\\n")) << report;
+    EXPECT_EQ(std::string::npos, report.find('\r'));
+    EXPECT_EQ(std::string::npos, report.find("取得中")) << "titles are not part of the report";
+    DeleteFileA(path.c_str());
+}
+
+TEST(HeadlessEndToEndTest, UnwritableFileExitsWithTwo)
+{
+    const std::string path = TempPath("no-such-folder\\report.txt");
+    TEnvcheck program("/report \"" + path + "\"");
+    DWORD code = 0xdeadbeef;
+    ASSERT_TRUE(program.WaitForExit(RunLimit, code));
+    EXPECT_EQ(2u, code);
+    EXPECT_NE(std::string::npos, program.ErrorOutput().find("cannot write the report")) << program.ErrorOutput();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+}

@@ -1,0 +1,106 @@
+#include "e2e/Envcheck.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+const char* const DialogCaption = "環境チェック  Version 20120508";
+
+namespace {
+
+struct TSearch {
+    DWORD ProcessId;
+    std::string Caption;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<TSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof(caption));
+    if (owner == search->ProcessId && IsWindowVisible(window) && search->Caption == caption) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::string TEnvcheck::ExecutablePath()
+{
+    const char* unixPath = std::getenv("ENVCHECK_EXE");
+    if (unixPath == nullptr) return "envcheck.exe";
+    std::string path = std::string("Z:") + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+TEnvcheck::TEnvcheck(const std::string& arguments)
+{
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    static int count = 0;
+    ErrorFile = std::string(directory) + "envcheck_e2e_" + std::to_string(GetCurrentProcessId()) + "_" +
+                std::to_string(++count) + ".err";
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE error = CreateFileA(ErrorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+
+    std::string commandLine = "\"" + ExecutablePath() + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = error;
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &Process))
+        Process = {};
+    CloseHandle(error);
+}
+
+TEnvcheck::~TEnvcheck()
+{
+    if (Process.hProcess != nullptr) {
+        if (WaitForSingleObject(Process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(Process.hProcess, 99);
+            WaitForSingleObject(Process.hProcess, 10000);
+        }
+        CloseHandle(Process.hProcess);
+        CloseHandle(Process.hThread);
+    }
+    DeleteFileA(ErrorFile.c_str());
+}
+
+HWND TEnvcheck::WaitForWindow(const std::string& caption, DWORD milliseconds)
+{
+    TSearch search = {Process.dwProcessId, caption, nullptr};
+    WaitUntil(
+        [&] {
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.Found != nullptr;
+        },
+        milliseconds);
+    return search.Found;
+}
+
+HWND TEnvcheck::WaitForDialog(DWORD milliseconds) { return WaitForWindow(DialogCaption, milliseconds); }
+
+bool TEnvcheck::WaitForExit(DWORD milliseconds, DWORD& exitCode)
+{
+    if (WaitForSingleObject(Process.hProcess, milliseconds) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(Process.hProcess, &exitCode);
+    return true;
+}
+
+std::string TEnvcheck::ErrorOutput()
+{
+    std::ifstream file(ErrorFile, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}

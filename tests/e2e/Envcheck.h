@@ -1,0 +1,46 @@
+#ifndef ENVCHECK_TESTS_E2E_ENVCHECK_H
+#define ENVCHECK_TESTS_E2E_ENVCHECK_H
+
+#include <windows.h>
+
+#include <string>
+
+// The real envcheck.exe (named by ENVCHECK_EXE), started as its own process.
+class TEnvcheck {
+public:
+    explicit TEnvcheck(const std::string& arguments = "");
+    ~TEnvcheck();
+    TEnvcheck(const TEnvcheck&) = delete;
+    TEnvcheck& operator=(const TEnvcheck&) = delete;
+
+    bool Started() const { return Process.hProcess != nullptr; }
+    // The main dialog, once it is shown (null after the time-out).
+    HWND WaitForDialog(DWORD milliseconds = 30000);
+    // A top-level window of this process with the given caption.
+    HWND WaitForWindow(const std::string& caption, DWORD milliseconds);
+    // True when the process ended in time; its exit code then.
+    bool WaitForExit(DWORD milliseconds, DWORD& exitCode);
+    std::string ErrorOutput();
+
+    static std::string ExecutablePath();
+
+private:
+    PROCESS_INFORMATION Process = {};
+    std::string ErrorFile;
+};
+
+// Waits until the condition holds, serving this thread's messages meanwhile.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > milliseconds) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+extern const char* const DialogCaption;
+
+#endif
