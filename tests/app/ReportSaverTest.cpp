@@ -14,23 +14,9 @@
 #include "app/HeadlessReport.h"
 #include "app/ReportSaver.h"
 #include "app/TestCollector.h"
+#include "support/TestSupport.h"
 
 namespace {
-
-std::string TempPath(const std::string& name)
-{
-    char directory[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, directory);
-    return std::string(directory) + "envcheck_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

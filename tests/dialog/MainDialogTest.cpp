@@ -10,6 +10,7 @@
 
 #include "app/MainDialog.h"
 #include "info/OsVersion.h"
+#include "support/TestSupport.h"
 #include "view/CustomEdit.h"
 
 namespace {
@@ -28,16 +29,6 @@ HWND FindOwnDialog()
     return nullptr;
 }
 
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        Sleep(20);
-    }
-    return true;
-}
 
 // Runs the real dialog on this thread while a driver thread presses its buttons.
 INT_PTR RunDialog(void (*drive)(HWND dialog, std::vector<std::string>& rows), std::vector<std::string>& rows)

@@ -10,21 +10,6 @@
 
 namespace {
 
-std::string TempPath(const std::string& name)
-{
-    char directory[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, directory);
-    return std::string(directory) + "envcheck_e2e_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
 std::string TextOf(HWND window)
 {
     // GetWindowText does not ask a window of another process; the message does.

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "support/TestSupport.h"
+
 // The real envcheck.exe (named by ENVCHECK_EXE), started as its own process.
 class TEnvcheck {
 public:
@@ -29,17 +31,6 @@ private:
     std::string ErrorFile;
 };
 
-// Waits until the condition holds, serving this thread's messages meanwhile.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        Sleep(20);
-    }
-    return true;
-}
 
 extern const char* const DialogCaption;
 

@@ -1,26 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "info/directx/DirectXInfo.h"
-#include "info/drive/DriveInfo.h"
-#include "info/network/NetworkInfo.h"
-#include "info/process/ProcessInfo.h"
-#include "info/service/ServiceInfo.h"
-#include "info/system/SystemInfo.h"
+#include "app/MainDialog.h"
 
-// The titles are cp932 bytes, whatever the source's encoding.
+// In report order; the titles are cp932 bytes, whatever the source's encoding.
 TEST(CollectorsTest, TitlesAreTheirCp932Bytes)
 {
-    std::vector<std::unique_ptr<TBaseInfo>> collectors;
-    collectors.emplace_back(new TSystemInfo);
-    collectors.emplace_back(new TDirectXInfo);
-    collectors.emplace_back(new TProcessInfo);
-    collectors.emplace_back(new TServiceInfo);
-    collectors.emplace_back(new TNetworkInfo);
-    collectors.emplace_back(new TDriveInfo);
+    std::vector<TBaseInfo*> collectors;
+    CreateCollectors(collectors);
+    ASSERT_EQ(6u, collectors.size());
     const char* const expected[] = {
         "\x83\x56\x83\x58\x83\x65\x83\x80\x82\xcc\x8f\xee\x95\xf1\x82\xf0\x8e\xe6\x93\xbe\x92\x86...\n",
         "DirectX\x82\xcc\x8f\xee\x95\xf1\x82\xf0\x8e\xe6\x93\xbe\x92\x86...\n",
@@ -33,4 +23,5 @@ TEST(CollectorsTest, TitlesAreTheirCp932Bytes)
         EXPECT_EQ(std::string(expected[i]), collectors[i]->GetTitle()) << "collector " << i;
         EXPECT_TRUE(collectors[i]->GetLines().empty()) << "collector " << i;
     }
+    DeleteCollectors(collectors);
 }
