@@ -1,0 +1,42 @@
+#ifndef ENVCHECK_INFO_REGISTRY_H
+#define ENVCHECK_INFO_REGISTRY_H
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "info/RegistryApi.h"
+
+// Read-only reader of one registry key: named values into a buffer it owns,
+// and the sorted names of the key's subkeys. The user closes the key.
+class TRegistry {
+public:
+    explicit TRegistry(TRegistryApi& api = Win32RegistryApi());
+    virtual ~TRegistry();
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    bool OpenKey(HKEY root, const std::string& subkey);
+    LONG CloseKey();
+    LONG FlushKey();
+    bool ReadValue(const std::string& name);
+    void EnumKeys();
+
+    // The last value read as text: up to its NUL, never past its size.
+    std::string DataText() const;
+
+    DWORD ValueType;
+    BYTE* Data;
+    DWORD DataSize;
+    std::set<std::string> SubKeys;
+
+private:
+    TRegistryApi& Api;
+    HKEY Root;
+    std::string SubkeyName;
+    HKEY Key;
+    std::string ValueName;
+};
+
+#endif

@@ -1,0 +1,37 @@
+#include "info/system/CpuidApi.h"
+
+#include <cpuid.h>
+
+bool HasCpuid()
+{
+    // A processor has CPUID exactly when software can flip EFLAGS bit 21 (ID);
+    // the test needs no fault handler.
+    unsigned before = 0;
+    unsigned after = 0;
+    __asm__ volatile(
+        "pushfl\n\t"
+        "popl %0\n\t"
+        "movl %0, %1\n\t"
+        "xorl $0x200000, %1\n\t"
+        "pushl %1\n\t"
+        "popfl\n\t"
+        "pushfl\n\t"
+        "popl %1\n\t"
+        "pushl %0\n\t"
+        "popfl\n\t"
+        : "=&r"(before), "=&r"(after)
+        :
+        : "cc");
+    return ((before ^ after) & 0x200000) != 0;
+}
+
+void TProcessorCpuidApi::Cpuid(unsigned leaf, unsigned registers[4])
+{
+    __cpuid(leaf, registers[0], registers[1], registers[2], registers[3]);
+}
+
+TCpuidApi& ProcessorCpuidApi()
+{
+    static TProcessorCpuidApi api;
+    return api;
+}

@@ -1,0 +1,24 @@
+#ifndef ENVCHECK_INFO_SYSTEM_CPUIDAPI_H
+#define ENVCHECK_INFO_SYSTEM_CPUIDAPI_H
+
+// True when this processor can execute CPUID.
+bool HasCpuid();
+
+// Seam of the processor's CPUID instruction (see TVersionApi for the pattern).
+class TCpuidApi {
+public:
+    virtual ~TCpuidApi() = default;
+    virtual bool HasCpuid() = 0;
+    // EAX, EBX, ECX and EDX that CPUID returns for the leaf.
+    virtual void Cpuid(unsigned leaf, unsigned registers[4]) = 0;
+};
+
+class TProcessorCpuidApi : public TCpuidApi {
+public:
+    bool HasCpuid() override { return ::HasCpuid(); }
+    void Cpuid(unsigned leaf, unsigned registers[4]) override;
+};
+
+TCpuidApi& ProcessorCpuidApi();
+
+#endif
