@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "e2e/Envcheck.h"
+#include "info/Registry.h"
+
+namespace {
+
+const char* const AppDefaults = "Software\\Wine\\AppDefaults\\envcheck.exe";
+
+// Wine answers envcheck.exe's version calls as the Windows named here.
+class TWineVersion {
+public:
+    explicit TWineVersion(const char* version)
+    {
+        HKEY key = nullptr;
+        RegCreateKeyA(HKEY_CURRENT_USER, AppDefaults, &key);
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       static_cast<DWORD>(strlen(version) + 1));
+        RegCloseKey(key);
+    }
+    ~TWineVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, AppDefaults); }
+};
+
+std::string HeadlessReport()
+{
+    const std::string path = TempPath("matrix.txt");
+    TEnvcheck program("/report \"" + path + "\"");
+    DWORD code = 0xdeadbeef;
+    if (!program.WaitForExit(180000, code) || code != 0) return std::string();
+    const std::string report = ReadFile(path);
+    DeleteFileA(path.c_str());
+    return report;
+}
+
+// The row between the memory section and the computer name.
+std::string OsRow(const std::string& report)
+{
+    const auto memory = report.find("Memory information: \n");
+    const auto start = report.find("\n\n", memory);
+    const auto end = report.find("Computer name:", start);
+    if (memory == std::string::npos || start == std::string::npos || end == std::string::npos) return "?";
+    return report.substr(start + 2, end - start - 2);
+}
+
+}  // namespace
+
+TEST(VersionMatrixTest, OperatingSystemRowForEachWindows)
+{
+    const struct {
+        const char* Wine;
+        const char* Row;
+    } versions[] = {
+        {"win2k", "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n"},
+        {"winxp", "Microsoft Windows XP Professional Service Pack 3 (Build 2600)\n"},
+        {"vista", "Microsoft Windows Vista Professional Service Pack 2 (Build 6002)\n"},
+        // Wine answers "win7" from its entry for 6.1 build 7601 that it finds first,
+        // which may be the server of the same version; either edition is right for it.
+        {"win7", "Microsoft Windows 7 "},
+        {"win8", "Microsoft Windows 8 Professional  (Build 9200)\n"},
+        {"win81", "Microsoft Windows 8.1 Professional  (Build 9600)\n"},
+        {"win10", "Microsoft Windows 10 Professional  (Build "},
+    };
+    for (const auto& version : versions) {
+        TWineVersion wine(version.Wine);
+        const std::string row = OsRow(HeadlessReport());
+        EXPECT_EQ(0u, row.find(version.Row)) << version.Wine << ": " << row;
+        if (std::string(version.Wine) == "win7") {
+            EXPECT_NE(std::string::npos, row.find(" Service Pack 1 (Build 7601)\n")) << row;
+        }
+    }
+}
+
+TEST(VersionMatrixTest, ProcessorLinesAgreeWithTheRegistry)
+{
+    TRegistry processor;
+    if (!processor.OpenKey(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0"))
+        GTEST_SKIP() << "no processor key";
+    const std::string report = HeadlessReport();
+    if (processor.ReadValue("ProcessorNameString")) {
+        EXPECT_NE(std::string::npos, report.find("\nProcessorName: " + processor.DataText() + "\n")) << report;
+    }
+    if (processor.ReadValue("Identifier")) {
+        EXPECT_NE(std::string::npos, report.find("\nID: " + processor.DataText() + "\n"));
+    }
+    processor.CloseKey();
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    EXPECT_NE(std::string::npos,
+              report.find("  Number of processors: " + std::to_string(info.dwNumberOfProcessors) + "\n"));
+}

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "info/system/CpuIdentity.h"
+#include "system/FakeSystem.h"
+
+namespace {
+
+CpuIdentity Identify(TFakeSystem& cpu)
+{
+    CpuIdentity identity;
+    std::memset(&identity, 0xAB, sizeof(identity));
+    IdentifyCpu(&identity, cpu);
+    return identity;
+}
+
+TFakeSystem Processor(const char* vendor, unsigned signature, unsigned ebx = 0, unsigned edx = 0)
+{
+    TFakeSystem cpu;
+    cpu.SetVendor(vendor);
+    cpu.Leaves[1] = {signature, ebx, 0, edx};
+    return cpu;
+}
+
+std::string Name(int family, int model, int extendedFamily, const char* vendor)
+{
+    char name[259];
+    std::memset(name, 'x', sizeof(name));
+    LookupCpuName(family, model, extendedFamily, vendor, name);
+    return name;
+}
+
+}  // namespace
+
+TEST(CpuIdentityTest, SignatureFieldsAndTableNames)
+{
+    struct TCase {
+        const char* Vendor;
+        unsigned Signature;
+        int Family, Model, Stepping, ExtendedFamily;
+        const char* Name;
+    };
+    const TCase cases[] = {
+        {"GenuineIntel", 0x6A7, 6, 10, 7, 0, "INTEL Mobile Pentium-III"},
+        // Extended model 2 (a Sandy Bridge): the table is not for it; no brand string here.
+        {"GenuineIntel", 0x206A7, 6, 10, 7, 0, "Unknown"},
+        {"GenuineIntel", 0xF29, 15, 2, 9, 0, "Intel Pentium4 Core"},
+        {"AuthenticAMD", 0x681, 6, 8, 1, 0, "AMD Athlon (Thoroughbred)"},
+        {"AuthenticAMD", 0x100F42, 15, 4, 2, 16, "Unknown"},
+        {"GenuineIntel", 0x500, 5, 0, 0, 0, "Unknown"},
+        {"CyrixInstead", 0x52C, 5, 2, 12, 0, "Cyrix"},
+        {"CentaurHauls", 0x6A9, 6, 10, 9, 0, "Centaur"},
+        {"GenuineIntez", 0x681, 6, 8, 1, 0, "Unknown"},
+    };
+    for (const TCase& c : cases) {
+        TFakeSystem cpu = Processor(c.Vendor, c.Signature);
+        const CpuIdentity identity = Identify(cpu);
+        EXPECT_EQ(c.Signature, identity.Signature) << c.Vendor << std::hex << " " << c.Signature;
+        EXPECT_EQ(c.Family, identity.Family) << std::hex << c.Signature;
+        EXPECT_EQ(c.Model, identity.Model) << std::hex << c.Signature;
+        EXPECT_EQ(c.Stepping, identity.Stepping) << std::hex << c.Signature;
+        EXPECT_EQ(c.ExtendedFamily, identity.ExtendedFamily) << std::hex << c.Signature;
+        EXPECT_STREQ(c.Vendor, identity.Vendor);
+        EXPECT_STREQ(c.Name, identity.Name) << std::hex << c.Signature;
+        EXPECT_EQ(0x317, identity.TestedFeatures);
+    }
+}
+
+TEST(CpuIdentityTest, NameTableRowsAndGaps)
+{
+    EXPECT_EQ("INTEL Mobile Pentium-III", Name(6, 10, 0, "GenuineIntel"));
+    EXPECT_EQ("AMD Am486", Name(4, 13, 0, "AuthenticAMD"));
+    EXPECT_EQ("AMD K6-3", Name(5, 15, 0, "AuthenticAMD"));
+    EXPECT_EQ("Unknown", Name(5, 4, 0, "AuthenticAMD"));
+    EXPECT_EQ("AMD Athlon (25\x83\xcam)", Name(6, 1, 0, "AuthenticAMD"));
+    EXPECT_EQ("Unknown", Name(6, 9, 0, "AuthenticAMD"));
+    EXPECT_EQ("Unknown", Name(15, 0, 0, "AuthenticAMD"));
+    EXPECT_EQ("Unknown", Name(15, 0, 64, "AuthenticAMD")) << "Athlon 64 is not chosen by any real selector";
+    EXPECT_EQ("INTEL 486DX", Name(4, 1, 0, "GenuineIntel"));
+    EXPECT_EQ("Unknown", Name(4, 6, 0, "GenuineIntel"));
+    EXPECT_EQ("INTEL Pentium II (Deschutes), Celeron (Covington), Mobile Pentium II (Dixon)",
+              Name(6, 5, 0, "GenuineIntel"));
+    EXPECT_EQ("INTEL Mobile Pentium-III", Name(6, 9, 0, "GenuineIntel"));
+    EXPECT_EQ("Unknown", Name(6, 12, 0, "GenuineIntel"));
+    EXPECT_EQ("Intel Itanium(IA-64)", Name(7, 3, 0, "GenuineIntel"));
+    EXPECT_EQ("Unknown", Name(15, 0, 16, "GenuineIntel"));
+    EXPECT_EQ("Unknown", Name(8, 0, 0, "GenuineIntel"));
+    EXPECT_EQ("Cyrix", Name(15, 15, 0, "CyrixInstead"));
+    EXPECT_EQ("Unknown", Name(6, 8, 0, ""));
+}
+
+TEST(CpuIdentityTest, LogicalProcessorsKeepOnlyTheLowNibble)
+{
+    for (auto [count, expected] : {std::pair<unsigned, int>{0x10, 0}, {0x02, 2}, {0x12, 2}}) {
+        TFakeSystem cpu = Processor("GenuineIntel", 0xF29, count << 16);
+        EXPECT_EQ(expected, Identify(cpu).LogicalProcessors) << std::hex << count;
+    }
+}
+
+TEST(CpuIdentityTest, FeatureBits)
+{
+    TFakeSystem all = Processor("AuthenticAMD", 0x681, 0, 0x800000 | 0x2000000 | 0x4000000 | 0x10000000 | 0x40000000);
+    all.Leaves[0x80000000u] = {0x80000001u, 0, 0, 0};
+    all.Leaves[0x80000001u] = {0, 0, 0, 0x80000000u};
+    const CpuIdentity identity = Identify(all);
+    EXPECT_EQ(0x317, identity.Features);
+    EXPECT_EQ(identity.TestedFeatures, identity.Features);
+    EXPECT_EQ(0x317, IdentifyCpu(nullptr, all)) << "a null record only computes the bits";
+
+    TFakeSystem noExtended = Processor("AuthenticAMD", 0x681, 0, 0x800000);
+    noExtended.Leaves[0x80000000u] = {1, 0, 0, 0};
+    noExtended.Leaves[0x80000001u] = {0, 0, 0, 0x80000000u};
+    EXPECT_EQ(CpuFeatureMmx, Identify(noExtended).Features);
+    for (unsigned leaf : noExtended.Cpuids) EXPECT_NE(0x80000001u, leaf) << "leaf 0x80000001 is not asked";
+}
+
+TEST(CpuIdentityTest, WithoutCpuidTheRecordIsUntouched)
+{
+    TFakeSystem cpu = Processor("GenuineIntel", 0x681);
+    cpu.Cpuid_ = false;
+    CpuIdentity identity;
+    std::memset(&identity, 0xAB, sizeof(identity));
+    EXPECT_EQ(0, IdentifyCpu(&identity, cpu));
+    EXPECT_EQ(0xABABABABu, identity.Signature);
+    EXPECT_TRUE(cpu.Cpuids.empty());
+}
+
+TEST(CpuIdentityTest, CurrentProcessorsAreNamedByTheirBrandString)
+{
+    // Extended model 0xA: the table is not consulted, though model 7 family 6 has a row.
+    TFakeSystem modern = Processor("GenuineIntel", 0xA0671);
+    modern.SetBrand("   Intel(R) Core(TM) i7-11700 @ 2.50GHz  ");
+    EXPECT_STREQ("Intel(R) Core(TM) i7-11700 @ 2.50GHz", Identify(modern).Name);
+    EXPECT_EQ(7, Identify(modern).Model) << "the model line still shows the low 4 bits";
+
+    // No table row: the brand string.
+    TFakeSystem amd = Processor("AuthenticAMD", 0xF4A);
+    amd.SetBrand("AMD Athlon(tm) 64 Processor 3200+");
+    EXPECT_STREQ("AMD Athlon(tm) 64 Processor 3200+", Identify(amd).Name);
+
+    // No brand string at all, or only blanks: Unknown.
+    TFakeSystem bare = Processor("GenuineIntel", 0x306A9);
+    EXPECT_STREQ("Unknown", Identify(bare).Name);
+    TFakeSystem blank = Processor("GenuineIntel", 0x306A9);
+    blank.SetBrand("                                                ");
+    EXPECT_STREQ("Unknown", Identify(blank).Name);
+
+    // A 48-byte brand with no terminator stays within its 48 bytes.
+    TFakeSystem full = Processor("GenuineIntel", 0x306A9);
+    full.SetBrand(std::string(48, 'B'));
+    EXPECT_EQ(std::string(48, 'B'), Identify(full).Name);
+
+    // A table processor keeps its table name even with a brand string.
+    TFakeSystem old = Processor("GenuineIntel", 0x686);
+    old.SetBrand("Intel(R) Pentium(R) III");
+    EXPECT_STREQ("INTEL Pentium-III (Coppermine)", Identify(old).Name);
+}
+
+TEST(CpuIdentityTest, RealProcessor)
+{
+    ASSERT_TRUE(HasCpuid());
+    CpuIdentity identity = {};
+    IdentifyCpu(&identity);
+    EXPECT_EQ(12u, std::strlen(identity.Vendor)) << identity.Vendor;
+    EXPECT_GT(std::strlen(identity.Name), 0u);
+    EXPECT_NE(0u, identity.Signature);
+    EXPECT_EQ(0, identity.Features & ~0x317);
+}
