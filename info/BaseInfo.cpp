@@ -1,6 +1,5 @@
 #include "info/BaseInfo.h"
 
-#include <algorithm>
 
 #include "info/OsVersion.h"
 #include "view/CustomEdit.h"
@@ -22,7 +21,7 @@ void TBaseInfo::ShowLines(TCustomEdit& view)
 
 void TBaseInfo::RemoveCarriageReturns()
 {
-    for (std::string& element : Lines) element.erase(std::remove(element.begin(), element.end(), '\r'), element.end());
+    for (std::string& element : Lines) EraseCarriageReturns(element);
 }
 
 void TBaseInfo::WriteLines(std::ostream& file)

@@ -22,6 +22,8 @@ bool EndsRow(const std::string& row) { return !row.empty() && row.back() == '\n'
 
 }  // namespace
 
+void EraseCarriageReturns(std::string& text) { text.erase(std::remove(text.begin(), text.end(), '\r'), text.end()); }
+
 TCustomEdit* FindCustomEdit(HWND window)
 {
     TLock hold(EditWindowsLock());
@@ -49,6 +51,7 @@ void TCustomEdit::Append(std::string& text)
 {
     {
         TLock hold(Lock);
+        EraseCarriageReturns(text);
         std::string::size_type pieceStart = 0;
         std::string::size_type at = 0;
         auto addPiece = [this](const std::string& piece) {
@@ -58,9 +61,7 @@ void TCustomEdit::Append(std::string& text)
                 Lines.back() += piece;
         };
         while (at < text.size()) {
-            if (text[at] == '\r') {
-                text.erase(at, 1);
-            } else if (text[at] == '\n') {
+            if (text[at] == '\n') {
                 addPiece(text.substr(pieceStart, at + 1 - pieceStart));
                 pieceStart = ++at;
             } else {

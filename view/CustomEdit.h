@@ -49,6 +49,9 @@ private:
 
 extern std::map<HWND, TCustomEdit*> EditWindows;
 
+// What the view does to every text it is given: carriage returns are dropped.
+void EraseCarriageReturns(std::string& text);
+
 // The view attached to a control window, or null.
 TCustomEdit* FindCustomEdit(HWND window);
 
