@@ -1,0 +1,128 @@
+#include "info/directx/DirectXInfo.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const int TextSize = 512;
+
+const char* BoolText(const VARIANT& value) { return value.boolVal != 0 ? "true" : "false"; }
+
+}  // namespace
+
+std::string TDirectXInfo::NarrowText(const wchar_t* wide)
+{
+    if (wide == nullptr || *wide == L'\0') return std::string();
+    // Converted whole first: a conversion into too small a buffer fails outright.
+    const int size = Api.WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
+    const int written = Api.WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, buffer.data(), size, nullptr,
+                                                nullptr);
+    if (written <= 0) return std::string();
+    const size_t length = strnlen(buffer.data(), static_cast<size_t>(written));
+
+    size_t kept = 0;
+    while (kept < length) {
+        const bool pair = kept + 1 < length && Api.IsDBCSLeadByte(static_cast<BYTE>(buffer[kept]));
+        const size_t step = pair ? 2 : 1;
+        if (kept + step > TextSize - 1) break;
+        kept += step;
+    }
+    return std::string(buffer.data(), kept);
+}
+
+bool TDirectXInfo::FetchProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, VARIANT& value)
+{
+    Api.VariantInit(&value);
+    if (FAILED(container->GetProp(name, &value))) return false;
+    if (value.vt == type) return true;
+    Api.VariantClear(&value);
+    return false;
+}
+
+template <>
+bool TDirectXInfo::PrintProp<VT_BSTR>(IDxDiagContainer* container, const wchar_t* name)
+{
+    VARIANT value;
+    if (!FetchProp(container, name, VT_BSTR, value)) return false;
+    AddLine(boost::format(" %s: %s\n") % NarrowText(name) % NarrowText(value.bstrVal));
+    Api.VariantClear(&value);
+    return true;
+}
+
+template <>
+bool TDirectXInfo::PrintProp<VT_UI4>(IDxDiagContainer* container, const wchar_t* name)
+{
+    VARIANT value;
+    if (!FetchProp(container, name, VT_UI4, value)) return false;
+    AddLine(boost::format(" %s: %u\n") % NarrowText(name) % static_cast<unsigned long>(value.ulVal));
+    Api.VariantClear(&value);
+    return true;
+}
+
+template <>
+bool TDirectXInfo::PrintProp<VT_BOOL>(IDxDiagContainer* container, const wchar_t* name)
+{
+    VARIANT value;
+    if (!FetchProp(container, name, VT_BOOL, value)) return false;
+    AddLine(boost::format(" %s: %s\n") % NarrowText(name) % BoolText(value));
+    Api.VariantClear(&value);
+    return true;
+}
+
+template <>
+bool TDirectXInfo::PrintProp<VT_I4>(IDxDiagContainer* container, const wchar_t* name)
+{
+    VARIANT value;
+    if (!FetchProp(container, name, VT_I4, value)) return false;
+    // The directive says %u; the signed argument keeps its minus sign.
+    AddLine(boost::format(" %s: %u\n") % NarrowText(name) % static_cast<long>(value.lVal));
+    Api.VariantClear(&value);
+    return true;
+}
+
+template <>
+std::string& TDirectXInfo::GetPropText<VT_BOOL>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
+{
+    text.clear();
+    VARIANT value;
+    if (!FetchProp(container, name, VT_BOOL, value)) return text;
+    text = (boost::format("%s") % BoolText(value)).str();
+    Api.VariantClear(&value);
+    return text;
+}
+
+template <>
+std::string& TDirectXInfo::GetPropText<VT_BSTR>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
+{
+    text.clear();
+    VARIANT value;
+    if (!FetchProp(container, name, VT_BSTR, value)) return text;
+    text = (boost::format("%s") % NarrowText(value.bstrVal)).str();
+    Api.VariantClear(&value);
+    return text;
+}
+
+template <>
+std::string& TDirectXInfo::GetPropText<VT_I4>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
+{
+    text.clear();
+    VARIANT value;
+    if (!FetchProp(container, name, VT_I4, value)) return text;
+    text = (boost::format("%s") % static_cast<long>(value.lVal)).str();
+    Api.VariantClear(&value);
+    return text;
+}
+
+void TDirectXInfo::PrintRow(IDxDiagContainer* container, const DxPropertyRow& row)
+{
+    switch (row.Type) {
+    case VT_BSTR: PrintProp<VT_BSTR>(container, row.Name); break;
+    case VT_UI4: PrintProp<VT_UI4>(container, row.Name); break;
+    case VT_BOOL: PrintProp<VT_BOOL>(container, row.Name); break;
+    case VT_I4: PrintProp<VT_I4>(container, row.Name); break;
+    default: break;
+    }
+}
