@@ -1,0 +1,170 @@
+#include "directx/FakeDxDiag.h"
+
+#include <cstring>
+
+#include "info/FunctionCast.h"
+
+namespace {
+
+TFakeApi* CurrentApi = nullptr;
+HMODULE const FakeModule = reinterpret_cast<HMODULE>(0x5D3D0000);
+
+IDirect3D9* WINAPI FakeDirect3DCreate9(UINT version)
+{
+    if (CurrentApi == nullptr || CurrentApi->Direct3DMissing || version != D3D_SDK_VERSION) return nullptr;
+    CurrentApi->Direct3D.AddRef();
+    return &CurrentApi->Direct3D;
+}
+
+}  // namespace
+
+TFakeContainer& TFakeContainer::Child(const std::wstring& name)
+{
+    for (auto& child : Children)
+        if (child.first == name) return *child.second;
+    Children.emplace_back(name, std::unique_ptr<TFakeContainer>(new TFakeContainer(Api)));
+    return *Children.back().second;
+}
+
+HRESULT TFakeContainer::GetNumberOfChildContainers(DWORD* count)
+{
+    if (FailCount) return E_FAIL;
+    *count = static_cast<DWORD>(Children.size());
+    return S_OK;
+}
+
+HRESULT TFakeContainer::EnumChildContainerNames(DWORD index, LPWSTR name, DWORD size)
+{
+    if (index == FailEnumAt || index >= Children.size()) return E_INVALIDARG;
+    const std::wstring& text = Children[index].first;
+    if (text.size() + 1 > size) return E_INVALIDARG;
+    wcscpy(name, text.c_str());
+    return S_OK;
+}
+
+HRESULT TFakeContainer::GetChildContainer(LPCWSTR path, IDxDiagContainer** child)
+{
+    std::wstring rest(path);
+    const size_t dot = rest.find(L'.');
+    const std::wstring first = rest.substr(0, dot);
+    for (size_t i = 0; i < Children.size(); ++i) {
+        if (Children[i].first != first) continue;
+        if (i == FailOpenAt) return E_FAIL;
+        if (dot != std::wstring::npos) return Children[i].second->GetChildContainer(rest.substr(dot + 1).c_str(), child);
+        Children[i].second->AddRef();
+        *child = Children[i].second.get();
+        return S_OK;
+    }
+    return E_INVALIDARG;
+}
+
+HRESULT TFakeContainer::GetNumberOfProps(DWORD* count)
+{
+    *count = static_cast<DWORD>(Props.size());
+    return S_OK;
+}
+
+HRESULT TFakeContainer::GetProp(LPCWSTR name, VARIANT* value)
+{
+    auto found = Props.find(name);
+    if (found == Props.end()) return E_INVALIDARG;
+    const TFakeProp& prop = found->second;
+    value->vt = prop.Type;
+    if (prop.Type == VT_BSTR) {
+        value->bstrVal = prop.NullText ? nullptr : SysAllocStringLen(prop.Text.data(), static_cast<UINT>(prop.Text.size()));
+        if (value->bstrVal != nullptr) ++Api.LiveStrings;
+    } else if (prop.Type == VT_BOOL) {
+        value->boolVal = static_cast<VARIANT_BOOL>(prop.Number);
+    } else {
+        value->lVal = prop.Number;
+    }
+    return S_OK;
+}
+
+bool TFakeContainer::AllReleased() const
+{
+    if (References != 1 || ReleasedTooOften) return false;
+    for (const auto& child : Children)
+        if (!child.second->AllReleased()) return false;
+    return true;
+}
+
+HRESULT TFakeProvider::Initialize(DXDIAG_INIT_PARAMS* parameters)
+{
+    Parameters = *parameters;
+    return InitializeResult;
+}
+
+HRESULT TFakeProvider::GetRootContainer(IDxDiagContainer** root)
+{
+    if (FAILED(RootResult)) return RootResult;
+    Root.AddRef();
+    *root = &Root;
+    return S_OK;
+}
+
+HRESULT TFakeDirect3D::GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* record)
+{
+    AskedAdapter = adapter;
+    if (FAILED(IdentifierResult) || flags != 0) return FAILED(IdentifierResult) ? IdentifierResult : E_INVALIDARG;
+    *record = Identifier;
+    return S_OK;
+}
+
+TFakeApi::TFakeApi() : Provider(*this) { CurrentApi = this; }
+
+TFakeApi::~TFakeApi() { CurrentApi = nullptr; }
+
+bool TFakeApi::AllReleased() const
+{
+    return Provider.References == 1 && !Provider.ReleasedTooOften && Provider.Root.AllReleased() &&
+           Direct3D.References == 1 && !Direct3D.ReleasedTooOften && Loads == Frees;
+}
+
+HRESULT TFakeApi::CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                                   LPVOID* object)
+{
+    if (FAILED(CreateResult)) return CreateResult;
+    if (!IsEqualCLSID(classId, CLSID_DxDiagProvider) || !IsEqualIID(interfaceId, IID_IDxDiagProvider) ||
+        outer != nullptr || context != CLSCTX_INPROC_SERVER)
+        return REGDB_E_CLASSNOTREG;
+    if (ProviderMissing) return S_OK;  // success without an object
+    Provider.AddRef();
+    *object = static_cast<IDxDiagProvider*>(&Provider);
+    return S_OK;
+}
+
+HRESULT TFakeApi::VariantClear(VARIANTARG* value)
+{
+    if (value->vt == VT_BSTR && value->bstrVal != nullptr) --LiveStrings;
+    return ::VariantClear(value);
+}
+
+UINT TFakeApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    const char directory[] = "C:\\WINDOWS\\system32";
+    if (size < sizeof(directory)) return sizeof(directory);
+    strcpy(buffer, directory);
+    return sizeof(directory) - 1;
+}
+
+HMODULE TFakeApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
+{
+    LoadedPath = path;
+    if (LibraryMissing) return nullptr;
+    ++Loads;
+    return FakeModule;
+}
+
+FARPROC TFakeApi::GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (module != FakeModule || EntryMissing || strcmp(name, "Direct3DCreate9") != 0) return nullptr;
+    return FunctionCast<FARPROC>(&FakeDirect3DCreate9);
+}
+
+BOOL TFakeApi::FreeLibrary(HMODULE module)
+{
+    if (module == FakeModule) ++Frees;
+    if (Direct3D.References > 1) FreedWhileInUse = true;
+    return module == FakeModule;
+}
