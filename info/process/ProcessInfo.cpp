@@ -1,8 +1,155 @@
 #include "info/process/ProcessInfo.h"
 
-TProcessInfo::TProcessInfo() : IdWidth(-1), ImageWidth(-1), PathWidth(-1), Kernel32Module(nullptr), VdmDbgModule(nullptr), NtvdmProcessId(0)
+#include <vdmdbg.h>
+
+#include <cstring>
+#include <vector>
+
+#include "info/FunctionCast.h"
+#include "info/OsVersion.h"
+
+namespace {
+
+typedef HANDLE(WINAPI* CreateToolhelp32SnapshotProc)(DWORD, DWORD);
+typedef BOOL(WINAPI* Process32Proc)(HANDLE, LPPROCESSENTRY32);
+typedef BOOL(WINAPI* QueryFullProcessImageNameAProc)(HANDLE, DWORD, LPSTR, PDWORD);
+
+const DWORD ImagePathSize = 1024;
+
+bool IsNt() { return OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT; }
+
+std::string FixedText(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
+
+}  // namespace
+
+TProcessInfo::TProcessInfo(TProcessApi& api)
+    : IdWidth(-1), ImageWidth(-1), PathWidth(-1), NtvdmProcessId(0), Api(api)
 {
     Title = "プロセスの情報を取得中...\n";
 }
 
-void TProcessInfo::Collect() {}
+void TProcessInfo::Collect()
+{
+    AddLine(boost::format("Process Enum:\n"));
+    if (ListProcesses()) PrintTable();
+    AddLine(boost::format("\n"));
+}
+
+bool TProcessInfo::ListProcesses()
+{
+    Kernel32Module.reset();
+    VdmDbgModule.reset();
+    const DWORD platform = OsVersion.dwPlatformId;
+    const DWORD major = OsVersion.dwMajorVersion;
+    if (platform == VER_PLATFORM_WIN32_NT && major == 4) {
+        AddLine(boost::format("Windows NT 4.0は未対応です。\n"));
+        return false;
+    }
+    if (platform != VER_PLATFORM_WIN32_WINDOWS && !(platform == VER_PLATFORM_WIN32_NT && major > 4)) return false;
+    WalkProcesses();
+    Kernel32Module.reset();
+    VdmDbgModule.reset();
+    return true;
+}
+
+bool TProcessInfo::WalkProcesses()
+{
+    Kernel32Module.reset(new TSystemLibrary(Api, "Kernel32.DLL"));
+    if (!Kernel32Module->IsLoaded()) return false;
+    // Without the 16-bit task walk the processes are still listed.
+    VDMENUMTASKWOWEXPROC enumTasks = nullptr;
+    if (IsNt()) {
+        VdmDbgModule.reset(new TSystemLibrary(Api, "VDMDBG.DLL"));
+        enumTasks = FunctionCast<VDMENUMTASKWOWEXPROC>(VdmDbgModule->Find("VDMEnumTaskWOWEx"));
+    }
+    CreateToolhelp32SnapshotProc createSnapshot =
+        FunctionCast<CreateToolhelp32SnapshotProc>(Kernel32Module->Find("CreateToolhelp32Snapshot"));
+    Process32Proc first = FunctionCast<Process32Proc>(Kernel32Module->Find("Process32First"));
+    Process32Proc next = FunctionCast<Process32Proc>(Kernel32Module->Find("Process32Next"));
+    if (createSnapshot == nullptr || first == nullptr || next == nullptr) return false;
+
+    HANDLE snapshot = createSnapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 process;
+    ZeroMemory(&process, sizeof(process));
+    process.dwSize = sizeof(process);
+    BOOL found = first(snapshot, &process);
+    while (found) {
+        const std::string name = FixedText(process.szExeFile, sizeof(process.szExeFile));
+        AddEntry(process.th32ProcessID, 0, name);
+        if (enumTasks != nullptr && Api.lstrcmpiA(name.c_str(), "NTVDM.EXE") == 0) {
+            NtvdmProcessId = process.th32ProcessID;
+            enumTasks(NtvdmProcessId, &TProcessInfo::TaskCallback, reinterpret_cast<LPARAM>(this));
+        }
+        ZeroMemory(&process, sizeof(process));
+        process.dwSize = sizeof(process);
+        found = next(snapshot, &process);
+    }
+    Api.CloseHandle(snapshot);
+    return true;
+}
+
+BOOL WINAPI TProcessInfo::TaskCallback(DWORD, WORD, WORD task16, PSZ, PSZ fileName, LPARAM user)
+{
+    TProcessInfo* self = reinterpret_cast<TProcessInfo*>(user);
+    self->AddEntry(self->NtvdmProcessId, task16, fileName != nullptr ? FixedText(fileName, MAX_PATH) : "");
+    return FALSE;
+}
+
+bool TProcessInfo::AddEntry(DWORD processId, WORD taskHandle, const std::string& name)
+{
+    ProcessEntry entry;
+    entry.Id = taskHandle != 0 ? taskHandle : processId;
+    entry.ImageName = name;
+    entry.Path = name;
+    if (IsNt()) {
+        FindImagePath(entry.Path, entry.Id);
+        // A task handle is no process ID: only processes are asked by handle.
+        if (entry.Path == entry.ImageName && taskHandle == 0) QueryImagePath(entry.Path, entry.Id);
+    }
+    const int idLength = static_cast<int>((boost::format("%u") % entry.Id).str().size());
+    if (idLength > IdWidth) IdWidth = idLength;
+    if (static_cast<int>(entry.ImageName.size()) > ImageWidth) ImageWidth = static_cast<int>(entry.ImageName.size());
+    if (static_cast<int>(entry.Path.size()) > PathWidth) PathWidth = static_cast<int>(entry.Path.size());
+    Entries.push_back(entry);
+    return true;
+}
+
+bool TProcessInfo::FindImagePath(std::string& path, DWORD processId)
+{
+    HANDLE snapshot = Api.CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    MODULEENTRY32 module;
+    ZeroMemory(&module, sizeof(module));
+    module.dwSize = sizeof(module);
+    if (!Api.Module32First(snapshot, &module)) {
+        Api.CloseHandle(snapshot);
+        return false;
+    }
+    do {
+        const std::string name = FixedText(module.szModule, sizeof(module.szModule));
+        if (Api.lstrcmpiA(path.c_str(), name.c_str()) == 0) {
+            path = FixedText(module.szExePath, sizeof(module.szExePath));
+            break;
+        }
+        ZeroMemory(&module, sizeof(module));
+        module.dwSize = sizeof(module);
+    } while (Api.Module32Next(snapshot, &module));
+    Api.CloseHandle(snapshot);
+    return true;
+}
+
+bool TProcessInfo::QueryImagePath(std::string& path, DWORD processId)
+{
+    QueryFullProcessImageNameAProc query = FunctionCast<QueryFullProcessImageNameAProc>(
+        Kernel32Module ? Kernel32Module->Find("QueryFullProcessImageNameA") : nullptr);
+    if (query == nullptr) return false;
+    HANDLE process = Api.OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) return false;
+    std::vector<char> buffer(ImagePathSize + 1, '\0');
+    DWORD size = ImagePathSize;
+    const bool found = query(process, 0, buffer.data(), &size) != FALSE && size > 0 && size <= ImagePathSize;
+    Api.CloseHandle(process);
+    if (found) path.assign(buffer.data(), strnlen(buffer.data(), size));
+    return found;
+}

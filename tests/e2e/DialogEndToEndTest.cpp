@@ -26,8 +26,8 @@ std::string ClassOf(HWND window)
     return name;
 }
 
-// Free disk and memory, the page file and the clock move between two runs:
-// their values are masked.
+// Free disk and memory, the page file, the clock and the process rows move
+// between two runs: they are masked.
 std::string WithoutMovingFigures(const std::string& report)
 {
     static const char* const moving[] = {" ullUsedPageFile: ", " ullAvailPageFile: ", " szPageFileLocalized: ",
@@ -35,7 +35,12 @@ std::string WithoutMovingFigures(const std::string& report)
     std::istringstream lines(report);
     std::string line;
     std::string kept;
+    bool processes = false;
     while (std::getline(lines, line)) {
+        // Process IDs and the other programs of the moment differ between runs.
+        if (line == "Process Enum:") processes = true;
+        if (processes && line.empty()) processes = false;
+        if (processes && line != "Process Enum:") continue;  // its widths move too
         const bool free = line.compare(0, 12, " FreeBytes: ") == 0 || line.find("空き") != std::string::npos;
         if (free) line = line.substr(0, line.find_last_not_of("0123456789") + 1) + "*";
         for (const char* prefix : moving)

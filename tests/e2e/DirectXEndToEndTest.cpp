@@ -2,33 +2,12 @@
 
 #include <windows.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e/Envcheck.h"
 
 namespace {
-
-std::vector<std::string> ReportLines()
-{
-    const std::string path = TempPath("directx.txt");
-    TEnvcheck program("/report \"" + path + "\"");
-    DWORD code = 0xdeadbeef;
-    if (!program.WaitForExit(180000, code) || code != 0) return {};
-    std::istringstream text(ReadFile(path));
-    DeleteFileA(path.c_str());
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(text, line);) lines.push_back(line);
-    return lines;
-}
-
-size_t Find(const std::vector<std::string>& lines, const std::string& line, size_t from = 0)
-{
-    for (size_t i = from; i < lines.size(); ++i)
-        if (lines[i] == line) return i;
-    return std::string::npos;
-}
 
 bool IsPropertyLine(const std::string& line)
 {
@@ -43,14 +22,14 @@ bool IsPropertyLine(const std::string& line)
 
 TEST(DirectXEndToEndTest, AdapterAndProviderSectionsInOrderUnderWine)
 {
-    const std::vector<std::string> lines = ReportLines();
+    const std::vector<std::string> lines = ReportLines(HeadlessReport("directx.txt"));
     ASSERT_FALSE(lines.empty()) << "no report";
     const char* const headings[] = {"Graphic Adapter information:", "DxDialog DirectX Infomation:",
                                     "DxDialog DirectSound Infomation:", "DxDialog Display Infomation:",
                                     "DxDialog DirectX File Infomation:"};
     std::vector<size_t> at;
     for (const char* heading : headings) {
-        at.push_back(Find(lines, heading, at.empty() ? 0 : at.back()));
+        at.push_back(FindLine(lines, heading, at.empty() ? 0 : at.back()));
         ASSERT_NE(std::string::npos, at.back()) << heading << " missing or out of order";
     }
     ASSERT_EQ(0u, lines[at[0] + 2].find(" Description : ")) << lines[at[0] + 2];

@@ -104,3 +104,29 @@ std::string TEnvcheck::ErrorOutput()
     content << file.rdbuf();
     return content.str();
 }
+
+std::string HeadlessReport(const std::string& fileName)
+{
+    const std::string path = TempPath(fileName);
+    TEnvcheck program("/report \"" + path + "\"");
+    DWORD code = 0xdeadbeef;
+    if (!program.WaitForExit(180000, code) || code != 0) return std::string();
+    const std::string report = ReadFile(path);
+    DeleteFileA(path.c_str());
+    return report;
+}
+
+std::vector<std::string> ReportLines(const std::string& report)
+{
+    std::istringstream text(report);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    return lines;
+}
+
+size_t FindLine(const std::vector<std::string>& lines, const std::string& text, size_t from)
+{
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i] == text) return i;
+    return std::string::npos;
+}

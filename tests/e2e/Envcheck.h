@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "support/TestSupport.h"
 
@@ -31,7 +32,12 @@ private:
     std::string ErrorFile;
 };
 
-
 extern const char* const DialogCaption;
+
+// A whole headless report of the real program, empty when it did not end with 0.
+std::string HeadlessReport(const std::string& fileName);
+std::vector<std::string> ReportLines(const std::string& report);
+// Index of the first line equal to the text at or after from; npos when none.
+size_t FindLine(const std::vector<std::string>& lines, const std::string& text, size_t from = 0);
 
 #endif

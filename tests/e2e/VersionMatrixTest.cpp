@@ -25,17 +25,6 @@ public:
     ~TWineVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, AppDefaults); }
 };
 
-std::string HeadlessReport()
-{
-    const std::string path = TempPath("matrix.txt");
-    TEnvcheck program("/report \"" + path + "\"");
-    DWORD code = 0xdeadbeef;
-    if (!program.WaitForExit(180000, code) || code != 0) return std::string();
-    const std::string report = ReadFile(path);
-    DeleteFileA(path.c_str());
-    return report;
-}
-
 // The row between the memory section and the computer name.
 std::string OsRow(const std::string& report)
 {
@@ -66,7 +55,7 @@ TEST(VersionMatrixTest, OperatingSystemRowForEachWindows)
     };
     for (const auto& version : versions) {
         TWineVersion wine(version.Wine);
-        const std::string row = OsRow(HeadlessReport());
+        const std::string row = OsRow(HeadlessReport("matrix.txt"));
         EXPECT_EQ(0u, row.find(version.Row)) << version.Wine << ": " << row;
         if (std::string(version.Wine) == "win7") {
             EXPECT_NE(std::string::npos, row.find(" Service Pack 1 (Build 7601)\n")) << row;
@@ -79,7 +68,7 @@ TEST(VersionMatrixTest, ProcessorLinesAgreeWithTheRegistry)
     TRegistry processor;
     if (!processor.OpenKey(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0"))
         GTEST_SKIP() << "no processor key";
-    const std::string report = HeadlessReport();
+    const std::string report = HeadlessReport("matrix.txt");
     if (processor.ReadValue("ProcessorNameString")) {
         EXPECT_NE(std::string::npos, report.find("\nProcessorName: " + processor.DataText() + "\n")) << report;
     }

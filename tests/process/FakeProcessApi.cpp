@@ -1,0 +1,157 @@
+#include "process/FakeProcessApi.h"
+
+#include <cstring>
+
+#include "info/FunctionCast.h"
+
+namespace {
+
+TFakeProcessApi* Current = nullptr;
+
+HANDLE WINAPI FakeCreateSnapshot(DWORD flags, DWORD processId)
+{
+    return Current->CreateToolhelp32Snapshot(flags, processId);
+}
+BOOL WINAPI FakeProcessFirst(HANDLE snapshot, LPPROCESSENTRY32 entry) { return Current->ProcessStep(snapshot, entry, true); }
+BOOL WINAPI FakeProcessNext(HANDLE snapshot, LPPROCESSENTRY32 entry) { return Current->ProcessStep(snapshot, entry, false); }
+INT WINAPI FakeEnumTasks(DWORD processId, TASKENUMPROCEX callback, LPARAM user)
+{
+    return Current->EnumTasks(processId, callback, user);
+}
+BOOL WINAPI FakeQueryImage(HANDLE process, DWORD flags, LPSTR name, PDWORD size)
+{
+    return Current->QueryImage(process, flags, name, size);
+}
+
+std::string FileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+}  // namespace
+
+TFakeProcessApi::TFakeProcessApi() : Previous(Current) { Current = this; }
+
+TFakeProcessApi::~TFakeProcessApi() { Current = Previous; }
+
+HANDLE TFakeProcessApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId)
+{
+    if (flags == TH32CS_SNAPMODULE) ++ModuleSnapshots;
+    if (flags == TH32CS_SNAPPROCESS && ProcessSnapshotFails) return INVALID_HANDLE_VALUE;
+    if (flags == TH32CS_SNAPMODULE && Modules.count(processId) == 0) return INVALID_HANDLE_VALUE;
+    if (flags != TH32CS_SNAPMODULE && flags != TH32CS_SNAPPROCESS) return INVALID_HANDLE_VALUE;
+    HANDLE handle = reinterpret_cast<HANDLE>(NextHandle++);
+    Snapshots[handle] = {flags, processId, 0};
+    ++OpenHandles;
+    return handle;
+}
+
+BOOL TFakeProcessApi::ProcessStep(HANDLE snapshot, LPPROCESSENTRY32 entry, bool first)
+{
+    auto found = Snapshots.find(snapshot);
+    if (found == Snapshots.end() || found->second.Flags != TH32CS_SNAPPROCESS || entry->dwSize != sizeof(*entry))
+        return FALSE;
+    if (first) found->second.Next = 0;
+    if (found->second.Next >= Processes.size()) return FALSE;
+    const TProcess& process = Processes[found->second.Next++];
+    memset(entry->szExeFile, 0x7F, sizeof(entry->szExeFile));  // what the platform left past the name
+    entry->th32ProcessID = process.Id;
+    strncpy(entry->szExeFile, process.ExeFile.c_str(), sizeof(entry->szExeFile));
+    return TRUE;
+}
+
+BOOL TFakeProcessApi::ModuleStep(HANDLE snapshot, LPMODULEENTRY32 entry, bool first)
+{
+    auto found = Snapshots.find(snapshot);
+    if (found == Snapshots.end() || found->second.Flags != TH32CS_SNAPMODULE || entry->dwSize != sizeof(*entry))
+        return FALSE;
+    if (first) found->second.Next = 0;
+    const std::vector<TModule>& modules = Modules[found->second.ProcessId];
+    if (found->second.Next >= modules.size()) return FALSE;
+    const TModule& module = modules[found->second.Next++];
+    strncpy(entry->szModule, module.Name.c_str(), sizeof(entry->szModule));
+    strncpy(entry->szExePath, module.Path.c_str(), sizeof(entry->szExePath));
+    return TRUE;
+}
+
+BOOL TFakeProcessApi::Module32First(HANDLE snapshot, LPMODULEENTRY32 entry) { return ModuleStep(snapshot, entry, true); }
+
+BOOL TFakeProcessApi::Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) { return ModuleStep(snapshot, entry, false); }
+
+HANDLE TFakeProcessApi::OpenProcess(DWORD access, BOOL, DWORD processId)
+{
+    OpenedProcesses.push_back(processId);
+    if (access != PROCESS_QUERY_LIMITED_INFORMATION || ImagePaths.count(processId) == 0) return nullptr;
+    HANDLE handle = reinterpret_cast<HANDLE>(NextHandle++);
+    ProcessHandles[handle] = processId;
+    ++OpenHandles;
+    return handle;
+}
+
+BOOL TFakeProcessApi::QueryImage(HANDLE process, DWORD, LPSTR name, PDWORD size)
+{
+    auto found = ProcessHandles.find(process);
+    if (found == ProcessHandles.end()) return FALSE;
+    const std::string& path = ImagePaths[found->second];
+    if (path.size() + 1 > *size) return FALSE;
+    strcpy(name, path.c_str());
+    *size = static_cast<DWORD>(path.size());
+    return TRUE;
+}
+
+INT TFakeProcessApi::EnumTasks(DWORD processId, TASKENUMPROCEX callback, LPARAM user)
+{
+    int count = 0;
+    for (const TTask& task : Tasks[processId]) {
+        std::string file = task.FileName;
+        std::string module = FileName(file);
+        ++count;
+        if (callback(1, 0x11, task.Handle, &module[0], &file[0], user)) break;
+    }
+    return count;
+}
+
+BOOL TFakeProcessApi::CloseHandle(HANDLE handle)
+{
+    if (Snapshots.erase(handle) == 0 && ProcessHandles.erase(handle) == 0) return FALSE;
+    --OpenHandles;
+    return TRUE;
+}
+
+UINT TFakeProcessApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    const char directory[] = "C:\\WINDOWS\\system32";
+    if (size < sizeof(directory)) return sizeof(directory);
+    strcpy(buffer, directory);
+    return sizeof(directory) - 1;
+}
+
+HMODULE TFakeProcessApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
+{
+    LoadedPaths.push_back(path);
+    const std::string name = FileName(path);
+    if (MissingLibraries.count(name) != 0) return nullptr;
+    HMODULE module = reinterpret_cast<HMODULE>(NextHandle++);
+    Libraries[module] = name;
+    ++OpenLibraries;
+    return module;
+}
+
+FARPROC TFakeProcessApi::GetProcAddress(HMODULE module, LPCSTR name)
+{
+    auto found = Libraries.find(module);
+    if (found == Libraries.end() || MissingFunctions.count(name) != 0) return nullptr;
+    const std::string function = name;
+    if (found->second == "Kernel32.DLL") {
+        if (function == "CreateToolhelp32Snapshot") return FunctionCast<FARPROC>(&FakeCreateSnapshot);
+        if (function == "Process32First") return FunctionCast<FARPROC>(&FakeProcessFirst);
+        if (function == "Process32Next") return FunctionCast<FARPROC>(&FakeProcessNext);
+        if (function == "QueryFullProcessImageNameA") return FunctionCast<FARPROC>(&FakeQueryImage);
+    }
+    if (found->second == "VDMDBG.DLL" && function == "VDMEnumTaskWOWEx") return FunctionCast<FARPROC>(&FakeEnumTasks);
+    return nullptr;
+}
+
+BOOL TFakeProcessApi::FreeLibrary(HMODULE module)
+{
+    if (Libraries.erase(module) == 0) return FALSE;
+    --OpenLibraries;
+    return TRUE;
+}

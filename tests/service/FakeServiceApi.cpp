@@ -1,0 +1,117 @@
+#include "service/FakeServiceApi.h"
+
+#include <cstring>
+
+#include "info/FunctionCast.h"
+
+namespace {
+
+TFakeServiceApi* Current = nullptr;
+HMODULE const Advapi = reinterpret_cast<HMODULE>(0xAD000000);
+SC_HANDLE const Manager = reinterpret_cast<SC_HANDLE>(0x5C000000);
+
+SC_HANDLE WINAPI FakeOpenSCManager(LPCSTR machine, LPCSTR database, DWORD access)
+{
+    return Current->OpenManager(machine, database, access);
+}
+BOOL WINAPI FakeEnumServices(SC_HANDLE manager, SC_ENUM_TYPE level, DWORD type, DWORD state, LPBYTE buffer,
+                             DWORD size, LPDWORD needed, LPDWORD returned, LPDWORD resume, LPCSTR group)
+{
+    if (level != SC_ENUM_PROCESS_INFO || resume != nullptr || group != nullptr) return FALSE;
+    return Current->Enumerate(manager, type, state, buffer, size, needed, returned);
+}
+BOOL WINAPI FakeCloseServiceHandle(SC_HANDLE manager) { return Current->CloseManager(manager); }
+
+}  // namespace
+
+TFakeServiceApi::TFakeServiceApi() : Previous(Current) { Current = this; }
+
+TFakeServiceApi::~TFakeServiceApi() { Current = Previous; }
+
+UINT TFakeServiceApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    const char directory[] = "C:\\WINDOWS\\system32";
+    if (size < sizeof(directory)) return sizeof(directory);
+    strcpy(buffer, directory);
+    return sizeof(directory) - 1;
+}
+
+HMODULE TFakeServiceApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
+{
+    LoadedPath = path;
+    if (LibraryMissing) return nullptr;
+    ++OpenLibraries;
+    return Advapi;
+}
+
+FARPROC TFakeServiceApi::GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (module != Advapi || MissingFunctions.count(name) != 0) return nullptr;
+    const std::string function = name;
+    if (function == "OpenSCManagerA") return FunctionCast<FARPROC>(&FakeOpenSCManager);
+    if (function == "EnumServicesStatusExA") return FunctionCast<FARPROC>(&FakeEnumServices);
+    if (function == "CloseServiceHandle") return FunctionCast<FARPROC>(&FakeCloseServiceHandle);
+    return nullptr;
+}
+
+BOOL TFakeServiceApi::FreeLibrary(HMODULE module)
+{
+    if (module != Advapi) return FALSE;
+    --OpenLibraries;
+    return TRUE;
+}
+
+SC_HANDLE TFakeServiceApi::OpenManager(LPCSTR machine, LPCSTR database, DWORD access)
+{
+    AskedAccess = access;
+    if (OpenError != 0 || machine != nullptr || database != nullptr) {
+        LastError = OpenError;
+        return nullptr;
+    }
+    ++OpenManagers;
+    return Manager;
+}
+
+BOOL TFakeServiceApi::CloseManager(SC_HANDLE manager)
+{
+    if (manager != Manager) return FALSE;
+    --OpenManagers;
+    return TRUE;
+}
+
+BOOL TFakeServiceApi::Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBYTE buffer, DWORD size,
+                                LPDWORD needed, LPDWORD returned)
+{
+    if (manager != Manager || state != SERVICE_STATE_ALL) return FALSE;
+    ++EnumerationCalls;
+    if (buffer == nullptr && FirstCallErrors.count(type) != 0) {
+        LastError = FirstCallErrors[type];
+        return FALSE;
+    }
+    if (buffer != nullptr && Growth > 0) {  // the list grows between the calls
+        --Growth;
+        Services[type].push_back({"Added later", "late", SERVICE_RUNNING});
+    }
+    const std::vector<TService>& services = Services[type];
+    DWORD bytes = 0;
+    for (const TService& service : services)
+        bytes += sizeof(ENUM_SERVICE_STATUS_PROCESSA) + service.DisplayName.size() + service.Name.size() + 2;
+    *returned = 0;
+    if (services.empty()) return TRUE;
+    if (buffer == nullptr || size < bytes) {
+        *needed = bytes;
+        LastError = ERROR_MORE_DATA;
+        return FALSE;
+    }
+    ENUM_SERVICE_STATUS_PROCESSA* records = reinterpret_cast<ENUM_SERVICE_STATUS_PROCESSA*>(buffer);
+    char* text = reinterpret_cast<char*>(buffer + services.size() * sizeof(ENUM_SERVICE_STATUS_PROCESSA));
+    for (size_t i = 0; i < services.size(); ++i) {
+        records[i].lpDisplayName = strcpy(text, services[i].DisplayName.c_str());
+        text += services[i].DisplayName.size() + 1;
+        records[i].lpServiceName = strcpy(text, services[i].Name.c_str());
+        text += services[i].Name.size() + 1;
+        records[i].ServiceStatusProcess.dwCurrentState = services[i].State;
+    }
+    *returned = ClaimedCount != 0 ? ClaimedCount : static_cast<DWORD>(services.size());
+    return TRUE;
+}

@@ -1,0 +1,56 @@
+#ifndef ENVCHECK_TESTS_SERVICE_FAKESERVICEAPI_H
+#define ENVCHECK_TESTS_SERVICE_FAKESERVICEAPI_H
+
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "info/service/ServiceApi.h"
+
+// A service control manager behind the service seam; the service functions
+// are reached through the current fake.
+class TFakeServiceApi : public TServiceApi {
+public:
+    struct TService {
+        std::string DisplayName;
+        std::string Name;
+        DWORD State;
+    };
+
+    TFakeServiceApi();
+    ~TFakeServiceApi() override;
+
+    std::map<DWORD, std::vector<TService>> Services;  // by type mask
+    std::map<DWORD, DWORD> FirstCallErrors;           // type mask -> error of the first call
+    bool LibraryMissing = false;
+    std::set<std::string> MissingFunctions;
+    DWORD OpenError = 0;     // non-zero: the manager does not open
+    int Growth = 0;          // filled calls that first add one service
+    DWORD ClaimedCount = 0;  // non-zero: the count a filled call reports
+
+    std::string LoadedPath;
+    DWORD AskedAccess = 0xdeadbeef;
+    int OpenManagers = 0;
+    int OpenLibraries = 0;
+    int EnumerationCalls = 0;
+
+    DWORD GetLastError() override { return LastError; }
+    UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override;
+    HMODULE LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags) override;
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
+    BOOL FreeLibrary(HMODULE module) override;
+
+    SC_HANDLE OpenManager(LPCSTR machine, LPCSTR database, DWORD access);
+    BOOL Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBYTE buffer, DWORD size, LPDWORD needed,
+                   LPDWORD returned);
+    BOOL CloseManager(SC_HANDLE manager);
+
+private:
+    DWORD LastError = 0;
+    TFakeServiceApi* Previous;
+};
+
+#endif
