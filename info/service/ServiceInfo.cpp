@@ -5,6 +5,7 @@
 
 #include "info/FunctionCast.h"
 #include "info/OsVersion.h"
+#include "info/PlatformBuffer.h"
 
 namespace {
 
@@ -16,11 +17,11 @@ const char* const Header =
 const int EnumerationAttempts = 4;
 
 // A record's text, where it lies whole inside the buffer; empty otherwise.
-std::string TextWithin(const BYTE* buffer, DWORD size, const char* text)
+std::string TextWithin(const TPlatformBuffer& buffer, const char* text)
 {
-    const BYTE* at = reinterpret_cast<const BYTE*>(text);
-    if (text == nullptr || at < buffer || at >= buffer + size) return std::string();
-    const size_t room = static_cast<size_t>(buffer + size - at);
+    if (!buffer.Holds(text, 1)) return std::string();
+    const BYTE* start = buffer.Get();
+    const size_t room = buffer.Size() - static_cast<size_t>(reinterpret_cast<const BYTE*>(text) - start);
     return std::string(text, strnlen(text, room));
 }
 
@@ -84,51 +85,49 @@ bool TServiceInfo::Open()
     return false;
 }
 
-bool TServiceInfo::Enumerate(DWORD serviceType, std::unique_ptr<BYTE[]>& buffer, DWORD& size, DWORD& count)
+bool TServiceInfo::Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& count)
 {
     DWORD needed = 0;
     DWORD returned = 0;
-    size = 0;
     count = 0;
     if (EnumServicesProc(ScManager, SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL, nullptr, 0, &needed,
                          &returned, nullptr, nullptr))
         return true;
     if (Api.GetLastError() != ERROR_MORE_DATA) return false;
     for (int attempt = 0; attempt < EnumerationAttempts; ++attempt) {
-        size = needed;
-        buffer.reset(new BYTE[size + 1]());
+        if (!buffer.Resize(needed)) return false;
+        const DWORD size = static_cast<DWORD>(buffer.Size());
         needed = 0;
         returned = 0;
         const BOOL done = EnumServicesProc(ScManager, SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL,
-                                           buffer.get(), size, &needed, &returned, nullptr, nullptr);
+                                           buffer.Get(), size, &needed, &returned, nullptr, nullptr);
         if (done || Api.GetLastError() != ERROR_MORE_DATA || needed <= size) break;
     }
     // Never more records than the buffer holds, whatever the count says.
-    const DWORD fits = size / sizeof(ENUM_SERVICE_STATUS_PROCESSA);
+    const DWORD fits = static_cast<DWORD>(buffer.Size() / sizeof(ENUM_SERVICE_STATUS_PROCESSA));
     count = returned < fits ? returned : fits;
     return true;
 }
 
 bool TServiceInfo::ListServices(DWORD serviceType)
 {
-    std::unique_ptr<BYTE[]> buffer;
-    DWORD size = 0;
+    TPlatformBuffer buffer;
     DWORD count = 0;
-    if (!Enumerate(serviceType, buffer, size, count)) return false;
-    WriteTable(buffer.get(), size, count);
+    if (!Enumerate(serviceType, buffer, count)) return false;
+    WriteTable(buffer, count);
     return true;
 }
 
-void TServiceInfo::WriteTable(const BYTE* buffer, DWORD size, DWORD count)
+void TServiceInfo::WriteTable(TPlatformBuffer& buffer, DWORD count)
 {
-    const ENUM_SERVICE_STATUS_PROCESSA* records = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer);
+    const ENUM_SERVICE_STATUS_PROCESSA* records = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.Get());
     AddLine(boost::format(Rule));
     AddLine(boost::format(Header));
     AddLine(boost::format(Rule));
     for (DWORD i = 0; i < count; ++i) {
         const ENUM_SERVICE_STATUS_PROCESSA& record = records[i];
-        AddLine(boost::format("| %-60s | %-18s | %-20s |\n") % TextWithin(buffer, size, record.lpDisplayName) %
-                TextWithin(buffer, size, record.lpServiceName) % ServiceStateText(record.ServiceStatusProcess.dwCurrentState));
+        AddLine(boost::format("| %-60s | %-18s | %-20s |\n") % TextWithin(buffer, record.lpDisplayName) %
+                TextWithin(buffer, record.lpServiceName) % ServiceStateText(record.ServiceStatusProcess.dwCurrentState));
     }
     AddLine(boost::format(Rule));
 }

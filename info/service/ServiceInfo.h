@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "info/BaseInfo.h"
+#include "info/PlatformBuffer.h"
 #include "info/SystemLibrary.h"
 #include "info/service/ServiceApi.h"
 
@@ -27,8 +28,8 @@ private:
     typedef BOOL(WINAPI* CloseServiceHandleFunction)(SC_HANDLE);
 
     // The records of one enumeration: never more than its buffer holds.
-    bool Enumerate(DWORD serviceType, std::unique_ptr<BYTE[]>& buffer, DWORD& size, DWORD& count);
-    void WriteTable(const BYTE* buffer, DWORD size, DWORD count);
+    bool Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& count);
+    void WriteTable(TPlatformBuffer& buffer, DWORD count);
 
     SC_HANDLE ScManager;
     std::unique_ptr<TSystemLibrary> AdvapiModule;

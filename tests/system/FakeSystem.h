@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ public:
     };
     // Key path (under HKEY_LOCAL_MACHINE) -> value name -> value.
     std::map<std::string, std::map<std::string, TValue>> Keys;
+    std::set<std::string> Unopenable;  // listed, but refused
 
     bool Cpuid_ = true;
     std::map<unsigned, std::vector<unsigned>> Leaves;
@@ -50,6 +53,7 @@ public:
     LONG RegOpenKeyExA(HKEY root, LPCSTR subkey, DWORD, REGSAM, PHKEY key) override
     {
         if (root != HKEY_LOCAL_MACHINE || Keys.count(subkey) == 0) return ERROR_FILE_NOT_FOUND;
+        if (Unopenable.count(subkey) != 0) return ERROR_ACCESS_DENIED;
         Open.push_back(subkey);
         *key = reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x1000 + Open.size()));
         return ERROR_SUCCESS;
@@ -78,14 +82,40 @@ public:
         *size = static_cast<DWORD>(value.Bytes.size());
         return ERROR_SUCCESS;
     }
-    LONG RegQueryInfoKeyA(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
-                          LPDWORD, PFILETIME) override
+    LONG RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD longestName, LPDWORD,
+                          LPDWORD, LPDWORD, LPDWORD, LPDWORD, PFILETIME) override
     {
-        return ERROR_INVALID_HANDLE;
+        const std::string* path = PathOf(key);
+        if (path == nullptr) return ERROR_INVALID_HANDLE;
+        const std::vector<std::string> names = SubkeysOf(*path);
+        if (subKeys != nullptr) *subKeys = static_cast<DWORD>(names.size());
+        size_t longest = 0;
+        for (const std::string& name : names) longest = std::max(longest, name.size());
+        if (longestName != nullptr) *longestName = static_cast<DWORD>(longest);
+        return ERROR_SUCCESS;
     }
-    LONG RegEnumKeyExA(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD, PFILETIME) override
+    LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD length, LPDWORD, LPSTR, LPDWORD, PFILETIME) override
     {
-        return ERROR_NO_MORE_ITEMS;
+        const std::string* path = PathOf(key);
+        if (path == nullptr) return ERROR_INVALID_HANDLE;
+        const std::vector<std::string> names = SubkeysOf(*path);
+        if (index >= names.size()) return ERROR_NO_MORE_ITEMS;
+        if (names[index].size() + 1 > *length) return ERROR_MORE_DATA;
+        std::memcpy(name, names[index].c_str(), names[index].size() + 1);
+        *length = static_cast<DWORD>(names[index].size());
+        return ERROR_SUCCESS;
+    }
+    // The direct subkeys of a key: every stored key one level below it.
+    std::vector<std::string> SubkeysOf(const std::string& path) const
+    {
+        std::vector<std::string> names;
+        for (const auto& key : Keys) {
+            const std::string& full = key.first;
+            if (full.size() > path.size() + 1 && full.compare(0, path.size(), path) == 0 && full[path.size()] == '\\' &&
+                full.find('\\', path.size() + 1) == std::string::npos)
+                names.push_back(full.substr(path.size() + 1));
+        }
+        return names;
     }
 
     // CPUID: leaves not given read as zeros.

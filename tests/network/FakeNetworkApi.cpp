@@ -1,0 +1,130 @@
+#include "network/FakeNetworkApi.h"
+
+#include <cstring>
+
+#include "info/FunctionCast.h"
+
+namespace {
+
+TFakeNetworkApi* Current = nullptr;
+HMODULE const IpHelper = reinterpret_cast<HMODULE>(0x1F000000);
+
+DWORD WINAPI FakeGetNetworkParams(PFIXED_INFO info, PULONG size) { return Current->GetNetworkParams(info, size); }
+DWORD WINAPI FakeGetNumberOfInterfaces(PDWORD count)
+{
+    *count = Current->Interfaces;
+    return NO_ERROR;
+}
+ULONG WINAPI FakeGetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size) { return Current->GetAdaptersInfo(info, size); }
+DWORD WINAPI FakeGetIfEntry(PMIB_IFROW row) { return Current->GetIfEntry(row); }
+
+}  // namespace
+
+TFakeNetworkApi::TFakeNetworkApi() : Previous(Current) { Current = this; }
+
+TFakeNetworkApi::~TFakeNetworkApi() { Current = Previous; }
+
+IP_ADAPTER_INFO TFakeNetworkApi::Adapter(const char* name, const char* ip, DWORD index)
+{
+    IP_ADAPTER_INFO adapter;
+    memset(&adapter, 0, sizeof(adapter));
+    strcpy(adapter.AdapterName, name);
+    strcpy(adapter.Description, "Fake Ethernet");
+    adapter.AddressLength = 6;
+    const BYTE address[6] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    memcpy(adapter.Address, address, 6);
+    adapter.Index = index;
+    strcpy(adapter.IpAddressList.IpAddress.String, ip);
+    strcpy(adapter.IpAddressList.IpMask.String, "255.255.255.0");
+    strcpy(adapter.GatewayList.IpAddress.String, "192.168.0.1");
+    return adapter;
+}
+
+UINT TFakeNetworkApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    const char directory[] = "C:\\WINDOWS\\system32";
+    if (size < sizeof(directory)) return sizeof(directory);
+    strcpy(buffer, directory);
+    return sizeof(directory) - 1;
+}
+
+HMODULE TFakeNetworkApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
+{
+    LoadedPath = path;
+    if (LibraryMissing) return nullptr;
+    ++OpenLibraries;
+    return IpHelper;
+}
+
+FARPROC TFakeNetworkApi::GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (module != IpHelper || MissingFunctions.count(name) != 0) return nullptr;
+    const std::string function = name;
+    if (function == "GetNetworkParams") return FunctionCast<FARPROC>(&FakeGetNetworkParams);
+    if (function == "GetNumberOfInterfaces") return FunctionCast<FARPROC>(&FakeGetNumberOfInterfaces);
+    if (function == "GetAdaptersInfo") return FunctionCast<FARPROC>(&FakeGetAdaptersInfo);
+    if (function == "GetIfEntry") return FunctionCast<FARPROC>(&FakeGetIfEntry);
+    return nullptr;
+}
+
+BOOL TFakeNetworkApi::FreeLibrary(HMODULE module)
+{
+    if (module != IpHelper) return FALSE;
+    --OpenLibraries;
+    return TRUE;
+}
+
+DWORD TFakeNetworkApi::GetNetworkParams(PFIXED_INFO info, PULONG size)
+{
+    ParamsSizes.push_back(*size);
+    if (++ParamsCalls > 1 && SecondParamsResult != ERROR_SUCCESS) return SecondParamsResult;
+    if (ParamsCalls == 1 && ClaimedParamsSize != 0) {
+        *size = ClaimedParamsSize;
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    const size_t extra = DnsServers.size() > 1 ? DnsServers.size() - 1 : 0;
+    const ULONG needed = static_cast<ULONG>(sizeof(FIXED_INFO) + extra * sizeof(IP_ADDR_STRING));
+    if (info == nullptr || *size < needed) {
+        *size = needed;
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    memset(info, 0, needed);
+    strcpy(info->HostName, HostName.c_str());
+    strcpy(info->DomainName, DomainName.c_str());
+    IP_ADDR_STRING* chain = reinterpret_cast<IP_ADDR_STRING*>(info + 1);
+    IP_ADDR_STRING* server = &info->DnsServerList;
+    for (size_t i = 0; i < DnsServers.size(); ++i) {
+        strcpy(server->IpAddress.String, DnsServers[i].c_str());
+        server->Next = i + 1 < DnsServers.size() ? &chain[i] : nullptr;
+        server = server->Next;
+    }
+    info->NodeType = NodeType;
+    info->EnableRouting = Routing;
+    info->EnableProxy = Proxy;
+    info->EnableDns = Dns;
+    return ERROR_SUCCESS;
+}
+
+ULONG TFakeNetworkApi::GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size)
+{
+    if (++AdaptersCalls > 1 && SecondAdaptersResult != ERROR_SUCCESS) return SecondAdaptersResult;
+    if (Adapters.empty()) return ERROR_NO_DATA;
+    const ULONG needed = static_cast<ULONG>(Adapters.size() * sizeof(IP_ADAPTER_INFO));
+    if (info == nullptr || *size < needed) {
+        *size = needed;
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    for (size_t i = 0; i < Adapters.size(); ++i) {
+        info[i] = Adapters[i];
+        info[i].Next = i + 1 < Adapters.size() ? &info[i + 1] : nullptr;
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD TFakeNetworkApi::GetIfEntry(PMIB_IFROW row)
+{
+    auto found = Rows.find(row->dwIndex);
+    if (found == Rows.end()) return ERROR_INVALID_DATA;
+    *row = found->second;
+    return NO_ERROR;
+}

@@ -1,0 +1,61 @@
+#ifndef ENVCHECK_TESTS_NETWORK_FAKENETWORKAPI_H
+#define ENVCHECK_TESTS_NETWORK_FAKENETWORKAPI_H
+
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "info/network/NetworkApi.h"
+
+// An IP Helper library behind the network seam: parameters, adapters and
+// interface rows of the test's choosing, reached through the current fake.
+class TFakeNetworkApi : public TNetworkApi {
+public:
+    TFakeNetworkApi();
+    ~TFakeNetworkApi() override;
+
+    // Parameters.
+    std::string HostName = "PLAYER-PC";
+    std::string DomainName = "example.jp";
+    std::vector<std::string> DnsServers = {"192.168.0.1"};
+    UINT NodeType = HYBRID_NODETYPE;
+    UINT Routing = 0, Proxy = 0, Dns = 0;
+    DWORD SecondParamsResult = ERROR_SUCCESS;
+    ULONG ClaimedParamsSize = 0;  // non-zero: what the first call says it needs
+    int ParamsCalls = 0;
+    std::vector<ULONG> ParamsSizes;  // the size offered by each call
+
+    // Adapters.
+    DWORD Interfaces = 2;
+    std::vector<IP_ADAPTER_INFO> Adapters;
+    DWORD SecondAdaptersResult = ERROR_SUCCESS;
+    std::map<DWORD, MIB_IFROW> Rows;  // by interface index; missing: GetIfEntry fails
+
+    bool LibraryMissing = false;
+    std::set<std::string> MissingFunctions;
+    std::string LoadedPath;
+    int OpenLibraries = 0;
+
+    // A record with the usual fields set; the test changes what it needs.
+    static IP_ADAPTER_INFO Adapter(const char* name, const char* ip, DWORD index);
+
+    UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override;
+    HMODULE LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags) override;
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
+    BOOL FreeLibrary(HMODULE module) override;
+
+    DWORD GetNetworkParams(PFIXED_INFO info, PULONG size);
+    ULONG GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size);
+    DWORD GetIfEntry(PMIB_IFROW row);
+
+private:
+    int AdaptersCalls = 0;
+    TFakeNetworkApi* Previous;
+};
+
+#endif
