@@ -14,6 +14,13 @@ const std::string Heading = "Network Infomation:\n";
 const std::string Parameters =
     "Host Name: PLAYER-PC\nDomain Name: example.jp\nDNS Servers: 192.168.0.1\nNodeType: Hybrid\n\n";
 
+std::string TextOf(const TBaseInfo& info)
+{
+    std::string text;
+    for (const std::string& element : info.GetLines()) text += element;
+    return text;
+}
+
 class NetworkInfoTest : public ::testing::Test {
 protected:
     NetworkInfoTest() : Saved(OsVersion), SavedLoaded(OsVersionLoaded)
@@ -31,9 +38,7 @@ protected:
         TNetworkInfo info(Api, Registry);
         info.Collect();
         EXPECT_EQ(0, Api.OpenLibraries) << "iphlpapi.dll was left loaded";
-        std::string text;
-        for (const std::string& element : info.GetLines()) text += element;
-        return text;
+        return TextOf(info);
     }
     // The adapter part: what follows the parameters block.
     std::string Adapters() { return Run().substr(Heading.size() + Parameters.size()); }
@@ -86,8 +91,7 @@ TEST_F(NetworkInfoTest, NodeTypesAndAnEmptyServerList)
         api.Interfaces = 0;
         TNetworkInfo info(api, Registry);
         info.Collect();
-        std::string text;
-        for (const std::string& element : info.GetLines()) text += element;
+        const std::string text = TextOf(info);
         EXPECT_EQ(Heading + "Host Name: PLAYER-PC\nDomain Name: example.jp\nDNS Servers: \n" + type.second + "\n", text)
             << type.first;
     }
@@ -127,8 +131,7 @@ TEST_F(NetworkInfoTest, WithoutIpHelperOnlyTheMessageRemains)
         api.MissingFunctions.insert(function);
         TNetworkInfo info(api, Registry);
         info.Collect();
-        std::string text;
-        for (const std::string& element : info.GetLines()) text += element;
+        const std::string text = TextOf(info);
         const bool parameters = std::string(function) != "GetNetworkParams";
         EXPECT_EQ(parameters, text.find(Parameters) != std::string::npos) << function << ": " << text;
         EXPECT_EQ(!parameters, text.find("AdapterName: {A}\n") != std::string::npos) << function << ": " << text;
@@ -177,8 +180,7 @@ TEST_F(NetworkInfoTest, OneBlockPerRecordWhateverTheInterfaceCount)
                 api.Adapters.push_back(TFakeNetworkApi::Adapter(("{" + std::to_string(i) + "}").c_str(), "10.0.0.9", 9));
             TNetworkInfo info(api, Registry);
             info.Collect();
-            std::string text;
-            for (const std::string& element : info.GetLines()) text += element;
+            const std::string text = TextOf(info);
             std::string expected;
             for (size_t i = 0; i < records; ++i) expected += Block("{" + std::to_string(i) + "}", "10.0.0.9");
             EXPECT_EQ(Parameters + expected + "\n", text.substr(Heading.size())) << records << " / " << interfaces;
@@ -196,13 +198,7 @@ TEST_F(NetworkInfoTest, NoInterfacesOrAFailedSecondCall)
     changed.SecondAdaptersResult = ERROR_BUFFER_OVERFLOW;  // the list grew in between
     TNetworkInfo info(changed, Registry);
     info.Collect();
-    EXPECT_EQ("\n", info.GetLines().back());
-    EXPECT_EQ("Network Infomation:\n", info.GetLines().front());
-    EXPECT_EQ(Parameters + "\n", [&] {
-        std::string text;
-        for (size_t i = 1; i < info.GetLines().size(); ++i) text += info.GetLines()[i];
-        return text;
-    }());
+    EXPECT_EQ(Heading + Parameters + "\n", TextOf(info));
 }
 
 TEST_F(NetworkInfoTest, CardLabelsFromTheRegistry)
