@@ -3,11 +3,13 @@
 #include <string>
 
 #include "app/HeadlessReport.h"
+#include "app/LibrarySearch.h"
 #include "app/MainDialog.h"
 #include "view/CustomEdit.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    RestrictLibrarySearch();
     const std::string reportFile = ReportFileArgument(commandLine);
     if (!reportFile.empty()) return RunHeadlessReport(reportFile);
 

@@ -40,7 +40,8 @@ std::string TEnvcheck::ExecutablePath()
     return path;
 }
 
-TEnvcheck::TEnvcheck(const std::string& arguments)
+TEnvcheck::TEnvcheck(const std::string& arguments, const std::string& executable,
+                     const std::string& currentDirectory)
 {
     char directory[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, directory);
@@ -50,7 +51,7 @@ TEnvcheck::TEnvcheck(const std::string& arguments)
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE error = CreateFileA(ErrorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
 
-    std::string commandLine = "\"" + ExecutablePath() + "\"";
+    std::string commandLine = "\"" + (executable.empty() ? ExecutablePath() : executable) + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -58,7 +59,8 @@ TEnvcheck::TEnvcheck(const std::string& arguments)
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = error;
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &Process))
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &Process))
         Process = {};
     CloseHandle(error);
 }

@@ -11,7 +11,9 @@
 // The real envcheck.exe (named by ENVCHECK_EXE), started as its own process.
 class TEnvcheck {
 public:
-    explicit TEnvcheck(const std::string& arguments = "");
+    // Another copy of the program and a current directory may be given.
+    explicit TEnvcheck(const std::string& arguments = "", const std::string& executable = "",
+                       const std::string& currentDirectory = "");
     ~TEnvcheck();
     TEnvcheck(const TEnvcheck&) = delete;
     TEnvcheck& operator=(const TEnvcheck&) = delete;
