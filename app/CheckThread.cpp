@@ -40,12 +40,14 @@ int TCheckThread::Execute()
     if (!Terminated) {
         TCustomEdit* view = FindView();
         for (TBaseInfo* collector : Collectors) {
+            // Exit while the lines are shown: the dialog is going, stop at once.
             if (view != nullptr)
-                collector->ShowLines(*view);
+                collector->ShowLines(*view, &Terminated);
             else
                 collector->RemoveCarriageReturns();
         }
-        if (Dialog != nullptr) EnableWindow(GetDlgItem(Dialog, IDC_SAVE), TRUE);
+        // A run stopped part-way has no whole report to save.
+        if (Dialog != nullptr && !Terminated) EnableWindow(GetDlgItem(Dialog, IDC_SAVE), TRUE);
     }
     Api.CoUninitialize();
     return 0;

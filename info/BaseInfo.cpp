@@ -13,9 +13,12 @@ TBaseInfo::~TBaseInfo() = default;
 
 void TBaseInfo::AddLine(const boost::format& line) { Lines.push_back(line.str()); }
 
-void TBaseInfo::ShowLines(TCustomEdit& view)
+void TBaseInfo::ShowLines(TCustomEdit& view, const std::atomic<bool>* stop)
 {
-    for (std::string& element : Lines) view.Append(element);
+    for (std::string& element : Lines) {
+        if (stop != nullptr && *stop) break;
+        view.Append(element);
+    }
     view.Refresh();
 }
 

@@ -3,6 +3,7 @@
 
 #include <boost/format.hpp>
 
+#include <atomic>
 #include <deque>
 #include <ostream>
 #include <string>
@@ -24,8 +25,8 @@ public:
 
     void AddLine(const boost::format& line);
     // Appends every element to the view (which strips their carriage returns
-    // in place), then refreshes it once.
-    void ShowLines(TCustomEdit& view);
+    // in place), then refreshes it once. A stop request ends the appending.
+    void ShowLines(TCustomEdit& view, const std::atomic<bool>* stop = nullptr);
     // What ShowLines does to the elements, for a run without a view.
     void RemoveCarriageReturns();
     // Writes every element's bytes, nothing between them.

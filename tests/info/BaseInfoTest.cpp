@@ -101,3 +101,17 @@ TEST(BaseInfoTest, ShowLinesOfAnEmptyStoreOnlyRefreshes)
     EXPECT_EQ("[x\n][]", Rows(window.View()));
     EXPECT_EQ(1, window.Paints());
 }
+
+TEST(BaseInfoTest, ShowLinesStopsAppendingWhenAskedTo)
+{
+    TViewWindow window;
+    TLinesInfo info;
+    info.AddLine(boost::format("a\n"));
+    info.AddLine(boost::format("b\n"));
+    std::atomic<bool> stop(true);
+    info.ShowLines(window.View(), &stop);
+    stop = false;
+    info.ShowLines(window.View(), &stop);
+    window.Pump();
+    EXPECT_EQ("[a\n][b\n][]", Rows(window.View())) << "only the second call appended";
+}
