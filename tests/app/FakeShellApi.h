@@ -1,6 +1,7 @@
 #ifndef ENVCHECK_TESTS_APP_FAKESHELLAPI_H
 #define ENVCHECK_TESTS_APP_FAKESHELLAPI_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ public:
     std::string FileBuffer;
     std::string Filter;
     int SaveDialogs = 0;
+    std::function<void()> AfterChoice;  // what happens between the choice and the writing
 
     HRESULT CoInitialize(LPVOID reserved) override
     {
@@ -49,6 +51,7 @@ public:
         for (const char* at = record->lpstrFilter; at != nullptr && *at != '\0'; at += std::string(at).size() + 1)
             Filter += std::string(at) + '|';
         if (SaveResult) std::snprintf(record->lpstrFile, record->nMaxFile, "%s", ChosenPath.c_str());
+        if (AfterChoice) AfterChoice();
         return SaveResult;
     }
 };

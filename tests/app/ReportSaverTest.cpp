@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -19,6 +20,13 @@
 namespace {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool WriteFileText(const std::string& path, const std::string& text)
+{
+    std::ofstream file(path.c_str(), std::ios::binary);
+    file << text;
+    return static_cast<bool>(file);
+}
 
 class ReportSaverTest : public ::testing::Test {
 protected:
@@ -137,6 +145,54 @@ TEST_F(ReportSaverTest, FailingWriteAfterOpenShowsTheErrorBox)
     OnSave(Owner, Collectors, Api);
     ASSERT_EQ(1u, Api.Boxes.size()) << "an unwritten report must not pass for saved";
     EXPECT_EQ("ファイルの保存に失敗しました", Api.Boxes[0].Text);
+}
+
+TEST_F(ReportSaverTest, ReadOnlyFileShowsTheErrorBox)
+{
+    ASSERT_TRUE(WriteFileText(Path, "kept"));
+    SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE probe = CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        GTEST_SKIP() << "this platform opens a read-only file for writing (Wine run as root)";
+    }
+    OnSave(Owner, Collectors, Api);
+    SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(1u, Api.Boxes.size());
+    EXPECT_EQ("kept", ReadFile(Path));
+}
+
+TEST_F(ReportSaverTest, FolderThatVanishesShowsTheErrorBox)
+{
+    const std::string folder = TempPath("vanishing");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Api.ChosenPath = folder + "\\report.txt";
+    Api.AfterChoice = [&] { RemoveDirectoryA(folder.c_str()); };
+    OnSave(Owner, Collectors, Api);
+    EXPECT_EQ(1u, Api.Boxes.size()) << "folder gone before the writing";
+    EXPECT_FALSE(Exists(Api.ChosenPath));
+}
+
+TEST_F(ReportSaverTest, FullDiskShowsTheErrorBox)
+{
+    // A 64 KiB filesystem mounted by the test environment where it may mount.
+    const char* build = std::getenv("ENVCHECK_BUILD_DIR");
+    ASSERT_NE(nullptr, build);
+    std::string folder = std::string("Z:") + build + "/tinyfs";
+    for (char& c : folder)
+        if (c == '/') c = '\\';
+    ULARGE_INTEGER available = {}, total = {}, free = {};
+    if (!GetDiskFreeSpaceExA((folder + "\\").c_str(), &available, &total, &free) || total.QuadPart > 1024 * 1024)
+        GTEST_SKIP() << "no small filesystem at " << folder << " (mounting not allowed here)";
+    TTestCollector big("t\n", std::vector<std::string>(4000, std::string(63, 'x') + "\n"));  // 256 KiB
+    big.Collect();
+    std::vector<TBaseInfo*> collectors = {&big};
+    Api.ChosenPath = folder + "\\report.txt";
+    OnSave(Owner, collectors, Api);
+    ASSERT_EQ(1u, Api.Boxes.size()) << "a partial report must not pass for saved";
+    EXPECT_EQ("ファイルの保存に失敗しました", Api.Boxes[0].Text);
+    DeleteFileA(Api.ChosenPath.c_str());
 }
 
 TEST_F(ReportSaverTest, EmptyCollectorsContributeNothing)
