@@ -37,12 +37,38 @@ std::string OsRow(const std::string& report)
 
 }  // namespace
 
-TEST(VersionMatrixTest, OperatingSystemRowForEachWindows)
+// Every collector's section, in report order, and each family's own branch.
+void ExpectComplete(const std::string& report, const std::string& wine)
+{
+    const char* const sections[] = {"Memory information: \n", "Graphic Adapter information:\n",
+                                    "DxDialog DirectX File Infomation:\n", "Process Enum:\n",
+                                    "Service Infomation:\n", "Network Infomation:\n", "Drive information: \n"};
+    size_t at = 0;
+    for (const char* section : sections) {
+        at = report.find(section, at);
+        EXPECT_NE(std::string::npos, at) << wine << ": " << section << " missing or out of order";
+        if (at == std::string::npos) return;
+    }
+    const bool nt4 = wine == "nt40";
+    const bool win9x = wine == "win98";
+    EXPECT_EQ(nt4, report.find("Process Enum:\nWindows NT 4.0は未対応です。\n\n") != std::string::npos) << wine;
+    EXPECT_EQ(!nt4, report.find("Process Enum:\n+-") != std::string::npos) << wine << ": process table";
+    EXPECT_EQ(win9x, report.find("Service Infomation:\nNT系OSではないので処理をスキップします。\nNetwork Infomation:\n") !=
+                         std::string::npos)
+        << wine;
+    EXPECT_EQ(!win9x, report.find("Service Infomation:\n+-") != std::string::npos) << wine << ": service table";
+    EXPECT_NE(std::string::npos, report.find("\nDrive : C:\\\n")) << wine;
+}
+
+TEST(VersionMatrixTest, WholeReportAndOperatingSystemRowForEachWindows)
 {
     const struct {
         const char* Wine;
         const char* Row;
     } versions[] = {
+        // 98's row has no line end: the computer name continues it.
+        {"win98", "Microsoft Windows 98 SE "},
+        {"nt40", "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"},
         {"win2k", "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n"},
         {"winxp", "Microsoft Windows XP Professional Service Pack 3 (Build 2600)\n"},
         {"vista", "Microsoft Windows Vista Professional Service Pack 2 (Build 6002)\n"},
@@ -55,11 +81,14 @@ TEST(VersionMatrixTest, OperatingSystemRowForEachWindows)
     };
     for (const auto& version : versions) {
         TWineVersion wine(version.Wine);
-        const std::string row = OsRow(HeadlessReport("matrix.txt"));
+        const std::string report = HeadlessReport("matrix.txt");
+        ASSERT_FALSE(report.empty()) << version.Wine << ": no report";
+        const std::string row = OsRow(report);
         EXPECT_EQ(0u, row.find(version.Row)) << version.Wine << ": " << row;
         if (std::string(version.Wine) == "win7") {
             EXPECT_NE(std::string::npos, row.find(" Service Pack 1 (Build 7601)\n")) << row;
         }
+        ExpectComplete(report, version.Wine);
     }
 }
 
