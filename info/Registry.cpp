@@ -1,7 +1,10 @@
 #include "info/Registry.h"
 
 #include <cstring>
+#include <new>
 #include <vector>
+
+#include "info/PlatformBuffer.h"
 
 TRegistryApi& Win32RegistryApi()
 {
@@ -32,13 +35,20 @@ bool TRegistry::ReadValue(const std::string& name)
     ValueName = name;
     DWORD size = 0;
     if (Api.RegQueryValueExA(Key, name.c_str(), nullptr, &ValueType, nullptr, &size) != ERROR_SUCCESS) return false;
-    delete[] Data;
-    Data = new BYTE[size == 0 ? 1 : size];
-    DataSize = size;
+    // A size beyond any real value is refused instead of allocated.
+    if (size > TPlatformBuffer::Limit) return false;
+    BYTE* data = new (std::nothrow) BYTE[size == 0 ? 1 : size]();
+    if (data == nullptr) return false;
     DWORD read = size;
-    Api.RegQueryValueExA(Key, name.c_str(), nullptr, &ValueType, Data, &read);
+    // A failed read wrote nothing to keep: the previous data stays.
+    if (Api.RegQueryValueExA(Key, name.c_str(), nullptr, &ValueType, data, &read) != ERROR_SUCCESS) {
+        delete[] data;
+        return false;
+    }
+    delete[] Data;
+    Data = data;
     // The value may have shrunk between the two calls; it can never have grown past the buffer.
-    if (read < DataSize) DataSize = read;
+    DataSize = read < size ? read : size;
     return true;
 }
 
@@ -49,6 +59,10 @@ void TRegistry::EnumKeys()
     FILETIME written = {};
     Api.RegQueryInfoKeyA(Key, nullptr, nullptr, nullptr, &subKeys, &longestName, nullptr, &values, &longestValueName,
                          &longestValue, nullptr, &written);
+    // A key name has at most 255 characters (510 bytes in a double-byte code page):
+    // a longer claim is not allocated, and a longer name is skipped as ERROR_MORE_DATA.
+    const DWORD LongestKeyName = 510;
+    if (longestName > LongestKeyName) longestName = LongestKeyName;
     std::vector<char> name(static_cast<size_t>(longestName) + 1, '\0');
     // Ends at the list's end, at any error but a name too long for the buffer, and
     // after the number of subkeys reported (a key that was never opened reports none).

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "info/PlatformBuffer.h"
+
 namespace {
 
 const int TextSize = 512;
@@ -16,7 +18,8 @@ std::string TDirectXInfo::NarrowText(const wchar_t* wide)
     if (wide == nullptr || *wide == L'\0') return std::string();
     // Converted whole first: a conversion into too small a buffer fails outright.
     const int size = Api.WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return std::string();
+    // A size beyond any real text is refused instead of allocated.
+    if (size <= 0 || static_cast<size_t>(size) > TPlatformBuffer::Limit) return std::string();
     std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
     const int written = Api.WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, buffer.data(), size, nullptr,
                                                 nullptr);

@@ -8,6 +8,8 @@ namespace {
 
 const DWORD ListLength = 1024;
 const DWORD NameSize = 512;
+// No list of drive roots comes near this; a longer claim is not allocated.
+const DWORD ListLimit = 64 * 1024;
 
 typedef BOOL(WINAPI* GetDiskFreeSpaceExAProc)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
@@ -42,6 +44,7 @@ void TDriveInfo::ListDrives()
     DWORD length = Api.GetLogicalDriveStringsA(ListLength, buffer.data());
     // A longer list: ask again with the size it asked for (it may still grow).
     for (int attempt = 0; attempt < 4 && length > buffer.size() - 2; ++attempt) {
+        if (length >= ListLimit) return;
         const DWORD asked = length + 1;
         buffer.assign(static_cast<size_t>(asked) + 2, '\0');
         length = Api.GetLogicalDriveStringsA(asked, buffer.data());

@@ -1,5 +1,15 @@
 #include "info/system/SystemInfo.h"
 
+#include <cstring>
+#include <string>
+
+namespace {
+
+// What a call wrote, never read past the buffer it was given.
+std::string TextIn(const char* buffer, size_t size) { return std::string(buffer, strnlen(buffer, size)); }
+
+}  // namespace
+
 TSystemApi& Win32SystemApi()
 {
     static TWin32SystemApi api;
@@ -26,19 +36,21 @@ void TSystemInfo::AddNamesSection()
     const UINT DirectorySize = 261;
     char buffer[BufferSize] = {};
     DWORD size = BufferSize;
-    if (Api.GetComputerNameA(buffer, &size)) AddLine(boost::format("Computer name:  %s\n") % buffer);
+    if (Api.GetComputerNameA(buffer, &size))
+        AddLine(boost::format("Computer name:  %s\n") % TextIn(buffer, BufferSize));
     size = BufferSize;
-    if (Api.GetUserNameA(buffer, &size)) AddLine(boost::format("User name:  %s\n") % buffer);
+    if (Api.GetUserNameA(buffer, &size)) AddLine(boost::format("User name:  %s\n") % TextIn(buffer, BufferSize));
     // A result above the buffer's size is the size a longer path would need: nothing was written.
     UINT length = Api.GetSystemDirectoryA(buffer, DirectorySize);
-    if (length != 0 && length < DirectorySize) AddLine(boost::format("System directory:  %s \n") % buffer);
+    if (length != 0 && length < DirectorySize)
+        AddLine(boost::format("System directory:  %s \n") % TextIn(buffer, DirectorySize));
     length = Api.GetWindowsDirectoryA(buffer, DirectorySize);
-    if (length != 0 && length < DirectorySize) AddLine(boost::format("Windows directory:  %s \n") % buffer);
+    if (length != 0 && length < DirectorySize)
+        AddLine(boost::format("Windows directory:  %s \n") % TextIn(buffer, DirectorySize));
     AddLine(boost::format("Environment variables (partial list): \n"));
     for (const char* source : {"OS=%OS%", "PATH=%PATH%", "TEMP=%TEMP%"}) {
-        buffer[BufferSize - 1] = '\0';
         const DWORD count = Api.ExpandEnvironmentStringsA(source, buffer, BufferSize);
-        if (count != 0 && count <= BufferSize) AddLine(boost::format("  %s\n") % buffer);
+        if (count != 0 && count <= BufferSize) AddLine(boost::format("  %s\n") % TextIn(buffer, BufferSize));
     }
     AddLine(boost::format("\n"));
 }

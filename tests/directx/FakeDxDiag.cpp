@@ -11,6 +11,7 @@ HMODULE const FakeModule = reinterpret_cast<HMODULE>(0x5D3D0000);
 
 IDirect3D9* WINAPI FakeDirect3DCreate9(UINT version)
 {
+    if (FaultPlan.Fails("Direct3DCreate9")) return nullptr;
     if (CurrentApi == nullptr || CurrentApi->Direct3DMissing || version != D3D_SDK_VERSION) return nullptr;
     CurrentApi->Direct3D.AddRef();
     return &CurrentApi->Direct3D;
@@ -28,14 +29,19 @@ TFakeContainer& TFakeContainer::Child(const std::wstring& name)
 
 HRESULT TFakeContainer::GetNumberOfChildContainers(DWORD* count)
 {
-    if (FailCount) return E_FAIL;
-    *count = static_cast<DWORD>(Children.size());
+    if (FaultPlan.Fails("GetNumberOfChildContainers") || FailCount) return E_FAIL;
+    *count = ClaimedChildren != 0 ? ClaimedChildren : static_cast<DWORD>(Children.size());
     return S_OK;
 }
 
 HRESULT TFakeContainer::EnumChildContainerNames(DWORD index, LPWSTR name, DWORD size)
 {
+    if (FaultPlan.Fails("EnumChildContainerNames")) return E_FAIL;
     if (index == FailEnumAt || index >= Children.size()) return E_INVALIDARG;
+    if (FillNames) {
+        for (DWORD i = 0; i < size; ++i) name[i] = L'n';
+        return S_OK;
+    }
     const std::wstring& text = Children[index].first;
     if (text.size() + 1 > size) return E_INVALIDARG;
     wcscpy(name, text.c_str());
@@ -44,13 +50,18 @@ HRESULT TFakeContainer::EnumChildContainerNames(DWORD index, LPWSTR name, DWORD 
 
 HRESULT TFakeContainer::GetChildContainer(LPCWSTR path, IDxDiagContainer** child)
 {
-    std::wstring rest(path);
+    if (FaultPlan.Fails("GetChildContainer")) return E_FAIL;
+    return Open(path, child);
+}
+
+HRESULT TFakeContainer::Open(const std::wstring& rest, IDxDiagContainer** child)
+{
     const size_t dot = rest.find(L'.');
     const std::wstring first = rest.substr(0, dot);
     for (size_t i = 0; i < Children.size(); ++i) {
         if (Children[i].first != first) continue;
         if (i == FailOpenAt) return E_FAIL;
-        if (dot != std::wstring::npos) return Children[i].second->GetChildContainer(rest.substr(dot + 1).c_str(), child);
+        if (dot != std::wstring::npos) return Children[i].second->Open(rest.substr(dot + 1), child);
         Children[i].second->AddRef();
         *child = Children[i].second.get();
         return S_OK;
@@ -60,12 +71,14 @@ HRESULT TFakeContainer::GetChildContainer(LPCWSTR path, IDxDiagContainer** child
 
 HRESULT TFakeContainer::GetNumberOfProps(DWORD* count)
 {
+    if (FaultPlan.Fails("GetNumberOfProps")) return E_FAIL;
     *count = static_cast<DWORD>(Props.size());
     return S_OK;
 }
 
 HRESULT TFakeContainer::GetProp(LPCWSTR name, VARIANT* value)
 {
+    if (FaultPlan.Fails("GetProp")) return E_FAIL;
     auto found = Props.find(name);
     if (found == Props.end()) return E_INVALIDARG;
     const TFakeProp& prop = found->second;
@@ -91,12 +104,14 @@ bool TFakeContainer::AllReleased() const
 
 HRESULT TFakeProvider::Initialize(DXDIAG_INIT_PARAMS* parameters)
 {
+    if (FaultPlan.Fails("Initialize")) return E_FAIL;
     Parameters = *parameters;
     return InitializeResult;
 }
 
 HRESULT TFakeProvider::GetRootContainer(IDxDiagContainer** root)
 {
+    if (FaultPlan.Fails("GetRootContainer")) return E_FAIL;
     if (FAILED(RootResult)) return RootResult;
     Root.AddRef();
     *root = &Root;
@@ -105,6 +120,7 @@ HRESULT TFakeProvider::GetRootContainer(IDxDiagContainer** root)
 
 HRESULT TFakeDirect3D::GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* record)
 {
+    if (FaultPlan.Fails("GetAdapterIdentifier")) return E_FAIL;
     AskedAdapter = adapter;
     if (FAILED(IdentifierResult) || flags != 0) return FAILED(IdentifierResult) ? IdentifierResult : E_INVALIDARG;
     *record = Identifier;
@@ -124,6 +140,7 @@ bool TFakeApi::AllReleased() const
 HRESULT TFakeApi::CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
                                    LPVOID* object)
 {
+    if (FaultPlan.Fails("CoCreateInstance")) return REGDB_E_CLASSNOTREG;
     if (FAILED(CreateResult)) return CreateResult;
     if (!IsEqualCLSID(classId, CLSID_DxDiagProvider) || !IsEqualIID(interfaceId, IID_IDxDiagProvider) ||
         outer != nullptr || context != CLSCTX_INPROC_SERVER)
@@ -136,12 +153,15 @@ HRESULT TFakeApi::CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD cont
 
 HRESULT TFakeApi::VariantClear(VARIANTARG* value)
 {
+    const bool fails = FaultPlan.Fails("VariantClear");
     if (value->vt == VT_BSTR && value->bstrVal != nullptr) --LiveStrings;
-    return ::VariantClear(value);
+    const HRESULT result = ::VariantClear(value);
+    return fails ? E_FAIL : result;
 }
 
 UINT TFakeApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
+    if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
     const char directory[] = "C:\\WINDOWS\\system32";
     if (size < sizeof(directory)) return sizeof(directory);
     strcpy(buffer, directory);
@@ -151,20 +171,22 @@ UINT TFakeApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 HMODULE TFakeApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
 {
     LoadedPath = path;
-    if (LibraryMissing) return nullptr;
+    if (FaultPlan.Fails("LoadLibraryExA") || LibraryMissing) return nullptr;
     ++Loads;
     return FakeModule;
 }
 
 FARPROC TFakeApi::GetProcAddress(HMODULE module, LPCSTR name)
 {
+    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
     if (module != FakeModule || EntryMissing || strcmp(name, "Direct3DCreate9") != 0) return nullptr;
     return FunctionCast<FARPROC>(&FakeDirect3DCreate9);
 }
 
 BOOL TFakeApi::FreeLibrary(HMODULE module)
 {
+    const bool fails = FaultPlan.Fails("FreeLibrary");
     if (module == FakeModule) ++Frees;
     if (Direct3D.References > 1) FreedWhileInUse = true;
-    return module == FakeModule;
+    return !fails && module == FakeModule;
 }

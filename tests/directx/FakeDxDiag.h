@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fault/FaultPlan.h"
 #include "info/directx/DirectXApi.h"
 
 // Counts references; a Release below the test's own reference is recorded.
@@ -49,6 +50,8 @@ public:
     bool FailCount = false;
     DWORD FailEnumAt = 0xFFFFFFFF;
     DWORD FailOpenAt = 0xFFFFFFFF;
+    DWORD ClaimedChildren = 0;  // non-zero: the child count reported, whatever the children
+    bool FillNames = false;     // child names fill the whole buffer, without terminator
     std::map<std::wstring, TFakeProp> Props;
     std::vector<std::pair<std::wstring, std::unique_ptr<TFakeContainer>>> Children;
 
@@ -66,6 +69,7 @@ public:
     bool AllReleased() const;
 
 private:
+    HRESULT Open(const std::wstring& rest, IDxDiagContainer** child);
     TFakeApi& Api;
 };
 
@@ -160,11 +164,15 @@ public:
     int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR narrow, int narrowSize,
                             LPCCH defaultChar, LPBOOL usedDefaultChar) override
     {
+        if (FaultPlan.Fails("WideCharToMultiByte")) return 0;
         return ::WideCharToMultiByte(codePage, flags, wide, wideLength, narrow, narrowSize, defaultChar,
                                      usedDefaultChar);
     }
     BOOL IsDBCSLeadByte(BYTE value) override { return ::IsDBCSLeadByte(value); }
-    int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) override { return ::StringFromGUID2(guid, text, size); }
+    int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) override
+    {
+        return FaultPlan.Fails("StringFromGUID2") ? 0 : ::StringFromGUID2(guid, text, size);
+    }
     UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override;
     HMODULE LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags) override;
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;

@@ -12,6 +12,7 @@ HMODULE const IpHelper = reinterpret_cast<HMODULE>(0x1F000000);
 DWORD WINAPI FakeGetNetworkParams(PFIXED_INFO info, PULONG size) { return Current->GetNetworkParams(info, size); }
 DWORD WINAPI FakeGetNumberOfInterfaces(PDWORD count)
 {
+    if (FaultPlan.Fails("GetNumberOfInterfaces")) return ERROR_NOT_SUPPORTED;
     *count = Current->Interfaces;
     return NO_ERROR;
 }
@@ -42,6 +43,7 @@ IP_ADAPTER_INFO TFakeNetworkApi::Adapter(const char* name, const char* ip, DWORD
 
 UINT TFakeNetworkApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
+    if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
     const char directory[] = "C:\\WINDOWS\\system32";
     if (size < sizeof(directory)) return sizeof(directory);
     strcpy(buffer, directory);
@@ -51,13 +53,14 @@ UINT TFakeNetworkApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 HMODULE TFakeNetworkApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
 {
     LoadedPath = path;
-    if (LibraryMissing) return nullptr;
+    if (FaultPlan.Fails("LoadLibraryExA") || LibraryMissing) return nullptr;
     ++OpenLibraries;
     return IpHelper;
 }
 
 FARPROC TFakeNetworkApi::GetProcAddress(HMODULE module, LPCSTR name)
 {
+    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
     if (module != IpHelper || MissingFunctions.count(name) != 0) return nullptr;
     const std::string function = name;
     if (function == "GetNetworkParams") return FunctionCast<FARPROC>(&FakeGetNetworkParams);
@@ -69,14 +72,16 @@ FARPROC TFakeNetworkApi::GetProcAddress(HMODULE module, LPCSTR name)
 
 BOOL TFakeNetworkApi::FreeLibrary(HMODULE module)
 {
+    const bool fails = FaultPlan.Fails("FreeLibrary");
     if (module != IpHelper) return FALSE;
     --OpenLibraries;
-    return TRUE;
+    return !fails;
 }
 
 DWORD TFakeNetworkApi::GetNetworkParams(PFIXED_INFO info, PULONG size)
 {
     ParamsSizes.push_back(*size);
+    if (FaultPlan.Fails("GetNetworkParams")) return ERROR_NOT_SUPPORTED;
     if (++ParamsCalls > 1 && SecondParamsResult != ERROR_SUCCESS) return SecondParamsResult;
     if (ParamsCalls == 1 && ClaimedParamsSize != 0) {
         *size = ClaimedParamsSize;
@@ -107,6 +112,7 @@ DWORD TFakeNetworkApi::GetNetworkParams(PFIXED_INFO info, PULONG size)
 
 ULONG TFakeNetworkApi::GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size)
 {
+    if (FaultPlan.Fails("GetAdaptersInfo")) return ERROR_NOT_SUPPORTED;
     if (++AdaptersCalls > 1 && SecondAdaptersResult != ERROR_SUCCESS) return SecondAdaptersResult;
     if (Adapters.empty()) return ERROR_NO_DATA;
     const ULONG needed = static_cast<ULONG>(Adapters.size() * sizeof(IP_ADAPTER_INFO));
@@ -123,6 +129,7 @@ ULONG TFakeNetworkApi::GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size)
 
 DWORD TFakeNetworkApi::GetIfEntry(PMIB_IFROW row)
 {
+    if (FaultPlan.Fails("GetIfEntry")) return ERROR_NOT_SUPPORTED;
     auto found = Rows.find(row->dwIndex);
     if (found == Rows.end()) return ERROR_INVALID_DATA;
     *row = found->second;

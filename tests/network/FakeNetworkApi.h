@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fault/FaultPlan.h"
 #include "info/network/NetworkApi.h"
 
 // An IP Helper library behind the network seam: parameters, adapters and
@@ -49,8 +50,8 @@ public:
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
     BOOL FreeLibrary(HMODULE module) override;
 
-    DWORD GetNetworkParams(PFIXED_INFO info, PULONG size);
-    ULONG GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size);
+    virtual DWORD GetNetworkParams(PFIXED_INFO info, PULONG size);
+    virtual ULONG GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size);
     DWORD GetIfEntry(PMIB_IFROW row);
 
 private:

@@ -34,6 +34,7 @@ TFakeProcessApi::~TFakeProcessApi() { Current = Previous; }
 HANDLE TFakeProcessApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId)
 {
     if (flags == TH32CS_SNAPMODULE) ++ModuleSnapshots;
+    if (FaultPlan.Fails("CreateToolhelp32Snapshot")) return INVALID_HANDLE_VALUE;
     if (flags == TH32CS_SNAPPROCESS && ProcessSnapshotFails) return INVALID_HANDLE_VALUE;
     if (flags == TH32CS_SNAPMODULE && Modules.count(processId) == 0) return INVALID_HANDLE_VALUE;
     if (flags != TH32CS_SNAPMODULE && flags != TH32CS_SNAPPROCESS) return INVALID_HANDLE_VALUE;
@@ -45,6 +46,7 @@ HANDLE TFakeProcessApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId)
 
 BOOL TFakeProcessApi::ProcessStep(HANDLE snapshot, LPPROCESSENTRY32 entry, bool first)
 {
+    if (FaultPlan.Fails(first ? "Process32First" : "Process32Next")) return FALSE;
     auto found = Snapshots.find(snapshot);
     if (found == Snapshots.end() || found->second.Flags != TH32CS_SNAPPROCESS || entry->dwSize != sizeof(*entry))
         return FALSE;
@@ -59,6 +61,7 @@ BOOL TFakeProcessApi::ProcessStep(HANDLE snapshot, LPPROCESSENTRY32 entry, bool 
 
 BOOL TFakeProcessApi::ModuleStep(HANDLE snapshot, LPMODULEENTRY32 entry, bool first)
 {
+    if (FaultPlan.Fails(first ? "Module32First" : "Module32Next")) return FALSE;
     auto found = Snapshots.find(snapshot);
     if (found == Snapshots.end() || found->second.Flags != TH32CS_SNAPMODULE || entry->dwSize != sizeof(*entry))
         return FALSE;
@@ -78,6 +81,7 @@ BOOL TFakeProcessApi::Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) { ret
 HANDLE TFakeProcessApi::OpenProcess(DWORD access, BOOL, DWORD processId)
 {
     OpenedProcesses.push_back(processId);
+    if (FaultPlan.Fails("OpenProcess")) return nullptr;
     if (access != PROCESS_QUERY_LIMITED_INFORMATION || ImagePaths.count(processId) == 0) return nullptr;
     HANDLE handle = reinterpret_cast<HANDLE>(NextHandle++);
     ProcessHandles[handle] = processId;
@@ -87,6 +91,7 @@ HANDLE TFakeProcessApi::OpenProcess(DWORD access, BOOL, DWORD processId)
 
 BOOL TFakeProcessApi::QueryImage(HANDLE process, DWORD, LPSTR name, PDWORD size)
 {
+    if (FaultPlan.Fails("QueryFullProcessImageNameA")) return FALSE;
     auto found = ProcessHandles.find(process);
     if (found == ProcessHandles.end()) return FALSE;
     const std::string& path = ImagePaths[found->second];
@@ -98,6 +103,7 @@ BOOL TFakeProcessApi::QueryImage(HANDLE process, DWORD, LPSTR name, PDWORD size)
 
 INT TFakeProcessApi::EnumTasks(DWORD processId, TASKENUMPROCEX callback, LPARAM user)
 {
+    if (FaultPlan.Fails("VDMEnumTaskWOWEx")) return 0;
     int count = 0;
     for (const TTask& task : Tasks[processId]) {
         std::string file = task.FileName;
@@ -110,13 +116,15 @@ INT TFakeProcessApi::EnumTasks(DWORD processId, TASKENUMPROCEX callback, LPARAM 
 
 BOOL TFakeProcessApi::CloseHandle(HANDLE handle)
 {
+    const bool fails = FaultPlan.Fails("CloseHandle");
     if (Snapshots.erase(handle) == 0 && ProcessHandles.erase(handle) == 0) return FALSE;
     --OpenHandles;
-    return TRUE;
+    return !fails;
 }
 
 UINT TFakeProcessApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
+    if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
     const char directory[] = "C:\\WINDOWS\\system32";
     if (size < sizeof(directory)) return sizeof(directory);
     strcpy(buffer, directory);
@@ -126,6 +134,7 @@ UINT TFakeProcessApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 HMODULE TFakeProcessApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
 {
     LoadedPaths.push_back(path);
+    if (FaultPlan.Fails("LoadLibraryExA")) return nullptr;
     const std::string name = FileName(path);
     if (MissingLibraries.count(name) != 0) return nullptr;
     HMODULE module = reinterpret_cast<HMODULE>(NextHandle++);
@@ -136,6 +145,7 @@ HMODULE TFakeProcessApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
 
 FARPROC TFakeProcessApi::GetProcAddress(HMODULE module, LPCSTR name)
 {
+    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
     auto found = Libraries.find(module);
     if (found == Libraries.end() || MissingFunctions.count(name) != 0) return nullptr;
     const std::string function = name;
@@ -151,7 +161,8 @@ FARPROC TFakeProcessApi::GetProcAddress(HMODULE module, LPCSTR name)
 
 BOOL TFakeProcessApi::FreeLibrary(HMODULE module)
 {
+    const bool fails = FaultPlan.Fails("FreeLibrary");
     if (Libraries.erase(module) == 0) return FALSE;
     --OpenLibraries;
-    return TRUE;
+    return !fails;
 }

@@ -10,6 +10,7 @@
 
 #include <vdmdbg.h>
 
+#include "fault/FaultPlan.h"
 #include "info/process/ProcessApi.h"
 
 // A machine's processes, modules and 16-bit tasks, behind the process seam.
@@ -58,9 +59,9 @@ public:
     BOOL FreeLibrary(HMODULE module) override;
 
     // The functions found at run time, reached through the current fake.
-    BOOL ProcessStep(HANDLE snapshot, LPPROCESSENTRY32 entry, bool first);
+    virtual BOOL ProcessStep(HANDLE snapshot, LPPROCESSENTRY32 entry, bool first);
     INT EnumTasks(DWORD processId, TASKENUMPROCEX callback, LPARAM user);
-    BOOL QueryImage(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
+    virtual BOOL QueryImage(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
 
 private:
     struct TSnapshot {

@@ -30,6 +30,7 @@ TFakeServiceApi::~TFakeServiceApi() { Current = Previous; }
 
 UINT TFakeServiceApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
+    if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
     const char directory[] = "C:\\WINDOWS\\system32";
     if (size < sizeof(directory)) return sizeof(directory);
     strcpy(buffer, directory);
@@ -39,13 +40,14 @@ UINT TFakeServiceApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 HMODULE TFakeServiceApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
 {
     LoadedPath = path;
-    if (LibraryMissing) return nullptr;
+    if (FaultPlan.Fails("LoadLibraryExA") || LibraryMissing) return nullptr;
     ++OpenLibraries;
     return Advapi;
 }
 
 FARPROC TFakeServiceApi::GetProcAddress(HMODULE module, LPCSTR name)
 {
+    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
     if (module != Advapi || MissingFunctions.count(name) != 0) return nullptr;
     const std::string function = name;
     if (function == "OpenSCManagerA") return FunctionCast<FARPROC>(&FakeOpenSCManager);
@@ -56,14 +58,19 @@ FARPROC TFakeServiceApi::GetProcAddress(HMODULE module, LPCSTR name)
 
 BOOL TFakeServiceApi::FreeLibrary(HMODULE module)
 {
+    const bool fails = FaultPlan.Fails("FreeLibrary");
     if (module != Advapi) return FALSE;
     --OpenLibraries;
-    return TRUE;
+    return !fails;
 }
 
 SC_HANDLE TFakeServiceApi::OpenManager(LPCSTR machine, LPCSTR database, DWORD access)
 {
     AskedAccess = access;
+    if (FaultPlan.Fails("OpenSCManagerA")) {
+        LastError = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
     if (OpenError != 0 || machine != nullptr || database != nullptr) {
         LastError = OpenError;
         return nullptr;
@@ -74,9 +81,10 @@ SC_HANDLE TFakeServiceApi::OpenManager(LPCSTR machine, LPCSTR database, DWORD ac
 
 BOOL TFakeServiceApi::CloseManager(SC_HANDLE manager)
 {
+    const bool fails = FaultPlan.Fails("CloseServiceHandle");
     if (manager != Manager) return FALSE;
     --OpenManagers;
-    return TRUE;
+    return !fails;
 }
 
 BOOL TFakeServiceApi::Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBYTE buffer, DWORD size,
@@ -84,6 +92,10 @@ BOOL TFakeServiceApi::Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBY
 {
     if (manager != Manager || state != SERVICE_STATE_ALL) return FALSE;
     ++EnumerationCalls;
+    if (FaultPlan.Fails("EnumServicesStatusExA")) {
+        LastError = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
     if (buffer == nullptr && FirstCallErrors.count(type) != 0) {
         LastError = FirstCallErrors[type];
         return FALSE;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fault/FaultPlan.h"
 #include "info/service/ServiceApi.h"
 
 // A service control manager behind the service seam; the service functions
@@ -44,7 +45,7 @@ public:
     BOOL FreeLibrary(HMODULE module) override;
 
     SC_HANDLE OpenManager(LPCSTR machine, LPCSTR database, DWORD access);
-    BOOL Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBYTE buffer, DWORD size, LPDWORD needed,
+    virtual BOOL Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBYTE buffer, DWORD size, LPDWORD needed,
                    LPDWORD returned);
     BOOL CloseManager(SC_HANDLE manager);
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fault/FaultPlan.h"
 #include "info/RegistryApi.h"
 #include "info/system/CpuidApi.h"
 #include "info/system/SystemApi.h"
@@ -52,6 +53,7 @@ public:
     // Registry.
     LONG RegOpenKeyExA(HKEY root, LPCSTR subkey, DWORD, REGSAM, PHKEY key) override
     {
+        if (FaultPlan.Fails("RegOpenKeyExA")) return ERROR_ACCESS_DENIED;
         if (root != HKEY_LOCAL_MACHINE || Keys.count(subkey) == 0) return ERROR_FILE_NOT_FOUND;
         if (Unopenable.count(subkey) != 0) return ERROR_ACCESS_DENIED;
         Open.push_back(subkey);
@@ -60,12 +62,14 @@ public:
     }
     LONG RegCloseKey(HKEY) override
     {
+        const bool fails = FaultPlan.Fails("RegCloseKey");
         ++Closes;
-        return ERROR_SUCCESS;
+        return fails ? ERROR_INVALID_HANDLE : ERROR_SUCCESS;
     }
-    LONG RegFlushKey(HKEY) override { return ERROR_SUCCESS; }
+    LONG RegFlushKey(HKEY) override { return FaultPlan.Fails("RegFlushKey") ? ERROR_ACCESS_DENIED : ERROR_SUCCESS; }
     LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) override
     {
+        if (FaultPlan.Fails("RegQueryValueExA")) return ERROR_ACCESS_DENIED;
         const std::string* path = PathOf(key);
         if (path == nullptr || Keys[*path].count(name) == 0) return ERROR_FILE_NOT_FOUND;
         const TValue& value = Keys[*path][name];
@@ -85,6 +89,7 @@ public:
     LONG RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD longestName, LPDWORD,
                           LPDWORD, LPDWORD, LPDWORD, LPDWORD, PFILETIME) override
     {
+        if (FaultPlan.Fails("RegQueryInfoKeyA")) return ERROR_ACCESS_DENIED;
         const std::string* path = PathOf(key);
         if (path == nullptr) return ERROR_INVALID_HANDLE;
         const std::vector<std::string> names = SubkeysOf(*path);
@@ -96,6 +101,7 @@ public:
     }
     LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD length, LPDWORD, LPSTR, LPDWORD, PFILETIME) override
     {
+        if (FaultPlan.Fails("RegEnumKeyExA")) return ERROR_ACCESS_DENIED;
         const std::string* path = PathOf(key);
         if (path == nullptr) return ERROR_INVALID_HANDLE;
         const std::vector<std::string> names = SubkeysOf(*path);
@@ -148,6 +154,7 @@ public:
     void GetSystemInfo(LPSYSTEM_INFO info) override { *info = Info; }
     HMODULE GetModuleHandleA(LPCSTR name) override
     {
+        if (FaultPlan.Fails("GetModuleHandleA")) return nullptr;
         return std::string(name) == "kernel32.dll" ? reinterpret_cast<HMODULE>(0x7c800000) : nullptr;
     }
     FARPROC GetProcAddress(HMODULE, LPCSTR name) override;
@@ -157,12 +164,25 @@ public:
         *status = Memory;
     }
     int lstrcmpiA(LPCSTR first, LPCSTR second) override { return ::lstrcmpiA(first, second); }
-    BOOL GetComputerNameA(LPSTR buffer, LPDWORD size) override { return Name(ComputerName, buffer, size); }
-    BOOL GetUserNameA(LPSTR buffer, LPDWORD size) override { return Name(UserName, buffer, size); }
-    UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override { return Directory(SystemDirectory, buffer, size); }
-    UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) override { return Directory(WindowsDirectory, buffer, size); }
+    BOOL GetComputerNameA(LPSTR buffer, LPDWORD size) override
+    {
+        return !FaultPlan.Fails("GetComputerNameA") && Name(ComputerName, buffer, size);
+    }
+    BOOL GetUserNameA(LPSTR buffer, LPDWORD size) override
+    {
+        return !FaultPlan.Fails("GetUserNameA") && Name(UserName, buffer, size);
+    }
+    UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override
+    {
+        return FaultPlan.Fails("GetSystemDirectoryA") ? 0 : Directory(SystemDirectory, buffer, size);
+    }
+    UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) override
+    {
+        return FaultPlan.Fails("GetWindowsDirectoryA") ? 0 : Directory(WindowsDirectory, buffer, size);
+    }
     DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR buffer, DWORD size) override
     {
+        if (FaultPlan.Fails("ExpandEnvironmentStringsA")) return 0;
         std::string text = source;
         const auto open = text.find('%');
         const auto close = text.rfind('%');

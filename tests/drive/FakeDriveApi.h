@@ -1,0 +1,135 @@
+#ifndef ENVCHECK_TESTS_DRIVE_FAKEDRIVEAPI_H
+#define ENVCHECK_TESTS_DRIVE_FAKEDRIVEAPI_H
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fault/FaultPlan.h"
+#include "info/FunctionCast.h"
+#include "info/drive/DriveApi.h"
+
+struct TFakeVolume {
+    std::string Name;
+    std::string FileSystem;
+    DWORD Serial = 0;
+    DWORD MaximumLength = 0;
+    DWORD Flags = 0;
+    BOOL Result = TRUE;
+    UINT Type = DRIVE_FIXED;
+    ULONGLONG Total = 0;
+    ULONGLONG Free = 0;
+    // For GetDiskFreeSpaceA.
+    DWORD SectorsPerCluster = 0;
+    DWORD BytesPerSector = 0;
+    DWORD FreeClusters = 0;
+    DWORD TotalClusters = 0;
+};
+
+// The drives of a machine behind the drive seam; GetDiskFreeSpaceExA is
+// reached through the current fake.
+class TFakeDriveApi : public TDriveApi {
+public:
+    TFakeDriveApi() { Current = this; }
+    ~TFakeDriveApi() override { Current = nullptr; }
+
+    std::string List;          // the drive strings with their NULs
+    bool HasFreeSpaceEx = true;
+    std::map<std::string, TFakeVolume> Volumes;
+    std::vector<std::string> Calls;
+    std::vector<DWORD> ListLengths;
+    UINT ErrorMode = 0x8000;
+    HMODULE Handed = reinterpret_cast<HMODULE>(0x7c800000);  // what GetModuleHandleA last returned
+
+    DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) override
+    {
+        Calls.push_back("GetLogicalDriveStringsA");
+        ListLengths.push_back(length);
+        if (FaultPlan.Fails("GetLogicalDriveStringsA")) return 0;
+        if (List.size() + 1 > length) return static_cast<DWORD>(List.size() + 1);
+        std::memcpy(buffer, List.data(), List.size());
+        buffer[List.size()] = '\0';
+        return static_cast<DWORD>(List.size());
+    }
+    BOOL GetVolumeInformationA(LPCSTR root, LPSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
+                               LPDWORD maximumComponentLength, LPDWORD fileSystemFlags, LPSTR fileSystemName,
+                               DWORD fileSystemNameSize) override
+    {
+        Calls.push_back(std::string("GetVolumeInformationA ") + root + " mode " + std::to_string(ErrorMode));
+        EXPECT_EQ(511u, volumeNameSize);
+        EXPECT_EQ(511u, fileSystemNameSize);
+        if (FaultPlan.Fails("GetVolumeInformationA")) return FALSE;
+        const TFakeVolume& volume = Volumes[root];
+        if (!volume.Result) return FALSE;
+        std::memcpy(volumeName, volume.Name.c_str(), std::min<size_t>(volume.Name.size() + 1, volumeNameSize));
+        std::memcpy(fileSystemName, volume.FileSystem.c_str(),
+                    std::min<size_t>(volume.FileSystem.size() + 1, fileSystemNameSize));
+        *serialNumber = volume.Serial;
+        *maximumComponentLength = volume.MaximumLength;
+        *fileSystemFlags = volume.Flags;
+        return TRUE;
+    }
+    UINT GetDriveTypeA(LPCSTR root) override
+    {
+        if (FaultPlan.Fails("GetDriveTypeA")) return DRIVE_UNKNOWN;
+        return Volumes[root].Type;
+    }
+    UINT SetErrorMode(UINT mode) override
+    {
+        Calls.push_back("SetErrorMode " + std::to_string(mode));
+        const UINT previous = ErrorMode;
+        ErrorMode = mode;
+        return previous;
+    }
+    HMODULE GetModuleHandleA(LPCSTR name) override
+    {
+        EXPECT_STREQ("kernel32.dll", name);
+        Handed = FaultPlan.Fails("GetModuleHandleA") ? nullptr : reinterpret_cast<HMODULE>(0x7c800000);
+        return Handed;
+    }
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override
+    {
+        EXPECT_STREQ("GetDiskFreeSpaceExA", name);
+        Calls.push_back("GetProcAddress");
+        if (FaultPlan.Fails("GetProcAddress")) return nullptr;
+        EXPECT_EQ(Handed, module);
+        // No module after a failed GetModuleHandleA: the program itself exports no such function.
+        if (module == nullptr) return nullptr;
+        return HasFreeSpaceEx ? FunctionCast<FARPROC>(&FreeSpaceEx) : nullptr;
+    }
+    BOOL GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                           LPDWORD totalClusters) override
+    {
+        Calls.push_back(std::string("GetDiskFreeSpaceA ") + root + " mode " + std::to_string(ErrorMode));
+        if (FaultPlan.Fails("GetDiskFreeSpaceA")) return FALSE;
+        const TFakeVolume& volume = Volumes[root];
+        *sectorsPerCluster = volume.SectorsPerCluster;
+        *bytesPerSector = volume.BytesPerSector;
+        *freeClusters = volume.FreeClusters;
+        *totalClusters = volume.TotalClusters;
+        return TRUE;
+    }
+
+    static BOOL WINAPI FreeSpaceEx(LPCSTR root, PULARGE_INTEGER available, PULARGE_INTEGER total,
+                                   PULARGE_INTEGER free)
+    {
+        Current->Calls.push_back(std::string("GetDiskFreeSpaceExA ") + root + " mode " +
+                                 std::to_string(Current->ErrorMode));
+        if (FaultPlan.Fails("GetDiskFreeSpaceExA")) return FALSE;
+        const TFakeVolume& volume = Current->Volumes[root];
+        available->QuadPart = volume.Free / 2;
+        total->QuadPart = volume.Total;
+        free->QuadPart = volume.Free;
+        return TRUE;
+    }
+
+    static inline TFakeDriveApi* Current = nullptr;
+};
+
+#endif
