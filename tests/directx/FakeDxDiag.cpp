@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "info/FunctionCast.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -162,10 +163,7 @@ HRESULT TFakeApi::VariantClear(VARIANTARG* value)
 UINT TFakeApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
     if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
-    const char directory[] = "C:\\WINDOWS\\system32";
-    if (size < sizeof(directory)) return sizeof(directory);
-    strcpy(buffer, directory);
-    return sizeof(directory) - 1;
+    return FakeSystemDirectory(buffer, size);
 }
 
 HMODULE TFakeApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "info/FunctionCast.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -44,10 +45,7 @@ IP_ADAPTER_INFO TFakeNetworkApi::Adapter(const char* name, const char* ip, DWORD
 UINT TFakeNetworkApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
     if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
-    const char directory[] = "C:\\WINDOWS\\system32";
-    if (size < sizeof(directory)) return sizeof(directory);
-    strcpy(buffer, directory);
-    return sizeof(directory) - 1;
+    return FakeSystemDirectory(buffer, size);
 }
 
 HMODULE TFakeNetworkApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "info/FunctionCast.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -125,10 +126,7 @@ BOOL TFakeProcessApi::CloseHandle(HANDLE handle)
 UINT TFakeProcessApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
     if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
-    const char directory[] = "C:\\WINDOWS\\system32";
-    if (size < sizeof(directory)) return sizeof(directory);
-    strcpy(buffer, directory);
-    return sizeof(directory) - 1;
+    return FakeSystemDirectory(buffer, size);
 }
 
 HMODULE TFakeProcessApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "info/FunctionCast.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -31,10 +32,7 @@ TFakeServiceApi::~TFakeServiceApi() { Current = Previous; }
 UINT TFakeServiceApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
     if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
-    const char directory[] = "C:\\WINDOWS\\system32";
-    if (size < sizeof(directory)) return sizeof(directory);
-    strcpy(buffer, directory);
-    return sizeof(directory) - 1;
+    return FakeSystemDirectory(buffer, size);
 }
 
 HMODULE TFakeServiceApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
