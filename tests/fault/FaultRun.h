@@ -18,6 +18,7 @@
 #include "fault/FaultPlan.h"
 #include "info/BaseInfo.h"
 #include "info/OsVersion.h"
+#include "support/SavedOsVersion.h"
 #include "network/FakeNetworkApi.h"
 #include "process/FakeProcessApi.h"
 #include "service/FakeServiceApi.h"
@@ -45,7 +46,6 @@ inline size_t CountOf(const TBaseInfo& info, const std::string& element)
 class TWindowsScope {
 public:
     TWindowsScope(DWORD platform, DWORD major, DWORD minor, bool ex, const char* servicePack = "")
-        : Saved(OsVersion), SavedEx(OsVersionIsEx), SavedLoaded(OsVersionLoaded)
     {
         ZeroMemory(&OsVersion, sizeof(OsVersion));
         OsVersion.dwOSVersionInfoSize = sizeof(OsVersion);
@@ -56,19 +56,10 @@ public:
         OsVersion.wProductType = VER_NT_WORKSTATION;
         std::strcpy(OsVersion.szCSDVersion, servicePack);
         OsVersionIsEx = ex;
-        OsVersionLoaded = true;
-    }
-    ~TWindowsScope()
-    {
-        OsVersion = Saved;
-        OsVersionIsEx = SavedEx;
-        OsVersionLoaded = SavedLoaded;
     }
 
 private:
-    OSVERSIONINFOEXA Saved;
-    bool SavedEx;
-    bool SavedLoaded;
+    TSavedOsVersion Saved;
 };
 
 // Any collector: elements non-empty, without NUL bytes, of a bounded size; the heading first.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "info/OsVersion.h"
+#include "support/SavedOsVersion.h"
 #include "info/network/NetworkInfo.h"
 #include "network/FakeNetworkApi.h"
 #include "system/FakeSystem.h"
@@ -23,15 +24,9 @@ std::string TextOf(const TBaseInfo& info)
 
 class NetworkInfoTest : public ::testing::Test {
 protected:
-    NetworkInfoTest() : Saved(OsVersion), SavedLoaded(OsVersionLoaded)
+    NetworkInfoTest()
     {
-        OsVersionLoaded = true;
         OsVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    }
-    ~NetworkInfoTest() override
-    {
-        OsVersion = Saved;
-        OsVersionLoaded = SavedLoaded;
     }
     std::string Run()
     {
@@ -53,8 +48,7 @@ protected:
     TFakeSystem Registry;
 
 private:
-    OSVERSIONINFOEXA Saved;
-    bool SavedLoaded;
+    TSavedOsVersion SavedVersion;
 };
 
 std::string Block(const std::string& label, const std::string& ip, const std::string& tail = "MTU: 0\nSpeed: 0\n")

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "info/OsVersion.h"
+#include "support/SavedOsVersion.h"
 #include "info/process/ProcessInfo.h"
 #include "process/FakeProcessApi.h"
 
@@ -23,15 +24,9 @@ std::string Rule(int id, int image, int path)
 // A process table on a Windows of the test's choosing.
 class ProcessInfoTest : public ::testing::Test {
 protected:
-    ProcessInfoTest() : Saved(OsVersion), SavedLoaded(OsVersionLoaded)
+    ProcessInfoTest()
     {
-        OsVersionLoaded = true;
         Windows(VER_PLATFORM_WIN32_NT, 6);
-    }
-    ~ProcessInfoTest() override
-    {
-        OsVersion = Saved;
-        OsVersionLoaded = SavedLoaded;
     }
     void Windows(DWORD platform, DWORD major)
     {
@@ -54,8 +49,7 @@ protected:
     size_t Elements = 0;
 
 private:
-    OSVERSIONINFOEXA Saved;
-    bool SavedLoaded;
+    TSavedOsVersion SavedVersion;
 };
 
 const std::string Header12x8 = "| PID | イメージ名   | 項目名   |\n";

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "info/OsVersion.h"
+#include "support/SavedOsVersion.h"
 #include "info/service/ServiceInfo.h"
 #include "service/FakeServiceApi.h"
 
@@ -18,15 +19,9 @@ const std::string EmptyTable = Rule + Header + Rule + Rule;
 
 class ServiceInfoTest : public ::testing::Test {
 protected:
-    ServiceInfoTest() : Saved(OsVersion), SavedLoaded(OsVersionLoaded)
+    ServiceInfoTest()
     {
-        OsVersionLoaded = true;
         OsVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    }
-    ~ServiceInfoTest() override
-    {
-        OsVersion = Saved;
-        OsVersionLoaded = SavedLoaded;
     }
     std::string Run(TFakeServiceApi& api)
     {
@@ -41,8 +36,7 @@ protected:
     TFakeServiceApi Api;
 
 private:
-    OSVERSIONINFOEXA Saved;
-    bool SavedLoaded;
+    TSavedOsVersion SavedVersion;
 };
 
 std::string Row(const std::string& display, const std::string& name, const std::string& state)
