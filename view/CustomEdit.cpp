@@ -1,6 +1,7 @@
 #include "view/CustomEdit.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 std::map<HWND, TCustomEdit*> EditWindows;
@@ -31,7 +32,9 @@ TCustomEdit* FindCustomEdit(HWND window)
     return found == EditWindows.end() ? nullptr : found->second;
 }
 
-TCustomEdit::TCustomEdit() : Window(nullptr), ScrollInfo(), TopLine(0), LineHeight(0), VisibleLines(0)
+TCustomEdit::TCustomEdit()
+    : Window(nullptr), ScrollInfo(), TopLine(0), LineHeight(0), VisibleLines(0), ScrollBarUndrawn(false),
+      CachedRow(Lines.end()), CachedLine(0)
 {
     ScrollInfo.cbSize = sizeof(SCROLLINFO);
     ScrollInfo.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL | SIF_TRACKPOS;
@@ -69,27 +72,63 @@ void TCustomEdit::Append(std::string& text)
             }
         }
         addPiece(text.substr(pieceStart));
+        ScrollBarUndrawn = true;
     }
-    UpdateScrollBar();
+    // Drawing the scroll bar costs a hundred times what setting it does, and
+    // pass 2 appends thousands of elements: it is drawn at the next refresh.
+    SetScrollBar(FALSE);
 }
 
 void TCustomEdit::Clear()
 {
     TLock hold(Lock);
     Lines.clear();
+    CachedRow = Lines.end();
+}
+
+std::list<std::string>::iterator TCustomEdit::RowAt(int line)
+{
+    // Every paint asks for its top row: walking from whichever of the first
+    // row, the last one asked for and the end is nearest keeps a paint at the
+    // bottom of a long report as quick as one at the top. Rows are only ever
+    // added at the end, so a kept iterator stays valid until Clear.
+    const int count = static_cast<int>(Lines.size());
+    int from = 0;
+    auto row = Lines.begin();
+    if (CachedRow != Lines.end() && std::abs(line - CachedLine) < line) {
+        from = CachedLine;
+        row = CachedRow;
+    }
+    if (count - line < std::abs(line - from)) {
+        from = count;
+        row = Lines.end();
+    }
+    std::advance(row, line - from);
+    CachedRow = row;
+    CachedLine = line;
+    return row;
 }
 
 void TCustomEdit::Refresh()
 {
+    bool undrawn;
+    {
+        TLock hold(Lock);
+        undrawn = ScrollBarUndrawn;
+    }
+    if (undrawn) UpdateScrollBar();
     InvalidateRect(Window, nullptr, TRUE);
     UpdateWindow(Window);
 }
 
-void TCustomEdit::UpdateScrollBar()
+void TCustomEdit::UpdateScrollBar() { SetScrollBar(TRUE); }
+
+void TCustomEdit::SetScrollBar(BOOL redraw)
 {
     SCROLLINFO record;
     {
         TLock hold(Lock);
+        if (redraw) ScrollBarUndrawn = false;
         ClampTopLine();
         ScrollInfo.nMin = 0;
         ScrollInfo.nPage = static_cast<UINT>(VisibleLines);
@@ -98,7 +137,7 @@ void TCustomEdit::UpdateScrollBar()
         record = ScrollInfo;
     }
     // Outside the lock: from the worker this may wait for the window's thread.
-    SetScrollInfo(Window, SB_VERT, &record, TRUE);
+    SetScrollInfo(Window, SB_VERT, &record, redraw);
 }
 
 void TCustomEdit::Paint(HDC dc)
@@ -113,7 +152,7 @@ void TCustomEdit::Paint(HDC dc)
     HGDIOBJ previousFont = SelectObject(dc, font);
 
     if (!Lines.empty() && TopLine >= 0 && static_cast<size_t>(TopLine) < Lines.size()) {
-        auto row = std::next(Lines.begin(), TopLine);
+        auto row = RowAt(TopLine);
         const int previousMode = SetBkMode(dc, TRANSPARENT);
         int y = 1;
 

@@ -37,6 +37,10 @@ public:
 
 private:
     void ClampTopLine();
+    // The scroll bar takes the rows, page and position; drawn now or not.
+    void SetScrollBar(BOOL redraw);
+    // The row at a line below the row count; Lock is held.
+    std::list<std::string>::iterator RowAt(int line);
 
     HWND Window;
     SCROLLINFO ScrollInfo;
@@ -44,6 +48,9 @@ private:
     int LineHeight;
     int VisibleLines;
     std::list<std::string> Lines;
+    bool ScrollBarUndrawn;  // set since it was last drawn
+    std::list<std::string>::iterator CachedRow;  // Lines.end() when none
+    int CachedLine;
     TCriticalSection Lock;
 };
 

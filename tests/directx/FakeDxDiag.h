@@ -69,7 +69,9 @@ public:
     bool AllReleased() const;
 
 private:
+    size_t Find(const std::wstring& name) const;  // Children.size() when absent
     HRESULT Open(const std::wstring& rest, IDxDiagContainer** child);
+    std::map<std::wstring, size_t> Index;
     TFakeApi& Api;
 };
 
