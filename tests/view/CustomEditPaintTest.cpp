@@ -135,3 +135,59 @@ TEST(CustomEditPaintTest, PaintsThroughTheWindowProcedure)
     EXPECT_EQ(1, window.Paints());
     EXPECT_GT(window.View().GetLineHeight(), 1) << "the paint measured the first row";
 }
+
+namespace {
+
+// Moves the thumb to the row and lets the view scroll there, as a drag ends.
+void ThumbTo(TViewWindow& window, int row)
+{
+    SCROLLINFO record = {};
+    record.cbSize = sizeof(record);
+    record.fMask = SIF_POS;
+    record.nPos = row;
+    SetScrollInfo(window.Window(), SB_VERT, &record, FALSE);
+    window.View().Scroll(SB_THUMBPOSITION);
+}
+
+std::string FirstDrawn(TCustomEdit& view)
+{
+    const auto drawn = RecordPaint(view);
+    return drawn.empty() ? "(nothing)" : drawn[0].Text;
+}
+
+}  // namespace
+
+TEST(CustomEditPaintTest, StartsAtTheRightRowWhereverTheViewJumps)
+{
+    TViewWindow window;
+    window.AppendText(Numbered(1000));
+    RecordPaint(window.View());
+    window.View().UpdateScrollBar();
+    const int last = 1001 - window.View().GetVisibleLines() + 1;  // the scroll bar's own limit
+    for (int row : {700, 10, last, last - 1, 500, last, 0, 3}) {
+        ThumbTo(window, row);
+        ASSERT_EQ(row, window.View().GetTopLine());
+        EXPECT_EQ("row " + std::to_string(row), FirstDrawn(window.View())) << "after a jump to " << row;
+    }
+    window.View().Scroll(SB_LINEDOWN);
+    EXPECT_EQ("row 4", FirstDrawn(window.View()));
+    window.View().Scroll(SB_PAGEDOWN);
+    EXPECT_EQ("row " + std::to_string(window.View().GetTopLine()), FirstDrawn(window.View()));
+}
+
+TEST(CustomEditPaintTest, AfterClearPaintsTheNewRowsNotTheOldOnes)
+{
+    TViewWindow window;
+    window.AppendText(Numbered(50));
+    RecordPaint(window.View());
+    window.View().UpdateScrollBar();
+    ThumbTo(window, 30);
+    ASSERT_EQ("row 30", FirstDrawn(window.View()));
+
+    window.View().Clear();
+    std::string fresh;
+    for (int i = 0; i < 40; ++i) fresh += "new " + std::to_string(i) + "\n";
+    window.AppendText(fresh);
+    ASSERT_EQ(30, window.View().GetTopLine()) << "Clear keeps the position";
+    EXPECT_EQ("new 30", FirstDrawn(window.View()));
+}
