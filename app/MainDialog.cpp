@@ -1,3 +1,6 @@
+// The network collector needs winsock2.h before windows.h.
+#include <winsock2.h>
+
 #include "app/MainDialog.h"
 
 #include "app/ReportSaver.h"
