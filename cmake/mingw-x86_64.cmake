@@ -1,16 +1,4 @@
-# Cross toolchain: MinGW-w64 x86_64 (POSIX thread model, winpthread linked in) producing 64-bit Windows programs.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain: MinGW-w64 x86_64 producing 64-bit Windows programs, for
+# measuring where the machine cannot run 32-bit Wine (tools/bench).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Every test executable runs under Wine through this wrapper.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-exec)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)

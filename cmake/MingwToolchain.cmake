@@ -1,0 +1,17 @@
+# What both cross toolchains share; CMAKE_SYSTEM_PROCESSOR names the target
+# (i686 or x86_64), POSIX thread model, winpthread linked in.
+set(CMAKE_SYSTEM_NAME Windows)
+set(ENVCHECK_MINGW ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
+
+set(CMAKE_C_COMPILER ${ENVCHECK_MINGW}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ENVCHECK_MINGW}-g++-posix)
+set(CMAKE_RC_COMPILER ${ENVCHECK_MINGW}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ENVCHECK_MINGW})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Every test executable runs under Wine through this wrapper.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-exec)
