@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -36,24 +38,23 @@ std::string Format(const char* format, double value)
 
 void Goal(const std::string& text, bool held, const std::string& figure) { Goals.push_back({text, held, figure}); }
 
-// The rows of a report, each one element ending in its line feed, repeated to count.
-std::deque<std::string> RowsOf(const std::deque<std::string>& elements, size_t count)
-{
-    std::string text;
-    for (const std::string& element : elements) text += element;
-    std::vector<std::string> rows;
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        rows.push_back(text.substr(start, end + 1 - start));
-    std::deque<std::string> result;
-    for (size_t i = 0; i < count && !rows.empty(); ++i) result.push_back(rows[i % rows.size()]);
-    return result;
-}
-
+// The elements, repeated from the first until there are count of them.
 std::deque<std::string> Repeated(const std::deque<std::string>& elements, size_t count)
 {
     std::deque<std::string> result;
     for (size_t i = 0; i < count && !elements.empty(); ++i) result.push_back(elements[i % elements.size()]);
     return result;
+}
+
+// The rows of a report, each one element ending in its line feed, repeated to count.
+std::deque<std::string> RowsOf(const std::deque<std::string>& elements, size_t count)
+{
+    std::string text;
+    for (const std::string& element : elements) text += element;
+    std::deque<std::string> rows;
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        rows.push_back(text.substr(start, end + 1 - start));
+    return Repeated(rows, count);
 }
 
 std::deque<std::string> WholeRunSection(int runs)
