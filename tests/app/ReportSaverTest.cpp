@@ -58,7 +58,8 @@ TEST_F(ReportSaverTest, SaveDialogRecord)
     OnSave(Owner, Collectors, Api);
     ASSERT_EQ(1, Api.SaveDialogs);
     const OPENFILENAMEA& record = Api.Record;
-    EXPECT_EQ(76u, record.lStructSize);
+    // The 32-bit program's record; a 64-bit test build's pointers are wider.
+    EXPECT_EQ(sizeof(void*) == 4 ? 76u : 136u, record.lStructSize);
     EXPECT_EQ(Owner, record.hwndOwner);
     EXPECT_EQ(nullptr, record.hInstance);
     EXPECT_EQ("テキストファイル(*.txt)|*.txt|全てのファイル(*.*)|*.*|", Api.Filter);
