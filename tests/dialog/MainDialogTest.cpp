@@ -3,56 +3,115 @@
 #include <windows.h>
 
 #include <atomic>
-#include <list>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/MainDialog.h"
 #include "info/OsVersion.h"
-#include "support/TestSupport.h"
+#include "support/Await.h"
+#include "support/DialogDriver.h"
 #include "view/CustomEdit.h"
 
 namespace {
 
-const char* const Caption = "環境チェック  Version 20120508";
+const std::vector<std::string> StartAndTitles = {
+    "情報取得開始...\n",        "システムの情報を取得中...\n", "DirectXの情報を取得中...\n",
+    "プロセスの情報を取得中...\n", "サービスの情報を取得中...\n", "ネットワークの情報を取得中...\n",
+    "ドライブ情報を取得中...\n",
+};
 
-// The dialog of this process: other envcheck windows may be open meanwhile.
-HWND FindOwnDialog()
+std::vector<std::string> ViewRows(HWND dialog)
 {
-    HWND found = nullptr;
-    while ((found = FindWindowExA(nullptr, found, nullptr, Caption)) != nullptr) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(found, &process);
-        if (process == GetCurrentProcessId()) return found;
-    }
-    return nullptr;
+    TCustomEdit* view = FindCustomEdit(GetDlgItem(dialog, IDC_VIEW));
+    if (view == nullptr) return {};
+    const std::list<std::string> lines = view->GetLines();
+    return std::vector<std::string>(lines.begin(), lines.end());
 }
 
+// Rows with text: the view keeps an empty last row after a line feed.
+size_t TextRows(const std::vector<std::string>& rows)
+{
+    return !rows.empty() && rows.back().empty() ? rows.size() - 1 : rows.size();
+}
 
-// Runs the real dialog on this thread while a driver thread presses its buttons.
-INT_PTR RunDialog(void (*drive)(HWND dialog, std::vector<std::string>& rows), std::vector<std::string>& rows)
+// The rows of the first pass: the start line and one title per collector started.
+size_t FirstPassRows(const std::vector<std::string>& rows)
+{
+    size_t count = 0;
+    while (count < rows.size() && count < StartAndTitles.size() && rows[count] == StartAndTitles[count]) ++count;
+    return count;
+}
+
+typedef std::function<::testing::AssertionResult(HWND dialog)> TDrive;
+
+// Runs the real dialog on this thread while a driver thread drives it once it
+// is ready. Whatever happens, the driver then asks the dialog to exit, so a
+// failed wait ends the test at once with what it saw.
+INT_PTR RunDialog(const TDrive& drive)
 {
     RegisterCustomEdit(GetModuleHandleA(nullptr));
+    const DWORD self = GetCurrentThreadId();
+    std::atomic<bool> returned(false);
+    ::testing::AssertionResult outcome = ::testing::AssertionSuccess();
     std::thread driver([&] {
         HWND dialog = nullptr;
-        WaitUntil([&] { return (dialog = FindOwnDialog()) != nullptr; }, 30000);
-        if (dialog != nullptr) drive(dialog, rows);
-        if (dialog != nullptr) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        outcome = Await("the dialog to be ready", [&] { return (dialog = FindReadyDialog(GetCurrentProcessId())); },
+                        WindowLimit, [] { return DescribeDialogs(GetCurrentProcessId()); });
+        if (outcome) outcome = drive(dialog);
+        if (dialog != nullptr)
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        else if (!returned)
+            PostThreadMessageA(self, WM_QUIT, 0, 0);  // a dialog that never became ready
     });
     const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr,
                                            MainDialogProc, 0);
+    returned = true;
     driver.join();
+    EXPECT_TRUE(outcome);
     return result;
 }
 
-void RunToSave(HWND dialog, std::vector<std::string>& rows)
+::testing::AssertionResult PressStart(HWND dialog)
 {
-    PostMessageA(GetDlgItem(dialog, 1004), BM_CLICK, 0, 0);
-    if (!WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, 1001)) != FALSE; }, 180000)) return;
-    TCustomEdit* view = FindCustomEdit(GetDlgItem(dialog, 1003));
-    if (view == nullptr) return;
-    for (const std::string& row : view->GetLines()) rows.push_back(row);
+    ::testing::AssertionResult pressed = Press(dialog, IDC_START);
+    if (!pressed) return pressed;
+    return Await("Start to be disabled by its press", [&] { return !IsEnabled(dialog, IDC_START); }, WindowLimit);
+}
+
+::testing::AssertionResult AwaitSave(HWND dialog)
+{
+    return Await("Save to be enabled", [&] { return IsEnabled(dialog, IDC_SAVE); }, RunLimit, [&] {
+        const std::vector<std::string> rows = ViewRows(dialog);
+        return std::to_string(rows.size()) + " rows, the last \"" + (rows.empty() ? "" : rows.back()) + "\"";
+    });
+}
+
+// What the dialog's exit did: the rows of the first pass just before it and
+// right after it (the view lives until the dialog is destroyed), and Save.
+struct TExitSeen {
+    size_t RowsBefore = 0;
+    size_t RowsAfter = 0;
+    size_t AllRowsAfter = 0;
+    bool SaveAfter = false;
+    bool Seen = false;
+};
+TExitSeen ExitSeen;
+
+INT_PTR CALLBACK RecordingExit(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const bool exit = message == WM_COMMAND && LOWORD(wParam) == IDCANCEL && !ExitSeen.Seen;
+    if (exit) ExitSeen.RowsBefore = FirstPassRows(ViewRows(dialog));
+    const INT_PTR result = MainDialogProc(dialog, message, wParam, lParam);
+    if (exit) {
+        const std::vector<std::string> rows = ViewRows(dialog);
+        ExitSeen.RowsAfter = FirstPassRows(rows);
+        ExitSeen.AllRowsAfter = TextRows(rows);
+        ExitSeen.SaveAfter = IsEnabled(dialog, IDC_SAVE);
+        ExitSeen.Seen = true;
+    }
+    return result;
 }
 
 }  // namespace
@@ -60,14 +119,14 @@ void RunToSave(HWND dialog, std::vector<std::string>& rows)
 TEST(MainDialogTest, RunShowsTheStartLineTheTitlesThenTheSections)
 {
     std::vector<std::string> rows;
-    EXPECT_EQ(0, RunDialog(RunToSave, rows));
-    const std::vector<std::string> head = {
-        "情報取得開始...\n",        "システムの情報を取得中...\n", "DirectXの情報を取得中...\n",
-        "プロセスの情報を取得中...\n", "サービスの情報を取得中...\n", "ネットワークの情報を取得中...\n",
-        "ドライブ情報を取得中...\n",
-    };
-    ASSERT_GT(rows.size(), head.size()) << "Save was never enabled";
-    EXPECT_EQ(head, std::vector<std::string>(rows.begin(), rows.begin() + static_cast<long>(head.size())));
+    EXPECT_EQ(0, RunDialog([&](HWND dialog) {
+                  ::testing::AssertionResult done = PressStart(dialog);
+                  if (done) done = AwaitSave(dialog);
+                  rows = ViewRows(dialog);
+                  return done;
+              }));
+    ASSERT_GT(rows.size(), StartAndTitles.size());
+    EXPECT_EQ(StartAndTitles, std::vector<std::string>(rows.begin(), rows.begin() + StartAndTitles.size()));
     bool drives = false;
     for (const std::string& row : rows) drives = drives || row == "Drive information: \n";
     EXPECT_TRUE(drives);
@@ -81,10 +140,35 @@ TEST(MainDialogTest, RunShowsTheStartLineTheTitlesThenTheSections)
 TEST(MainDialogTest, ExitBeforeStartCollectsNothing)
 {
     std::vector<std::string> rows;
-    EXPECT_EQ(0, RunDialog([](HWND dialog, std::vector<std::string>& seen) {
-                  TCustomEdit* view = FindCustomEdit(GetDlgItem(dialog, 1003));
-                  if (view != nullptr)
-                      for (const std::string& row : view->GetLines()) seen.push_back(row);
-              }, rows));
+    EXPECT_EQ(0, RunDialog([&](HWND dialog) {
+                  rows = ViewRows(dialog);
+                  return ::testing::AssertionSuccess();
+              }));
     EXPECT_TRUE(rows.empty());
+}
+
+// Exit pressed as each row of the first pass appears, and during the second:
+// the collector running then may finish, none starts after it, and a stopped
+// run neither shows its sections nor enables Save.
+TEST(MainDialogTest, ExitAtEachStepStartsNoFurtherCollector)
+{
+    for (size_t step = 1; step <= StartAndTitles.size() + 1; ++step) {
+        ExitSeen = TExitSeen();
+        EXPECT_EQ(0, RunDialog([&](HWND dialog) {
+                      SetWindowLongPtrA(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(RecordingExit));
+                      ::testing::AssertionResult reached = PressStart(dialog);
+                      if (reached)
+                          reached = Await("row " + std::to_string(step), [&] { return TextRows(ViewRows(dialog)) >= step; },
+                                          RunLimit);
+                      return reached;
+                  }));
+        ASSERT_TRUE(ExitSeen.Seen) << "step " << step;
+        EXPECT_LE(ExitSeen.RowsAfter, ExitSeen.RowsBefore + 1)
+            << "step " << step << ": collectors started after the exit";
+        if (ExitSeen.RowsAfter < StartAndTitles.size()) {
+            EXPECT_EQ(ExitSeen.RowsAfter, ExitSeen.AllRowsAfter) << "step " << step << ": sections of a stopped run";
+            EXPECT_FALSE(ExitSeen.SaveAfter) << "step " << step << ": Save after a stopped run";
+        }
+        EXPECT_TRUE(CollectorList.empty()) << "step " << step;
+    }
 }

@@ -4,8 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-const char* const DialogCaption = "環境チェック  Version 20120508";
-
 namespace {
 
 struct TSearch {
@@ -90,13 +88,21 @@ HWND TEnvcheck::WaitForWindow(const std::string& caption, DWORD milliseconds)
     return search.Found;
 }
 
-HWND TEnvcheck::WaitForDialog(DWORD milliseconds) { return WaitForWindow(DialogCaption, milliseconds); }
-
-bool TEnvcheck::WaitForExit(DWORD milliseconds, DWORD& exitCode)
+HWND TEnvcheck::WaitForDialog()
 {
-    if (WaitForSingleObject(Process.hProcess, milliseconds) != WAIT_OBJECT_0) return false;
+    HWND dialog = nullptr;
+    EXPECT_TRUE(Await("the dialog to be ready", [&] { return (dialog = FindReadyDialog(Process.dwProcessId)); },
+                      WindowLimit, [&] { return DescribeDialogs(Process.dwProcessId); }));
+    return dialog;
+}
+
+::testing::AssertionResult TEnvcheck::WaitForExit(DWORD milliseconds, DWORD& exitCode)
+{
+    if (Process.hProcess == nullptr) return ::testing::AssertionFailure() << "the program never started";
+    if (WaitForSingleObject(Process.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return ::testing::AssertionFailure() << "the program still ran after " << milliseconds << " ms";
     GetExitCodeProcess(Process.hProcess, &exitCode);
-    return true;
+    return ::testing::AssertionSuccess();
 }
 
 std::string TEnvcheck::ErrorOutput()
@@ -107,12 +113,15 @@ std::string TEnvcheck::ErrorOutput()
     return content.str();
 }
 
-std::string HeadlessReport(const std::string& fileName)
+std::string HeadlessReport(const std::string& fileName, const std::string& executable)
 {
     const std::string path = TempPath(fileName);
-    TEnvcheck program("/report \"" + path + "\"");
+    TEnvcheck program("/report \"" + path + "\"", executable);
     DWORD code = 0xdeadbeef;
-    if (!program.WaitForExit(180000, code) || code != 0) return std::string();
+    const ::testing::AssertionResult ended = program.WaitForExit(RunLimit, code);
+    EXPECT_TRUE(ended) << "/report " << path;
+    EXPECT_TRUE(!ended || code == 0) << "/report exit code " << code << ": " << program.ErrorOutput();
+    if (!ended || code != 0) return std::string();
     const std::string report = ReadFile(path);
     DeleteFileA(path.c_str());
     return report;

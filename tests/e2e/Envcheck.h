@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "support/TestSupport.h"
+#include "support/Await.h"
+#include "support/DialogDriver.h"
 
 // The real envcheck.exe (named by ENVCHECK_EXE), started as its own process.
 class TEnvcheck {
@@ -19,12 +20,14 @@ public:
     TEnvcheck& operator=(const TEnvcheck&) = delete;
 
     bool Started() const { return Process.hProcess != nullptr; }
-    // The main dialog, once it is shown (null after the time-out).
-    HWND WaitForDialog(DWORD milliseconds = 30000);
-    // A top-level window of this process with the given caption.
+    DWORD ProcessId() const { return Process.dwProcessId; }
+    // The main dialog once it is ready to be driven; on time-out a failure of
+    // the running test says what was seen, and the result is null.
+    HWND WaitForDialog();
+    // A shown top-level window of this process with the given caption.
     HWND WaitForWindow(const std::string& caption, DWORD milliseconds);
-    // True when the process ended in time; its exit code then.
-    bool WaitForExit(DWORD milliseconds, DWORD& exitCode);
+    // Whether the process ended in time; its exit code then.
+    ::testing::AssertionResult WaitForExit(DWORD milliseconds, DWORD& exitCode);
     std::string ErrorOutput();
 
     static std::string ExecutablePath();
@@ -34,10 +37,9 @@ private:
     std::string ErrorFile;
 };
 
-extern const char* const DialogCaption;
-
-// A whole headless report of the real program, empty when it did not end with 0.
-std::string HeadlessReport(const std::string& fileName);
+// A whole headless report of the real program (or of a copy of it); empty,
+// with a failure that says why, when it did not end with 0.
+std::string HeadlessReport(const std::string& fileName, const std::string& executable = "");
 std::vector<std::string> ReportLines(const std::string& report);
 // Index of the first line equal to the text at or after from; npos when none.
 size_t FindLine(const std::vector<std::string>& lines, const std::string& text, size_t from = 0);

@@ -1,0 +1,77 @@
+#include "support/DialogDriver.h"
+
+#include <sstream>
+#include <vector>
+
+#include "app/CheckThread.h"
+
+const char* const DialogCaption = "環境チェック  Version 20120508";
+
+namespace {
+
+const int Controls[] = {IDC_SAVE, IDCANCEL, IDC_VIEW, IDC_START, IDC_NOTICE};
+
+struct TSearch {
+    DWORD ProcessId;
+    std::vector<HWND> Found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<TSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof(caption));
+    if (owner == search->ProcessId && std::string(caption) == DialogCaption) search->Found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> DialogsOf(DWORD processId)
+{
+    TSearch search = {processId, {}};
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+bool HasEveryControl(HWND dialog)
+{
+    for (int id : Controls)
+        if (GetDlgItem(dialog, id) == nullptr) return false;
+    return true;
+}
+
+}  // namespace
+
+HWND FindReadyDialog(DWORD processId)
+{
+    for (HWND dialog : DialogsOf(processId))
+        if (HasEveryControl(dialog) && IsWindowVisible(dialog)) return dialog;
+    return nullptr;
+}
+
+std::string DescribeDialogs(DWORD processId)
+{
+    std::ostringstream seen;
+    const std::vector<HWND> dialogs = DialogsOf(processId);
+    if (dialogs.empty()) seen << "no window captioned " << DialogCaption;
+    for (HWND dialog : dialogs) {
+        seen << "window " << dialog << ": " << (IsWindowVisible(dialog) ? "shown" : "not shown");
+        for (int id : Controls)
+            if (GetDlgItem(dialog, id) == nullptr) seen << ", no control " << id;
+        seen << "; ";
+    }
+    return seen.str();
+}
+
+::testing::AssertionResult Press(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    if (button == nullptr) return ::testing::AssertionFailure() << "no control " << id << " in " << dialog;
+    if (!IsWindowEnabled(button)) return ::testing::AssertionFailure() << "control " << id << " is disabled";
+    if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)))
+        return ::testing::AssertionFailure() << "press of " << id << " not posted, error " << GetLastError();
+    return ::testing::AssertionSuccess();
+}
+
+bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }

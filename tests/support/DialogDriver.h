@@ -1,0 +1,30 @@
+#ifndef ENVCHECK_TESTS_SUPPORT_DIALOGDRIVER_H
+#define ENVCHECK_TESTS_SUPPORT_DIALOGDRIVER_H
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+extern const char* const DialogCaption;
+
+// The main dialog of a process once it can be driven: every control created
+// and the window shown, which the dialog manager does only after the dialog's
+// initialisation returned. A dialog found by its caption alone may still lack
+// its controls. Null when there is none such.
+HWND FindReadyDialog(DWORD processId);
+
+// What a failed wait for the dialog saw: each window of that caption and
+// which of the dialog's conditions it met.
+std::string DescribeDialogs(DWORD processId);
+
+// Presses a button of the dialog as the button reports a click: BN_CLICKED
+// posted to the dialog. Unlike BM_CLICK (a press and a release of the button
+// itself) no capture or focus change between the two can cancel it, and a
+// missing or disabled button fails here instead of sending the press nowhere.
+::testing::AssertionResult Press(HWND dialog, int id);
+
+bool IsEnabled(HWND dialog, int id);
+
+#endif
