@@ -10,13 +10,12 @@
 
 namespace {
 
-// Libraries that envcheck loads or that are loaded on its behalf, none of
-// them protected by name the way kernel32 or user32 are.
-const char* const Planted[] = {"vdmdbg.dll", "d3d9.dll",    "iphlpapi.dll", "dxdiagn.dll", "d3d8.dll",
-                               "ddraw.dll",  "dsound.dll",  "dinput8.dll",  "dinput.dll",  "wined3d.dll",
-                               "version.dll", "winmm.dll",  "uxtheme.dll",  "dwmapi.dll",  "setupapi.dll",
-                               "wintrust.dll", "crypt32.dll", "dbghelp.dll", "psapi.dll",   "msimg32.dll",
-                               "comctl32.dll", "dxgi.dll",   "opengl32.dll", "winspool.drv", "shell32.dll"};
+// Wine's loader takes these from the program's folder while it resolves the
+// imports of comdlg32 and shell32, before any of envcheck's code runs: Wine
+// keeps no list of known libraries. Preferring the planted copies would stop
+// every program at start-up, so they stay planted but are not overridden.
+const std::vector<std::string> LoadedAtStartUp = {"comctl32.dll", "version.dll", "shell32.dll", "uxtheme.dll",
+                                                  "winspool.drv"};
 
 std::string WindowsPath(const char* unixPath)
 {
@@ -26,39 +25,107 @@ std::string WindowsPath(const char* unixPath)
     return path;
 }
 
+// Libraries envcheck loads, or that are loaded on its behalf while it runs,
+// none of them protected by name the way kernel32 or user32 are: the names
+// Wine is told to take from the program's folder first ("name,name=n,b").
+std::vector<std::string> NativeFirstNames()
+{
+    char overrides[4096] = {};
+    const DWORD length = GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof(overrides));
+    std::vector<std::string> names;
+    if (length == 0 || length >= sizeof(overrides)) return names;
+    const std::string text(overrides);
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string entry = text.substr(start, end - start);
+        const size_t equals = entry.find('=');
+        if (equals != std::string::npos && entry.substr(equals + 1) == "n,b") {
+            for (size_t at = 0; at < equals;) {
+                size_t comma = entry.find(',', at);
+                if (comma == std::string::npos || comma > equals) comma = equals;
+                const std::string name = entry.substr(at, comma - at);
+                names.push_back(name.find('.') == std::string::npos ? name + ".dll" : name);
+                at = comma + 1;
+            }
+        }
+        start = end + 1;
+    }
+    return names;
+}
+
+const std::vector<std::string> LoadedWhileRunning = NativeFirstNames();
+
+class PlantedLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* planted = std::getenv("ENVCHECK_PLANTED");
+        const char* loader = std::getenv("ENVCHECK_LOADER");
+        ASSERT_TRUE(planted != nullptr && loader != nullptr) << "ENVCHECK_PLANTED and ENVCHECK_LOADER name the files";
+        CreateDirectoryA(Folder.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(TEnvcheck::ExecutablePath().c_str(), Program.c_str(), FALSE)) << GetLastError();
+        ASSERT_TRUE(CopyFileA(WindowsPath(loader).c_str(), Loader.c_str(), FALSE)) << GetLastError();
+        for (const std::string& name : Everything()) {
+            ASSERT_TRUE(CopyFileA(WindowsPath(planted).c_str(), (Folder + "\\" + name).c_str(), FALSE))
+                << name << ": " << GetLastError();
+        }
+        ClearMarks();
+    }
+    void TearDown() override
+    {
+        ClearMarks();
+        for (const std::string& name : Everything()) DeleteFileA((Folder + "\\" + name).c_str());
+        for (const std::string& file : {Program, Loader, Report}) DeleteFileA(file.c_str());
+        RemoveDirectoryA(Folder.c_str());
+    }
+
+    static std::vector<std::string> Everything()
+    {
+        std::vector<std::string> names = LoadedWhileRunning;
+        names.insert(names.end(), LoadedAtStartUp.begin(), LoadedAtStartUp.end());
+        return names;
+    }
+    bool Marked(const std::string& name) const
+    {
+        return GetFileAttributesA((Folder + "\\" + name + ".loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    void ClearMarks() const
+    {
+        for (const std::string& name : Everything()) DeleteFileA((Folder + "\\" + name + ".loaded").c_str());
+    }
+
+    const std::string Folder = TempPath("downloads");
+    const std::string Program = Folder + "\\envcheck.exe";
+    const std::string Loader = Folder + "\\loader.exe";
+    const std::string Report = Folder + "\\report.txt";
+};
+
 }  // namespace
 
-TEST(PlantedLibraryTest, NoLibraryIsLoadedFromTheProgramsFolder)
+TEST_F(PlantedLibraryTest, NoLibraryIsLoadedFromTheProgramsFolder)
 {
-    const char* planted = std::getenv("ENVCHECK_PLANTED");
-    ASSERT_NE(nullptr, planted) << "ENVCHECK_PLANTED names the library to plant";
-    const std::string folder = TempPath("downloads");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string program = folder + "\\envcheck.exe";
-    ASSERT_TRUE(CopyFileA(TEnvcheck::ExecutablePath().c_str(), program.c_str(), FALSE)) << GetLastError();
-    for (const char* name : Planted) {
-        const std::string path = folder + "\\" + name;
-        ASSERT_TRUE(CopyFileA(WindowsPath(planted).c_str(), path.c_str(), FALSE)) << name << ": " << GetLastError();
-        DeleteFileA((path + ".loaded").c_str());
-    }
-
-    const std::string report = folder + "\\report.txt";
+    ASSERT_FALSE(LoadedWhileRunning.empty()) << "WINEDLLOVERRIDES names no library to take from the folder";
+    // The control: loaded by bare name, every planted library is found.
+    std::string names;
+    for (const std::string& name : LoadedWhileRunning) names += " " + name;
     {
-        TEnvcheck run("/report \"" + report + "\"", program, folder);
+        TEnvcheck control(names.substr(1), Loader, Folder);
         DWORD code = 0xdeadbeef;
-        ASSERT_TRUE(run.WaitForExit(180000, code));
+        ASSERT_TRUE(control.WaitForExit(RunLimit, code));
+    }
+    for (const std::string& name : LoadedWhileRunning)
+        EXPECT_TRUE(Marked(name)) << name << ": a bare-name load here would not find the planted copy";
+    ClearMarks();
+
+    {
+        TEnvcheck run("/report \"" + Report + "\"", Program, Folder);
+        DWORD code = 0xdeadbeef;
+        ASSERT_TRUE(run.WaitForExit(RunLimit, code));
         EXPECT_EQ(0u, code) << run.ErrorOutput();
     }
-    const std::string text = ReadFile(report);
+    const std::string text = ReadFile(Report);
     EXPECT_NE(std::string::npos, text.find("Graphic Adapter information:")) << "a whole report, DirectX included";
     EXPECT_NE(std::string::npos, text.find("AdapterName: ")) << "the network section too";
-    for (const char* name : Planted) {
-        const std::string mark = folder + "\\" + name + ".loaded";
-        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(mark.c_str())) << name << " was loaded";
-        DeleteFileA(mark.c_str());
-        DeleteFileA((folder + "\\" + name).c_str());
-    }
-    DeleteFileA(report.c_str());
-    DeleteFileA(program.c_str());
-    RemoveDirectoryA(folder.c_str());
+    for (const std::string& name : Everything()) EXPECT_FALSE(Marked(name)) << name << " was loaded";
 }
