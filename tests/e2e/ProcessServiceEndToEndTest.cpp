@@ -28,10 +28,44 @@ bool HasRowWith(const std::vector<std::string>& rows, const std::string& text)
     return false;
 }
 
+// The service manager's own word on a service's state, as the table words it.
+std::string StateNow(const char* service)
+{
+    static const char* const texts[] = {"",         "not running.",         "starting.",         "stopping.",
+                                        "running.", "continue is pending.", "pause is pending.", "paused."};
+    std::string state = "(unknown)";
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE handle = manager ? OpenServiceA(manager, service, SERVICE_QUERY_STATUS) : nullptr;
+    SERVICE_STATUS status = {};
+    if (handle != nullptr && QueryServiceStatus(handle, &status) && status.dwCurrentState < 8)
+        state = texts[status.dwCurrentState];
+    if (handle != nullptr) CloseServiceHandle(handle);
+    if (manager != nullptr) CloseServiceHandle(manager);
+    return state;
+}
+
+std::string Row(const std::string& name, const std::string& state)
+{
+    return "| " + name + std::string(name.size() < 18 ? 18 - name.size() : 0, ' ') + " | " + state +
+           std::string(state.size() < 20 ? 20 - state.size() : 0, ' ') + " |";
+}
+
+// A row for the service in the state the service manager gave just before or
+// just after the report: what ran before may have started or stopped it.
+void ExpectStateRow(const std::vector<std::string>& rows, const char* service, const std::string& before,
+                    const std::string& after)
+{
+    EXPECT_TRUE(HasRowWith(rows, Row(service, before)) || HasRowWith(rows, Row(service, after)))
+        << service << ": the service manager said " << before << " before the report and " << after << " after";
+}
+
 }  // namespace
 
 TEST(ProcessServiceEndToEndTest, TablesListWhatWineRuns)
 {
+    const char* const services[] = {"PlugPlay", "RpcSs", "MountMgr"};
+    std::vector<std::string> before;
+    for (const char* service : services) before.push_back(StateNow(service));
     const std::vector<std::string> lines = ReportLines(HeadlessReport("processes.txt"));
     ASSERT_FALSE(lines.empty()) << "no report";
 
@@ -43,12 +77,11 @@ TEST(ProcessServiceEndToEndTest, TablesListWhatWineRuns)
     for (const std::string& row : processes) EXPECT_EQ(rule.size(), row.size()) << row;
     EXPECT_TRUE(HasRowWith(processes, "\\envcheck.exe ")) << "the path column has full paths";
 
-    const size_t services = FindLine(lines, "Service Infomation:");
-    const std::vector<std::string> win32 = TableRows(lines, services, rule);
+    const size_t heading = FindLine(lines, "Service Infomation:");
+    const std::vector<std::string> win32 = TableRows(lines, heading, rule);
     ASSERT_FALSE(win32.empty()) << "no service table";
-    EXPECT_TRUE(HasRowWith(win32, "| PlugPlay           | running.             |"));
-    EXPECT_TRUE(HasRowWith(win32, "| RpcSs              | running.             |"));
+    for (int i = 0; i < 2; ++i) ExpectStateRow(win32, services[i], before[i], StateNow(services[i]));
     for (const std::string& row : win32) EXPECT_EQ(rule.size(), row.size()) << row;
-    const std::vector<std::string> drivers = TableRows(lines, services + 4 + win32.size(), rule);
-    EXPECT_TRUE(HasRowWith(drivers, "| MountMgr           | running.             |"));
+    const std::vector<std::string> drivers = TableRows(lines, heading + 4 + win32.size(), rule);
+    ExpectStateRow(drivers, services[2], before[2], StateNow(services[2]));
 }

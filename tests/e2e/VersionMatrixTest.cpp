@@ -9,9 +9,31 @@
 
 namespace {
 
-const char* const AppDefaults = "Software\\Wine\\AppDefaults\\envcheck.exe";
+// A copy of the program under a name of its own: Wine's per-program version
+// setting then reaches only this copy, even when a killed test leaves it behind.
+const char* const AppDefaults = "Software\\Wine\\AppDefaults\\envcheck_versions.exe";
 
-// Wine answers envcheck.exe's version calls as the Windows named here.
+class TVersionsCopy {
+public:
+    TVersionsCopy() : Folder(TempPath("versions")), Path(Folder + "\\envcheck_versions.exe")
+    {
+        CreateDirectoryA(Folder.c_str(), nullptr);
+        Copied = CopyFileA(TEnvcheck::ExecutablePath().c_str(), Path.c_str(), FALSE) != FALSE;
+    }
+    ~TVersionsCopy()
+    {
+        DeleteFileA(Path.c_str());
+        RemoveDirectoryA(Folder.c_str());
+    }
+    TVersionsCopy(const TVersionsCopy&) = delete;
+    TVersionsCopy& operator=(const TVersionsCopy&) = delete;
+
+    const std::string Folder;
+    const std::string Path;
+    bool Copied;
+};
+
+// Wine answers the copy's version calls as the Windows named here.
 class TWineVersion {
 public:
     explicit TWineVersion(const char* version)
@@ -79,9 +101,11 @@ TEST(VersionMatrixTest, WholeReportAndOperatingSystemRowForEachWindows)
         {"win81", "Microsoft Windows 8.1 Professional  (Build 9600)\n"},
         {"win10", "Microsoft Windows 10 Professional  (Build "},
     };
+    TVersionsCopy copy;
+    ASSERT_TRUE(copy.Copied) << copy.Path << ": error " << GetLastError();
     for (const auto& version : versions) {
         TWineVersion wine(version.Wine);
-        const std::string report = HeadlessReport("matrix.txt");
+        const std::string report = HeadlessReport("matrix.txt", copy.Path);
         ASSERT_FALSE(report.empty()) << version.Wine << ": no report";
         const std::string row = OsRow(report);
         EXPECT_EQ(0u, row.find(version.Row)) << version.Wine << ": " << row;
