@@ -4,30 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
-
-struct TSearch {
-    DWORD ProcessId;
-    std::string Caption;
-    HWND Found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<TSearch*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char caption[256] = {};
-    GetWindowTextA(window, caption, sizeof(caption));
-    if (owner == search->ProcessId && IsWindowVisible(window) && search->Caption == caption) {
-        search->Found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 std::string TEnvcheck::ExecutablePath()
 {
     const char* unixPath = std::getenv("ENVCHECK_EXE");
@@ -78,14 +54,15 @@ TEnvcheck::~TEnvcheck()
 
 HWND TEnvcheck::WaitForWindow(const std::string& caption, DWORD milliseconds)
 {
-    TSearch search = {Process.dwProcessId, caption, nullptr};
+    HWND found = nullptr;
     WaitUntil(
         [&] {
-            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.Found != nullptr;
+            for (HWND window : TopLevelWindows(Process.dwProcessId, caption))
+                if (IsWindowVisible(window)) return (found = window) != nullptr;
+            return false;
         },
         milliseconds);
-    return search.Found;
+    return found;
 }
 
 HWND TEnvcheck::WaitForDialog()

@@ -13,26 +13,22 @@ const int Controls[] = {IDC_SAVE, IDCANCEL, IDC_VIEW, IDC_START, IDC_NOTICE};
 
 struct TSearch {
     DWORD ProcessId;
+    std::string Caption;
     std::vector<HWND> Found;
 };
 
-BOOL CALLBACK CollectDialog(HWND window, LPARAM context)
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context)
 {
     auto* search = reinterpret_cast<TSearch*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     char caption[256] = {};
     GetWindowTextA(window, caption, sizeof(caption));
-    if (owner == search->ProcessId && std::string(caption) == DialogCaption) search->Found.push_back(window);
+    if (owner == search->ProcessId && search->Caption == caption) search->Found.push_back(window);
     return TRUE;
 }
 
-std::vector<HWND> DialogsOf(DWORD processId)
-{
-    TSearch search = {processId, {}};
-    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
+std::vector<HWND> DialogsOf(DWORD processId) { return TopLevelWindows(processId, DialogCaption); }
 
 bool HasEveryControl(HWND dialog)
 {
@@ -42,6 +38,13 @@ bool HasEveryControl(HWND dialog)
 }
 
 }  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::string& caption)
+{
+    TSearch search = {processId, caption, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
 
 HWND FindReadyDialog(DWORD processId)
 {

@@ -6,8 +6,12 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 extern const char* const DialogCaption;
+
+// The top-level windows of a process with the given caption, shown or not.
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::string& caption);
 
 // The main dialog of a process once it can be driven: every control created
 // and the window shown, which the dialog manager does only after the dialog's
