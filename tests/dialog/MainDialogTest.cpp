@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
@@ -64,6 +65,15 @@ INT_PTR RunDialog(const TDrive& drive)
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         else if (!returned)
             PostThreadMessageA(self, WM_QUIT, 0, 0);  // a dialog that never became ready
+        // A dialog thread that never comes back from its exit cannot report a
+        // failure itself: the whole test program fails now, saying so.
+        if (!WaitUntil([&] { return returned.load(); }, RunLimit)) {
+            // (Nothing here may ask the stuck thread: not even for a window's text.)
+            fprintf(stderr, "the dialog did not end within %lu ms of its exit request\n",
+                    static_cast<unsigned long>(RunLimit));
+            fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 3);
+        }
     });
     const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr,
                                            MainDialogProc, 0);
