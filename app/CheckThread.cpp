@@ -52,14 +52,3 @@ int TCheckThread::Execute()
     Api.CoUninitialize();
     return 0;
 }
-
-void OnStart(HWND dialog, TThread& worker)
-{
-    TCustomEdit* view = FindCustomEdit(GetDlgItem(dialog, IDC_VIEW));
-    if (view != nullptr) {
-        view->Clear();
-        std::string start = "情報取得開始...\n";
-        view->Append(start);
-    }
-    worker.Resume();
-}

@@ -6,15 +6,11 @@
 #include <vector>
 
 #include "app/ShellApi.h"
+#include "app/resource.h"
 #include "info/BaseInfo.h"
 #include "thread/Thread.h"
 
 class TCustomEdit;
-
-const int IDC_SAVE = 1001;
-const int IDC_VIEW = 1003;
-const int IDC_START = 1004;
-const int IDC_NOTICE = 1005;
 
 // The collection run: every collector in list order, then all their lines
 // into the view, then Save is enabled. Without a dialog (a headless report)
@@ -36,8 +32,5 @@ private:
     HWND Dialog;
     TShellApi& Api;
 };
-
-// The Start button: a fresh view with the start line, and the worker resumed.
-void OnStart(HWND dialog, TThread& worker);
 
 #endif

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/CheckThread.h"
-#include "app/MainDialog.h"
+#include "app/Collectors.h"
 #include "app/ReportSaver.h"
 
 namespace {

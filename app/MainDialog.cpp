@@ -1,34 +1,50 @@
-// The network collector needs winsock2.h before windows.h.
-#include <winsock2.h>
-
 #include "app/MainDialog.h"
 
+#include <clocale>
+#include <string>
+
+#include "app/Collectors.h"
 #include "app/ReportSaver.h"
-#include "info/directx/DirectXInfo.h"
-#include "info/drive/DriveInfo.h"
-#include "info/network/NetworkInfo.h"
-#include "info/process/ProcessInfo.h"
-#include "info/service/ServiceInfo.h"
-#include "info/system/SystemInfo.h"
 #include "view/CustomEdit.h"
 
 std::vector<TBaseInfo*> CollectorList;
 TCheckThread* WorkerThread = nullptr;
 
-void CreateCollectors(std::vector<TBaseInfo*>& collectors)
+void OnStart(HWND dialog, TThread& worker)
 {
-    collectors.push_back(new TSystemInfo);
-    collectors.push_back(new TDirectXInfo);
-    collectors.push_back(new TProcessInfo);
-    collectors.push_back(new TServiceInfo);
-    collectors.push_back(new TNetworkInfo);
-    collectors.push_back(new TDriveInfo);
+    TCustomEdit* view = FindCustomEdit(GetDlgItem(dialog, IDC_VIEW));
+    if (view != nullptr) {
+        view->Clear();
+        std::string start = "情報取得開始...\n";
+        view->Append(start);
+    }
+    worker.Resume();
 }
 
-void DeleteCollectors(std::vector<TBaseInfo*>& collectors)
+void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api)
 {
-    for (TBaseInfo* collector : collectors) delete collector;
-    collectors.clear();
+    static const char filter[] = "テキストファイル(*.txt)\0*.txt\0全てのファイル(*.*)\0*.*\0";
+    char fileName[512] = "ruk_syslog.txt";
+    char fileTitle[512] = "";
+
+    OPENFILENAMEA record = {};
+    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    record.hwndOwner = dialog;
+    record.lpstrFilter = filter;
+    record.nFilterIndex = 0;
+    record.lpstrFile = fileName;
+    record.nMaxFile = sizeof(fileName);
+    record.lpstrFileTitle = fileTitle;
+    record.nMaxFileTitle = sizeof(fileTitle);
+    record.lpstrInitialDir = nullptr;
+    record.lpstrTitle = "保存します。";
+    record.Flags = OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT;
+    record.lpstrDefExt = "txt";
+    if (!api.GetSaveFileNameA(&record)) return;
+
+    setlocale(LC_ALL, "japanese");
+    if (!WriteReport(fileName, collectors))
+        api.MessageBoxA(nullptr, "ファイルの保存に失敗しました", "保存エラー", MB_ICONEXCLAMATION);
 }
 
 namespace {

@@ -6,18 +6,20 @@
 #include <vector>
 
 #include "app/CheckThread.h"
+#include "app/ShellApi.h"
+#include "app/resource.h"
 #include "info/BaseInfo.h"
-
-const int IDD_MAIN = 101;
-const int IDI_MAIN = 102;
 
 // Owned by the dialog from its initialisation to its exit.
 extern std::vector<TBaseInfo*> CollectorList;
 extern TCheckThread* WorkerThread;
 
-// The six collectors, in report order.
-void CreateCollectors(std::vector<TBaseInfo*>& collectors);
-void DeleteCollectors(std::vector<TBaseInfo*>& collectors);
+// The Start button: a fresh view with the start line, and the worker resumed.
+void OnStart(HWND dialog, TThread& worker);
+
+// The Save button: asks for a file name, writes the report, and reports a
+// failure with the error box.
+void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api = Win32ShellApi());
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -6,16 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/ShellApi.h"
 #include "info/BaseInfo.h"
 
 // Writes every collector's elements, in list order, byte for byte to path,
 // replacing what was there. False when the file could not be opened, written
 // or closed: the file is then not a complete report.
 bool WriteReport(const std::string& path, std::vector<TBaseInfo*>& collectors);
-
-// The Save button: asks for a file name, writes the report, and reports a
-// failure with the error box.
-void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api = Win32ShellApi());
 
 #endif

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Clock.h"
-#include "app/CheckThread.h"
+#include "app/resource.h"
 
 namespace {
 

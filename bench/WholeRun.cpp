@@ -9,6 +9,7 @@
 #include "TimedApis.h"
 #include "TimedCollector.h"
 #include "app/CheckThread.h"
+#include "app/MainDialog.h"
 #include "app/ShellApi.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/drive/DriveInfo.h"

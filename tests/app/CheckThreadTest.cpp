@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CheckThread.h"
+#include "app/MainDialog.h"
 #include "app/FakeShellApi.h"
 #include "app/TestCollector.h"
 #include "view/CustomEdit.h"

@@ -13,6 +13,7 @@
 
 #include "app/FakeShellApi.h"
 #include "app/HeadlessReport.h"
+#include "app/MainDialog.h"
 #include "app/ReportSaver.h"
 #include "app/TestCollector.h"
 #include "support/TestSupport.h"

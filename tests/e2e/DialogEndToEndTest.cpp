@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/CheckThread.h"
+#include "app/resource.h"
 #include "e2e/Envcheck.h"
 
 namespace {

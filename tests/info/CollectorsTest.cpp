@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainDialog.h"
+#include "app/Collectors.h"
 
 // In report order; the titles are cp932 bytes, whatever the source's encoding.
 TEST(CollectorsTest, TitlesAreTheirCp932Bytes)

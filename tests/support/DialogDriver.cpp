@@ -3,7 +3,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/CheckThread.h"
+#include "app/resource.h"
 
 const char* const DialogCaption = "環境チェック  Version 20120508";
 
