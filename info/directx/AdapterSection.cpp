@@ -1,13 +1,12 @@
 #include <cstring>
 #include <string>
 
+#include "info/BoundedText.h"
 #include "info/directx/DirectXInfo.h"
 
 namespace {
 
 const int GuidTextSize = 512;
-
-std::string FixedText(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 }  // namespace
 
@@ -28,8 +27,8 @@ bool TDirectXInfo::WriteAdapterInfo()
     if (FAILED(Direct3D->GetAdapterIdentifier(D3DADAPTER_DEFAULT, 0, &adapter))) return false;
 
     AddLine(boost::format("Graphic Adapter information:\n"));
-    AddLine(boost::format(" Driver Name : %s\n") % FixedText(adapter.Driver, sizeof(adapter.Driver)));
-    AddLine(boost::format(" Description : %s\n") % FixedText(adapter.Description, sizeof(adapter.Description)));
+    AddLine(boost::format(" Driver Name : %s\n") % BoundedText(adapter.Driver, sizeof(adapter.Driver)));
+    AddLine(boost::format(" Description : %s\n") % BoundedText(adapter.Description, sizeof(adapter.Description)));
 
     WCHAR wideGuid[GuidTextSize] = {};
     Api.StringFromGUID2(adapter.DeviceIdentifier, wideGuid, GuidTextSize);

@@ -49,6 +49,8 @@ public:
 private:
     // Fetches a property; true (and the value to be cleared) only when it has the type.
     bool FetchProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, VARIANT& value);
+    template <typename Use>
+    bool WithProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, Use use);
     void PrintRow(IDxDiagContainer* container, const DxPropertyRow& row);
     bool WriteDevices(const char* heading, const wchar_t* path, const DxPropertyRow* rows, size_t count);
 

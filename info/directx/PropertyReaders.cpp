@@ -45,55 +45,57 @@ bool TDirectXInfo::FetchProp(IDxDiagContainer* container, const wchar_t* name, V
     return false;
 }
 
+// One body for every reader: the property of that type, if the provider has
+// it, is handed to use and cleared afterwards.
+template <typename Use>
+bool TDirectXInfo::WithProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, Use use)
+{
+    VARIANT value;
+    if (!FetchProp(container, name, type, value)) return false;
+    use(value);
+    Api.VariantClear(&value);
+    return true;
+}
+
 template <>
 bool TDirectXInfo::PrintProp<VT_BSTR>(IDxDiagContainer* container, const wchar_t* name)
 {
-    VARIANT value;
-    if (!FetchProp(container, name, VT_BSTR, value)) return false;
-    AddLine(boost::format(" %s: %s\n") % NarrowText(name) % NarrowText(value.bstrVal));
-    Api.VariantClear(&value);
-    return true;
+    return WithProp(container, name, VT_BSTR, [&](const VARIANT& value) {
+        AddLine(boost::format(" %s: %s\n") % NarrowText(name) % NarrowText(value.bstrVal));
+    });
 }
 
 template <>
 bool TDirectXInfo::PrintProp<VT_UI4>(IDxDiagContainer* container, const wchar_t* name)
 {
-    VARIANT value;
-    if (!FetchProp(container, name, VT_UI4, value)) return false;
-    AddLine(boost::format(" %s: %u\n") % NarrowText(name) % static_cast<unsigned long>(value.ulVal));
-    Api.VariantClear(&value);
-    return true;
+    return WithProp(container, name, VT_UI4, [&](const VARIANT& value) {
+        AddLine(boost::format(" %s: %u\n") % NarrowText(name) % static_cast<unsigned long>(value.ulVal));
+    });
 }
 
 template <>
 bool TDirectXInfo::PrintProp<VT_BOOL>(IDxDiagContainer* container, const wchar_t* name)
 {
-    VARIANT value;
-    if (!FetchProp(container, name, VT_BOOL, value)) return false;
-    AddLine(boost::format(" %s: %s\n") % NarrowText(name) % BoolText(value));
-    Api.VariantClear(&value);
-    return true;
+    return WithProp(container, name, VT_BOOL, [&](const VARIANT& value) {
+        AddLine(boost::format(" %s: %s\n") % NarrowText(name) % BoolText(value));
+    });
 }
 
 template <>
 bool TDirectXInfo::PrintProp<VT_I4>(IDxDiagContainer* container, const wchar_t* name)
 {
-    VARIANT value;
-    if (!FetchProp(container, name, VT_I4, value)) return false;
     // The directive says %u; the signed argument keeps its minus sign.
-    AddLine(boost::format(" %s: %u\n") % NarrowText(name) % static_cast<long>(value.lVal));
-    Api.VariantClear(&value);
-    return true;
+    return WithProp(container, name, VT_I4, [&](const VARIANT& value) {
+        AddLine(boost::format(" %s: %u\n") % NarrowText(name) % static_cast<long>(value.lVal));
+    });
 }
 
 template <>
 std::string& TDirectXInfo::GetPropText<VT_BOOL>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
 {
     text.clear();
-    VARIANT value;
-    if (!FetchProp(container, name, VT_BOOL, value)) return text;
-    text = (boost::format("%s") % BoolText(value)).str();
-    Api.VariantClear(&value);
+    WithProp(container, name, VT_BOOL,
+             [&](const VARIANT& value) { text = (boost::format("%s") % BoolText(value)).str(); });
     return text;
 }
 
@@ -101,10 +103,8 @@ template <>
 std::string& TDirectXInfo::GetPropText<VT_BSTR>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
 {
     text.clear();
-    VARIANT value;
-    if (!FetchProp(container, name, VT_BSTR, value)) return text;
-    text = (boost::format("%s") % NarrowText(value.bstrVal)).str();
-    Api.VariantClear(&value);
+    WithProp(container, name, VT_BSTR,
+             [&](const VARIANT& value) { text = (boost::format("%s") % NarrowText(value.bstrVal)).str(); });
     return text;
 }
 
@@ -112,10 +112,8 @@ template <>
 std::string& TDirectXInfo::GetPropText<VT_I4>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
 {
     text.clear();
-    VARIANT value;
-    if (!FetchProp(container, name, VT_I4, value)) return text;
-    text = (boost::format("%s") % static_cast<long>(value.lVal)).str();
-    Api.VariantClear(&value);
+    WithProp(container, name, VT_I4,
+             [&](const VARIANT& value) { text = (boost::format("%s") % static_cast<long>(value.lVal)).str(); });
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "info/BoundedText.h"
 #include "info/FunctionCast.h"
 #include "info/OsVersion.h"
 #include "info/PlatformBuffer.h"
@@ -10,12 +11,6 @@
 namespace {
 
 const char* const NetworkCards = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
-
-template <size_t Size>
-std::string FixedText(const char (&text)[Size])
-{
-    return std::string(text, strnlen(text, Size));
-}
 
 }  // namespace
 
@@ -55,12 +50,12 @@ void TNetworkInfo::WriteParameters()
         return;
     }
     const FIXED_INFO& info = *reinterpret_cast<const FIXED_INFO*>(buffer.Get());
-    AddLine(boost::format("Host Name: %s\n") % FixedText(info.HostName));
-    AddLine(boost::format("Domain Name: %s\n") % FixedText(info.DomainName));
+    AddLine(boost::format("Host Name: %s\n") % BoundedText(info.HostName));
+    AddLine(boost::format("Domain Name: %s\n") % BoundedText(info.DomainName));
     // The chain lies inside the buffer; a link out of it, or a loop, ends it.
     const IP_ADDR_STRING* server = &info.DnsServerList;
     for (size_t links = buffer.Size() / sizeof(IP_ADDR_STRING); server != nullptr && links > 0; --links) {
-        AddLine(boost::format("DNS Servers: %s\n") % FixedText(server->IpAddress.String));
+        AddLine(boost::format("DNS Servers: %s\n") % BoundedText(server->IpAddress.String));
         server = buffer.Holds(server->Next, sizeof(IP_ADDR_STRING)) ? server->Next : nullptr;
     }
     switch (info.NodeType) {
@@ -107,26 +102,26 @@ void TNetworkInfo::WriteAdapters()
 
 void TNetworkInfo::WriteAdapter(const IP_ADAPTER_INFO& adapter, GetIfEntryFunction getIfEntry)
 {
-    const std::string name = FixedText(adapter.AdapterName);
+    const std::string name = BoundedText(adapter.AdapterName);
     std::string label;
     AdapterLabel(label, name.c_str());
     AddLine(boost::format("AdapterName: %s\n") % label);
-    AddLine(boost::format("Description: %s\n") % FixedText(adapter.Description));
+    AddLine(boost::format("Description: %s\n") % BoundedText(adapter.Description));
     AddLine(boost::format("Physical Address: "));
     const UINT length = adapter.AddressLength < sizeof(adapter.Address) ? adapter.AddressLength : sizeof(adapter.Address);
     for (UINT i = 0; i < length; ++i) AddLine(boost::format("%02X-") % static_cast<unsigned>(adapter.Address[i]));
     AddLine(boost::format("\n"));
-    AddLine(boost::format("IP Address: %s\n") % FixedText(adapter.IpAddressList.IpAddress.String));
-    AddLine(boost::format("Subnet Mask: %s\n") % FixedText(adapter.IpAddressList.IpMask.String));
-    AddLine(boost::format("Default Gateway: %s\n") % FixedText(adapter.GatewayList.IpAddress.String));
+    AddLine(boost::format("IP Address: %s\n") % BoundedText(adapter.IpAddressList.IpAddress.String));
+    AddLine(boost::format("Subnet Mask: %s\n") % BoundedText(adapter.IpAddressList.IpMask.String));
+    AddLine(boost::format("Default Gateway: %s\n") % BoundedText(adapter.GatewayList.IpAddress.String));
     if (adapter.DhcpEnabled != 0) {
         AddLine(boost::format("adapter enabled DHCP.\n"));
-        AddLine(boost::format(" DHCP Server: %s\n") % FixedText(adapter.DhcpServer.IpAddress.String));
+        AddLine(boost::format(" DHCP Server: %s\n") % BoundedText(adapter.DhcpServer.IpAddress.String));
     }
     if (adapter.HaveWins != 0) {
         AddLine(boost::format("adapter uses Wins.\n"));
-        AddLine(boost::format(" PrimaryWinsServer: %s\n") % FixedText(adapter.PrimaryWinsServer.IpAddress.String));
-        AddLine(boost::format(" SecondaryWinsServer: %s\n") % FixedText(adapter.SecondaryWinsServer.IpAddress.String));
+        AddLine(boost::format(" PrimaryWinsServer: %s\n") % BoundedText(adapter.PrimaryWinsServer.IpAddress.String));
+        AddLine(boost::format(" SecondaryWinsServer: %s\n") % BoundedText(adapter.SecondaryWinsServer.IpAddress.String));
     }
     MIB_IFROW row;
     ZeroMemory(&row, sizeof(row));

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "info/BoundedText.h"
 #include "info/FunctionCast.h"
 #include "info/OsVersion.h"
 
@@ -17,8 +18,6 @@ typedef BOOL(WINAPI* QueryFullProcessImageNameAProc)(HANDLE, DWORD, LPSTR, PDWOR
 const DWORD ImagePathSize = 1024;
 
 bool IsNt() { return OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT; }
-
-std::string FixedText(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 }  // namespace
 
@@ -75,7 +74,7 @@ bool TProcessInfo::WalkProcesses()
     process.dwSize = sizeof(process);
     BOOL found = first(snapshot, &process);
     while (found) {
-        const std::string name = FixedText(process.szExeFile, sizeof(process.szExeFile));
+        const std::string name = BoundedText(process.szExeFile, sizeof(process.szExeFile));
         AddEntry(process.th32ProcessID, 0, name);
         if (enumTasks != nullptr && Api.lstrcmpiA(name.c_str(), "NTVDM.EXE") == 0) {
             NtvdmProcessId = process.th32ProcessID;
@@ -92,7 +91,7 @@ bool TProcessInfo::WalkProcesses()
 BOOL WINAPI TProcessInfo::TaskCallback(DWORD, WORD, WORD task16, PSZ, PSZ fileName, LPARAM user)
 {
     TProcessInfo* self = reinterpret_cast<TProcessInfo*>(user);
-    self->AddEntry(self->NtvdmProcessId, task16, fileName != nullptr ? FixedText(fileName, MAX_PATH) : "");
+    self->AddEntry(self->NtvdmProcessId, task16, fileName != nullptr ? BoundedText(fileName, MAX_PATH) : "");
     return FALSE;
 }
 
@@ -127,9 +126,9 @@ bool TProcessInfo::FindImagePath(std::string& path, DWORD processId)
         return false;
     }
     do {
-        const std::string name = FixedText(module.szModule, sizeof(module.szModule));
+        const std::string name = BoundedText(module.szModule, sizeof(module.szModule));
         if (Api.lstrcmpiA(path.c_str(), name.c_str()) == 0) {
-            path = FixedText(module.szExePath, sizeof(module.szExePath));
+            path = BoundedText(module.szExePath, sizeof(module.szExePath));
             break;
         }
         ZeroMemory(&module, sizeof(module));

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "info/BoundedText.h"
 #include "info/FunctionCast.h"
 #include "info/OsVersion.h"
 #include "info/PlatformBuffer.h"
@@ -22,7 +23,7 @@ std::string TextWithin(const TPlatformBuffer& buffer, const char* text)
     if (!buffer.Holds(text, 1)) return std::string();
     const BYTE* start = buffer.Get();
     const size_t room = buffer.Size() - static_cast<size_t>(reinterpret_cast<const BYTE*>(text) - start);
-    return std::string(text, strnlen(text, room));
+    return BoundedText(text, room);
 }
 
 }  // namespace
