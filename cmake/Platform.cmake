@@ -27,7 +27,7 @@ target_compile_options(envcheck_options INTERFACE
 target_include_directories(envcheck_options SYSTEM INTERFACE ${ENVCHECK_BOOST_INCLUDE})
 target_include_directories(envcheck_options INTERFACE ${CMAKE_SOURCE_DIR})
 # No DLL beyond Windows' own: the runtime libraries are linked in, and the
-# headers declare Windows 2000 as the subsystem version.
+# executable declares Windows 2000 as its subsystem and OS version.
 target_link_options(envcheck_options INTERFACE
     -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
     -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,0

@@ -5,7 +5,7 @@
 bool HasCpuid()
 {
 #if defined(__x86_64__)
-    return true;  // every 64-bit processor has it (a 64-bit build measures, never ships)
+    return true;  // every 64-bit processor has it
 #else
     // A processor has CPUID exactly when software can flip EFLAGS bit 21 (ID);
     // the test needs no fault handler.

@@ -10,11 +10,19 @@ namespace {
 
 typedef BOOL(WINAPI* GlobalMemoryStatusExProc)(LPMEMORYSTATUSEX);
 
-// An address as the report has always shown it: 8 upper-case hexadecimal digits.
+// An address as the report has always shown it: upper-case hexadecimal, at
+// least 8 digits (a 64-bit build's addresses keep their upper digits).
 std::string PointerText(const void* address)
 {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%08lX", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(address)));
+    const unsigned long long value = reinterpret_cast<uintptr_t>(address);
+    const unsigned long high = static_cast<unsigned long>(value >> 32);
+    const unsigned long low = static_cast<unsigned long>(value & 0xFFFFFFFFu);
+    // Two 32-bit halves: Windows 2000's C runtime knows no 64-bit conversion.
+    char text[24];
+    if (high != 0)
+        std::snprintf(text, sizeof(text), "%lX%08lX", high, low);
+    else
+        std::snprintf(text, sizeof(text), "%08lX", low);
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,18 @@ TEST(HardwareSectionTest, EveryElementInOrder)
     };
     EXPECT_EQ(expected, LinesOf(info));
     EXPECT_EQ(1, machine.Closes) << "the processor key is closed";
+}
+
+// A 64-bit build's addresses keep their upper digits.
+TEST(HardwareSectionTest, AddressesAboveFourGigabytesKeepEveryDigit)
+{
+    if (sizeof(void*) < 8) GTEST_SKIP() << "a 32-bit build has no such address";
+    TFakeSystem machine = Machine();
+    machine.Info.lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(0x7FFFFFFEFFFFull));
+    TSystemInfo info(machine, machine, machine);
+    info.AddHardwareSection();
+    const Elements lines = LinesOf(info);
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "  Maximum application address: 7FFFFFFEFFFF\n"));
 }
 
 TEST(HardwareSectionTest, CurrentProcessorLines)
