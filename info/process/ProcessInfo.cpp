@@ -8,6 +8,7 @@
 #include "info/BoundedText.h"
 #include "info/FunctionCast.h"
 #include "info/OsVersion.h"
+#include "info/SeamHandle.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ typedef BOOL(WINAPI* Process32Proc)(HANDLE, LPPROCESSENTRY32);
 typedef BOOL(WINAPI* QueryFullProcessImageNameAProc)(HANDLE, DWORD, LPSTR, PDWORD);
 
 const DWORD ImagePathSize = 1024;
+
+typedef TSeamHandle<TProcessApi, HANDLE, BOOL> THandle;
 
 bool IsNt() { return OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT; }
 
@@ -67,12 +70,12 @@ bool TProcessInfo::WalkProcesses()
     Process32Proc next = FunctionCast<Process32Proc>(Kernel32Module->Find("Process32Next"));
     if (createSnapshot == nullptr || first == nullptr || next == nullptr) return false;
 
-    HANDLE snapshot = createSnapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    const THandle snapshot(Api, &TProcessApi::CloseHandle, createSnapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
+    if (!snapshot.IsOpen()) return false;
     PROCESSENTRY32 process;
     ZeroMemory(&process, sizeof(process));
     process.dwSize = sizeof(process);
-    BOOL found = first(snapshot, &process);
+    BOOL found = first(snapshot.Get(), &process);
     while (found) {
         const std::string name = BoundedText(process.szExeFile, sizeof(process.szExeFile));
         AddEntry(process.th32ProcessID, 0, name);
@@ -82,9 +85,8 @@ bool TProcessInfo::WalkProcesses()
         }
         ZeroMemory(&process, sizeof(process));
         process.dwSize = sizeof(process);
-        found = next(snapshot, &process);
+        found = next(snapshot.Get(), &process);
     }
-    Api.CloseHandle(snapshot);
     return true;
 }
 
@@ -116,15 +118,13 @@ bool TProcessInfo::AddEntry(DWORD processId, WORD taskHandle, const std::string&
 
 bool TProcessInfo::FindImagePath(std::string& path, DWORD processId)
 {
-    HANDLE snapshot = Api.CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    const THandle snapshot(Api, &TProcessApi::CloseHandle, Api.CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId),
+                           INVALID_HANDLE_VALUE);
+    if (!snapshot.IsOpen()) return false;
     MODULEENTRY32 module;
     ZeroMemory(&module, sizeof(module));
     module.dwSize = sizeof(module);
-    if (!Api.Module32First(snapshot, &module)) {
-        Api.CloseHandle(snapshot);
-        return false;
-    }
+    if (!Api.Module32First(snapshot.Get(), &module)) return false;
     do {
         const std::string name = BoundedText(module.szModule, sizeof(module.szModule));
         if (Api.lstrcmpiA(path.c_str(), name.c_str()) == 0) {
@@ -133,8 +133,7 @@ bool TProcessInfo::FindImagePath(std::string& path, DWORD processId)
         }
         ZeroMemory(&module, sizeof(module));
         module.dwSize = sizeof(module);
-    } while (Api.Module32Next(snapshot, &module));
-    Api.CloseHandle(snapshot);
+    } while (Api.Module32Next(snapshot.Get(), &module));
     return true;
 }
 
@@ -143,12 +142,15 @@ bool TProcessInfo::QueryImagePath(std::string& path, DWORD processId)
     QueryFullProcessImageNameAProc query = FunctionCast<QueryFullProcessImageNameAProc>(
         Kernel32Module ? Kernel32Module->Find("QueryFullProcessImageNameA") : nullptr);
     if (query == nullptr) return false;
-    HANDLE process = Api.OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (process == nullptr) return false;
     std::vector<char> buffer(ImagePathSize + 1, '\0');
     DWORD size = ImagePathSize;
-    const bool found = query(process, 0, buffer.data(), &size) != FALSE && size > 0 && size <= ImagePathSize;
-    Api.CloseHandle(process);
+    bool found = false;
+    {
+        const THandle process(Api, &TProcessApi::CloseHandle,
+                              Api.OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId), nullptr);
+        if (!process.IsOpen()) return false;
+        found = query(process.Get(), 0, buffer.data(), &size) != FALSE && size > 0 && size <= ImagePathSize;
+    }
     if (found) path.assign(buffer.data(), strnlen(buffer.data(), size));
     return found;
 }

@@ -1,7 +1,14 @@
 #include <cstring>
 
 #include "info/OsVersion.h"
+#include "info/SeamHandle.h"
 #include "info/system/SystemInfo.h"
+
+namespace {
+
+typedef TSeamHandle<TRegistryApi, HKEY, LONG> TKey;
+
+}  // namespace
 
 void TSystemInfo::AddOsSection()
 {
@@ -97,16 +104,19 @@ void TSystemInfo::AddEdition()
 bool TSystemInfo::AddBasicEdition()
 {
     const DWORD BufferSize = 80;
-    HKEY key = nullptr;
-    if (Registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0,
-                               KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
     // One spare byte: a value stored without its terminator still ends here.
     char productType[BufferSize + 1] = {};
     DWORD size = BufferSize;
-    const LONG result =
-        Registry.RegQueryValueExA(key, "ProductType", nullptr, nullptr, reinterpret_cast<LPBYTE>(productType), &size);
-    Registry.RegCloseKey(key);
+    LONG result = ERROR_SUCCESS;
+    {
+        HKEY opened = nullptr;
+        if (Registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0,
+                                   KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+            return false;
+        const TKey key(Registry, &TRegistryApi::RegCloseKey, opened, nullptr);
+        result = Registry.RegQueryValueExA(key.Get(), "ProductType", nullptr, nullptr,
+                                           reinterpret_cast<LPBYTE>(productType), &size);
+    }
     if (result != ERROR_SUCCESS || size > BufferSize) return false;
     productType[size] = '\0';
 
@@ -123,11 +133,11 @@ void TSystemInfo::AddBuild()
     // szCSDVersion is 128 bytes; its text never runs past them.
     const std::string servicePack(OsVersion.szCSDVersion, strnlen(OsVersion.szCSDVersion, sizeof(OsVersion.szCSDVersion)));
     if (OsVersion.dwMajorVersion == 4 && Api.lstrcmpiA(servicePack.c_str(), "Service Pack 6") == 0) {
-        HKEY key = nullptr;
+        HKEY opened = nullptr;
         if (Registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009",
-                                   0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+                                   0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS) {
+            const TKey key(Registry, &TRegistryApi::RegCloseKey, opened, nullptr);
             AddLine(boost::format("Service Pack 6a (Build %d)\n") % build);
-            Registry.RegCloseKey(key);
             return;
         }
     }

@@ -180,7 +180,9 @@ void ExitAt(DWORD delay, bool start)
     TEnvcheck program;
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(nullptr, dialog);
-    if (start) ASSERT_TRUE(Press(dialog, IDC_START));
+    if (start) {
+        ASSERT_TRUE(Press(dialog, IDC_START));
+    }
     Sleep(delay);
     ASSERT_TRUE(Press(dialog, IDCANCEL));
     ASSERT_TRUE(Await("the dialog to go", [&] { return !IsWindow(dialog); }, RunLimit));
