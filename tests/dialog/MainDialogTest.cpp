@@ -58,8 +58,7 @@ INT_PTR RunDialog(const TDrive& drive)
     ::testing::AssertionResult outcome = ::testing::AssertionSuccess();
     std::thread driver([&] {
         HWND dialog = nullptr;
-        outcome = Await("the dialog to be ready", [&] { return (dialog = FindReadyDialog(GetCurrentProcessId())); },
-                        WindowLimit, [] { return DescribeDialogs(GetCurrentProcessId()); });
+        outcome = AwaitReadyDialog(GetCurrentProcessId(), dialog);
         if (outcome) outcome = drive(dialog);
         if (dialog != nullptr)
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);

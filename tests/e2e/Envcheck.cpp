@@ -68,8 +68,7 @@ HWND TEnvcheck::WaitForWindow(const std::string& caption, DWORD milliseconds)
 HWND TEnvcheck::WaitForDialog()
 {
     HWND dialog = nullptr;
-    EXPECT_TRUE(Await("the dialog to be ready", [&] { return (dialog = FindReadyDialog(Process.dwProcessId)); },
-                      WindowLimit, [&] { return DescribeDialogs(Process.dwProcessId); }));
+    EXPECT_TRUE(AwaitReadyDialog(Process.dwProcessId, dialog));
     return dialog;
 }
 

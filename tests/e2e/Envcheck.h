@@ -20,7 +20,6 @@ public:
     TEnvcheck& operator=(const TEnvcheck&) = delete;
 
     bool Started() const { return Process.hProcess != nullptr; }
-    DWORD ProcessId() const { return Process.dwProcessId; }
     // The main dialog once it is ready to be driven; on time-out a failure of
     // the running test says what was seen, and the result is null.
     HWND WaitForDialog();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,30 +28,16 @@ std::string WindowsPath(const char* unixPath)
 
 // Libraries envcheck loads, or that are loaded on its behalf while it runs,
 // none of them protected by name the way kernel32 or user32 are: the names
-// Wine is told to take from the program's folder first ("name,name=n,b").
+// the build tells Wine to take from the program's folder first
+// (ENVCHECK_DLL_OVERRIDES, "name,name=n,b").
 std::vector<std::string> NativeFirstNames()
 {
-    char overrides[4096] = {};
-    const DWORD length = GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof(overrides));
+    const char* overrides = std::getenv("ENVCHECK_DLL_OVERRIDES");
     std::vector<std::string> names;
-    if (length == 0 || length >= sizeof(overrides)) return names;
-    const std::string text(overrides);
-    for (size_t start = 0; start <= text.size();) {
-        size_t end = text.find(';', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string entry = text.substr(start, end - start);
-        const size_t equals = entry.find('=');
-        if (equals != std::string::npos && entry.substr(equals + 1) == "n,b") {
-            for (size_t at = 0; at < equals;) {
-                size_t comma = entry.find(',', at);
-                if (comma == std::string::npos || comma > equals) comma = equals;
-                const std::string name = entry.substr(at, comma - at);
-                names.push_back(name.find('.') == std::string::npos ? name + ".dll" : name);
-                at = comma + 1;
-            }
-        }
-        start = end + 1;
-    }
+    if (overrides == nullptr) return names;
+    std::istringstream list(std::string(overrides).substr(0, std::string(overrides).find('=')));
+    for (std::string name; std::getline(list, name, ',');)
+        names.push_back(name.find('.') == std::string::npos ? name + ".dll" : name);
     return names;
 }
 
@@ -105,7 +92,7 @@ protected:
 
 TEST_F(PlantedLibraryTest, NoLibraryIsLoadedFromTheProgramsFolder)
 {
-    ASSERT_FALSE(LoadedWhileRunning.empty()) << "WINEDLLOVERRIDES names no library to take from the folder";
+    ASSERT_FALSE(LoadedWhileRunning.empty()) << "ENVCHECK_DLL_OVERRIDES names no library to take from the folder";
     // The control: loaded by bare name, every planted library is found.
     std::string names;
     for (const std::string& name : LoadedWhileRunning) names += " " + name;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "e2e/Envcheck.h"
+#include "info/service/ServiceInfo.h"
 
 namespace {
 
@@ -31,14 +32,11 @@ bool HasRowWith(const std::vector<std::string>& rows, const std::string& text)
 // The service manager's own word on a service's state, as the table words it.
 std::string StateNow(const char* service)
 {
-    static const char* const texts[] = {"",         "not running.",         "starting.",         "stopping.",
-                                        "running.", "continue is pending.", "pause is pending.", "paused."};
     std::string state = "(unknown)";
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
     SC_HANDLE handle = manager ? OpenServiceA(manager, service, SERVICE_QUERY_STATUS) : nullptr;
     SERVICE_STATUS status = {};
-    if (handle != nullptr && QueryServiceStatus(handle, &status) && status.dwCurrentState < 8)
-        state = texts[status.dwCurrentState];
+    if (handle != nullptr && QueryServiceStatus(handle, &status)) state = ServiceStateText(status.dwCurrentState);
     if (handle != nullptr) CloseServiceHandle(handle);
     if (manager != nullptr) CloseServiceHandle(manager);
     return state;

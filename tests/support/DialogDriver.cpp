@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "support/Await.h"
 
 const char* const DialogCaption = "環境チェック  Version 20120508";
 
@@ -53,6 +54,8 @@ HWND FindReadyDialog(DWORD processId)
     return nullptr;
 }
 
+namespace {
+
 std::string DescribeDialogs(DWORD processId)
 {
     std::ostringstream seen;
@@ -65,6 +68,15 @@ std::string DescribeDialogs(DWORD processId)
         seen << "; ";
     }
     return seen.str();
+}
+
+}  // namespace
+
+::testing::AssertionResult AwaitReadyDialog(DWORD processId, HWND& dialog)
+{
+    dialog = nullptr;
+    return Await("the dialog to be ready", [&] { return (dialog = FindReadyDialog(processId)) != nullptr; },
+                 WindowLimit, [&] { return DescribeDialogs(processId); });
 }
 
 ::testing::AssertionResult Press(HWND dialog, int id)

@@ -19,9 +19,9 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const std::string& caption);
 // its controls. Null when there is none such.
 HWND FindReadyDialog(DWORD processId);
 
-// What a failed wait for the dialog saw: each window of that caption and
-// which of the dialog's conditions it met.
-std::string DescribeDialogs(DWORD processId);
+// Waits for that dialog; on time-out the failure lists each window of its
+// caption and which of the conditions it met. The dialog, or null, in dialog.
+::testing::AssertionResult AwaitReadyDialog(DWORD processId, HWND& dialog);
 
 // Presses a button of the dialog as the button reports a click: BN_CLICKED
 // posted to the dialog. Unlike BM_CLICK (a press and a release of the button
