@@ -5,12 +5,12 @@
 #include "BenchWindow.h"
 #include "Clock.h"
 #include "app/CheckThread.h"
-#include "directx/FakeDxDiag.h"
+#include "fakes/directx/FakeDxDiag.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/process/ProcessInfo.h"
 #include "info/service/ServiceInfo.h"
-#include "process/FakeProcessApi.h"
-#include "service/FakeServiceApi.h"
+#include "fakes/process/FakeProcessApi.h"
+#include "fakes/service/FakeServiceApi.h"
 #include "view/CustomEdit.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "directx/FakeDxDiag.h"
+#include "fakes/directx/FakeDxDiag.h"
 #include "info/directx/DirectXInfo.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "directx/FakeDxDiag.h"
+#include "fakes/directx/FakeDxDiag.h"
 #include "info/directx/DirectXInfo.h"
 
 namespace {

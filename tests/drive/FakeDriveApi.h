@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fault/FaultPlan.h"
+#include "fakes/FaultPlan.h"
 #include "info/FunctionCast.h"
 #include "info/drive/DriveApi.h"
 

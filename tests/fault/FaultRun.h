@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "directx/FakeDxDiag.h"
+#include "fakes/directx/FakeDxDiag.h"
 #include "drive/FakeDriveApi.h"
-#include "fault/FaultPlan.h"
+#include "fakes/FaultPlan.h"
 #include "info/BaseInfo.h"
 #include "info/OsVersion.h"
 #include "support/SavedOsVersion.h"
-#include "network/FakeNetworkApi.h"
-#include "process/FakeProcessApi.h"
-#include "service/FakeServiceApi.h"
-#include "system/FakeSystem.h"
+#include "fakes/network/FakeNetworkApi.h"
+#include "fakes/process/FakeProcessApi.h"
+#include "fakes/service/FakeServiceApi.h"
+#include "fakes/system/FakeSystem.h"
 
 // The machines every run starts from, and what every run's lines must satisfy.
 

@@ -5,8 +5,8 @@
 #include "info/OsVersion.h"
 #include "support/SavedOsVersion.h"
 #include "info/network/NetworkInfo.h"
-#include "network/FakeNetworkApi.h"
-#include "system/FakeSystem.h"
+#include "fakes/network/FakeNetworkApi.h"
+#include "fakes/system/FakeSystem.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "info/OsVersion.h"
 #include "support/SavedOsVersion.h"
 #include "info/process/ProcessInfo.h"
-#include "process/FakeProcessApi.h"
+#include "fakes/process/FakeProcessApi.h"
 
 namespace {
 

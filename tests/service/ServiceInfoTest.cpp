@@ -6,7 +6,7 @@
 #include "info/OsVersion.h"
 #include "support/SavedOsVersion.h"
 #include "info/service/ServiceInfo.h"
-#include "service/FakeServiceApi.h"
+#include "fakes/service/FakeServiceApi.h"
 
 namespace {
 

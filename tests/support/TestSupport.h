@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,15 +17,6 @@ bool WaitUntil(Condition condition, DWORD milliseconds)
         Sleep(20);
     }
     return true;
-}
-
-// What every fake platform answers to GetSystemDirectoryA.
-inline UINT FakeSystemDirectory(LPSTR buffer, UINT size)
-{
-    const char directory[] = "C:\\WINDOWS\\system32";
-    if (size < sizeof(directory)) return sizeof(directory);
-    memcpy(buffer, directory, sizeof(directory));
-    return sizeof(directory) - 1;
 }
 
 // A file name in the temporary folder, private to this test process.

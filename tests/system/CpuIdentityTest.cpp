@@ -3,7 +3,7 @@
 #include <string>
 
 #include "info/system/CpuIdentity.h"
-#include "system/FakeSystem.h"
+#include "fakes/system/FakeSystem.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "info/OsVersion.h"
 #include "info/system/SystemInfo.h"
-#include "system/FakeSystem.h"
+#include "fakes/system/FakeSystem.h"
 
 namespace {
 

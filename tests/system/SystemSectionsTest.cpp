@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "info/system/SystemInfo.h"
-#include "system/FakeSystem.h"
+#include "fakes/system/FakeSystem.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef ENVCHECK_TESTS_SYSTEM_FAKESYSTEM_H
-#define ENVCHECK_TESTS_SYSTEM_FAKESYSTEM_H
+#ifndef ENVCHECK_FAKES_SYSTEM_FAKESYSTEM_H
+#define ENVCHECK_FAKES_SYSTEM_FAKESYSTEM_H
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "fault/FaultPlan.h"
+#include "fakes/FaultPlan.h"
 #include "info/RegistryApi.h"
 #include "info/system/CpuidApi.h"
 #include "info/system/SystemApi.h"

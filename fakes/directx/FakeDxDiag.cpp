@@ -1,9 +1,9 @@
-#include "directx/FakeDxDiag.h"
+#include "fakes/directx/FakeDxDiag.h"
 
 #include <cstring>
 
 #include "info/FunctionCast.h"
-#include "support/TestSupport.h"
+#include "fakes/FakeSystemDirectory.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef ENVCHECK_TESTS_FAULT_FAULTPLAN_H
-#define ENVCHECK_TESTS_FAULT_FAULTPLAN_H
+#ifndef ENVCHECK_FAKES_FAULTPLAN_H
+#define ENVCHECK_FAKES_FAULTPLAN_H
 
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
-#ifndef ENVCHECK_TESTS_PROCESS_FAKEPROCESSAPI_H
-#define ENVCHECK_TESTS_PROCESS_FAKEPROCESSAPI_H
+#ifndef ENVCHECK_FAKES_PROCESS_FAKEPROCESSAPI_H
+#define ENVCHECK_FAKES_PROCESS_FAKEPROCESSAPI_H
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 
 #include <vdmdbg.h>
 
-#include "fault/FaultPlan.h"
+#include "fakes/FaultPlan.h"
 #include "info/process/ProcessApi.h"
 
 // A machine's processes, modules and 16-bit tasks, behind the process seam.

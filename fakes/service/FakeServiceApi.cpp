@@ -1,9 +1,9 @@
-#include "service/FakeServiceApi.h"
+#include "fakes/service/FakeServiceApi.h"
 
 #include <cstring>
 
 #include "info/FunctionCast.h"
-#include "support/TestSupport.h"
+#include "fakes/FakeSystemDirectory.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef ENVCHECK_TESTS_SERVICE_FAKESERVICEAPI_H
-#define ENVCHECK_TESTS_SERVICE_FAKESERVICEAPI_H
+#ifndef ENVCHECK_FAKES_SERVICE_FAKESERVICEAPI_H
+#define ENVCHECK_FAKES_SERVICE_FAKESERVICEAPI_H
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fault/FaultPlan.h"
+#include "fakes/FaultPlan.h"
 #include "info/service/ServiceApi.h"
 
 // A service control manager behind the service seam; the service functions

@@ -1,5 +1,5 @@
-#ifndef ENVCHECK_TESTS_DIRECTX_FAKEDXDIAG_H
-#define ENVCHECK_TESTS_DIRECTX_FAKEDXDIAG_H
+#ifndef ENVCHECK_FAKES_DIRECTX_FAKEDXDIAG_H
+#define ENVCHECK_FAKES_DIRECTX_FAKEDXDIAG_H
 
 #include <d3d9.h>
 #include <dxdiag.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fault/FaultPlan.h"
+#include "fakes/FaultPlan.h"
 #include "info/directx/DirectXApi.h"
 
 // Counts references; a Release below the test's own reference is recorded.

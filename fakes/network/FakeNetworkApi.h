@@ -1,5 +1,5 @@
-#ifndef ENVCHECK_TESTS_NETWORK_FAKENETWORKAPI_H
-#define ENVCHECK_TESTS_NETWORK_FAKENETWORKAPI_H
+#ifndef ENVCHECK_FAKES_NETWORK_FAKENETWORKAPI_H
+#define ENVCHECK_FAKES_NETWORK_FAKENETWORKAPI_H
 
 #include <winsock2.h>
 #include <windows.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "fault/FaultPlan.h"
+#include "fakes/FaultPlan.h"
 #include "info/network/NetworkApi.h"
 
 // An IP Helper library behind the network seam: parameters, adapters and

@@ -1,4 +1,4 @@
-#include "system/FakeSystem.h"
+#include "fakes/system/FakeSystem.h"
 
 #include "info/FunctionCast.h"
 

@@ -1,9 +1,9 @@
-#include "process/FakeProcessApi.h"
+#include "fakes/process/FakeProcessApi.h"
 
 #include <cstring>
 
 #include "info/FunctionCast.h"
-#include "support/TestSupport.h"
+#include "fakes/FakeSystemDirectory.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "network/FakeNetworkApi.h"
+#include "fakes/network/FakeNetworkApi.h"
 
 #include <cstring>
 
 #include "info/FunctionCast.h"
-#include "support/TestSupport.h"
+#include "fakes/FakeSystemDirectory.h"
 
 namespace {
 
