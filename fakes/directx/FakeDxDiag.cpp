@@ -3,12 +3,10 @@
 #include <cstring>
 
 #include "info/FunctionCast.h"
-#include "fakes/FakeSystemDirectory.h"
 
 namespace {
 
 TFakeApi* CurrentApi = nullptr;
-HMODULE const FakeModule = reinterpret_cast<HMODULE>(0x5D3D0000);
 
 IDirect3D9* WINAPI FakeDirect3DCreate9(UINT version)
 {
@@ -138,14 +136,19 @@ HRESULT TFakeDirect3D::GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTE
     return S_OK;
 }
 
-TFakeApi::TFakeApi() : Provider(*this) { CurrentApi = this; }
+TFakeApi::TFakeApi() : Provider(*this)
+{
+    CurrentApi = this;
+    Provide("d3d9.dll", reinterpret_cast<HMODULE>(0x5D3D0000),
+            {{"Direct3DCreate9", FunctionCast<FARPROC>(&FakeDirect3DCreate9)}});
+}
 
 TFakeApi::~TFakeApi() { CurrentApi = nullptr; }
 
 bool TFakeApi::AllReleased() const
 {
     return Provider.References == 1 && !Provider.ReleasedTooOften && Provider.Root.AllReleased() &&
-           Direct3D.References == 1 && !Direct3D.ReleasedTooOften && Loads == Frees;
+           Direct3D.References == 1 && !Direct3D.ReleasedTooOften && OpenLibraries() == 0;
 }
 
 HRESULT TFakeApi::CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
@@ -170,31 +173,9 @@ HRESULT TFakeApi::VariantClear(VARIANTARG* value)
     return fails ? E_FAIL : result;
 }
 
-UINT TFakeApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
-{
-    if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
-    return FakeSystemDirectory(buffer, size);
-}
-
-HMODULE TFakeApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
-{
-    LoadedPath = path;
-    if (FaultPlan.Fails("LoadLibraryExA") || LibraryMissing) return nullptr;
-    ++Loads;
-    return FakeModule;
-}
-
-FARPROC TFakeApi::GetProcAddress(HMODULE module, LPCSTR name)
-{
-    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
-    if (module != FakeModule || EntryMissing || strcmp(name, "Direct3DCreate9") != 0) return nullptr;
-    return FunctionCast<FARPROC>(&FakeDirect3DCreate9);
-}
-
 BOOL TFakeApi::FreeLibrary(HMODULE module)
 {
-    const bool fails = FaultPlan.Fails("FreeLibrary");
-    if (module == FakeModule) ++Frees;
+    const BOOL freed = TFakeLibraryCalls::FreeLibrary(module);
     if (Direct3D.References > 1) FreedWhileInUse = true;
-    return !fails && module == FakeModule;
+    return freed;
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FaultPlan.h"
+#include "fakes/FakeLibraryCalls.h"
 #include "info/directx/DirectXApi.h"
 
 // Counts references; a Release below the test's own reference is recorded.
@@ -137,22 +137,17 @@ public:
 
 // The platform of the DirectX collector: a provider, a Direct3D 9 object in
 // a d3d9.dll that may be missing, and the conversions of the real system.
-class TFakeApi : public TDirectXApi {
+class TFakeApi : public TFakeLibraryCalls<TDirectXApi> {
 public:
     TFakeApi();
     ~TFakeApi() override;
 
     HRESULT CreateResult = S_OK;
     bool ProviderMissing = false;
-    bool LibraryMissing = false;
-    bool EntryMissing = false;
     bool Direct3DMissing = false;
     TFakeProvider Provider;
     TFakeDirect3D Direct3D;
 
-    std::string LoadedPath;
-    int Loads = 0;
-    int Frees = 0;
     bool FreedWhileInUse = false;
     int LiveStrings = 0;
 
@@ -175,9 +170,6 @@ public:
     {
         return FaultPlan.Fails("StringFromGUID2") ? 0 : ::StringFromGUID2(guid, text, size);
     }
-    UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override;
-    HMODULE LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags) override;
-    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
     BOOL FreeLibrary(HMODULE module) override;
 };
 

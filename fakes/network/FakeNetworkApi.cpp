@@ -3,12 +3,10 @@
 #include <cstring>
 
 #include "info/FunctionCast.h"
-#include "fakes/FakeSystemDirectory.h"
 
 namespace {
 
 TFakeNetworkApi* Current = nullptr;
-HMODULE const IpHelper = reinterpret_cast<HMODULE>(0x1F000000);
 
 DWORD WINAPI FakeGetNetworkParams(PFIXED_INFO info, PULONG size) { return Current->GetNetworkParams(info, size); }
 DWORD WINAPI FakeGetNumberOfInterfaces(PDWORD count)
@@ -22,7 +20,15 @@ DWORD WINAPI FakeGetIfEntry(PMIB_IFROW row) { return Current->GetIfEntry(row); }
 
 }  // namespace
 
-TFakeNetworkApi::TFakeNetworkApi() : Previous(Current) { Current = this; }
+TFakeNetworkApi::TFakeNetworkApi() : Previous(Current)
+{
+    Current = this;
+    Provide("iphlpapi.dll", reinterpret_cast<HMODULE>(0x1F000000),
+            {{"GetNetworkParams", FunctionCast<FARPROC>(&FakeGetNetworkParams)},
+             {"GetNumberOfInterfaces", FunctionCast<FARPROC>(&FakeGetNumberOfInterfaces)},
+             {"GetAdaptersInfo", FunctionCast<FARPROC>(&FakeGetAdaptersInfo)},
+             {"GetIfEntry", FunctionCast<FARPROC>(&FakeGetIfEntry)}});
+}
 
 TFakeNetworkApi::~TFakeNetworkApi() { Current = Previous; }
 
@@ -40,40 +46,6 @@ IP_ADAPTER_INFO TFakeNetworkApi::Adapter(const char* name, const char* ip, DWORD
     strcpy(adapter.IpAddressList.IpMask.String, "255.255.255.0");
     strcpy(adapter.GatewayList.IpAddress.String, "192.168.0.1");
     return adapter;
-}
-
-UINT TFakeNetworkApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
-{
-    if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
-    return FakeSystemDirectory(buffer, size);
-}
-
-HMODULE TFakeNetworkApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
-{
-    LoadedPath = path;
-    if (FaultPlan.Fails("LoadLibraryExA") || LibraryMissing) return nullptr;
-    ++OpenLibraries;
-    return IpHelper;
-}
-
-FARPROC TFakeNetworkApi::GetProcAddress(HMODULE module, LPCSTR name)
-{
-    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
-    if (module != IpHelper || MissingFunctions.count(name) != 0) return nullptr;
-    const std::string function = name;
-    if (function == "GetNetworkParams") return FunctionCast<FARPROC>(&FakeGetNetworkParams);
-    if (function == "GetNumberOfInterfaces") return FunctionCast<FARPROC>(&FakeGetNumberOfInterfaces);
-    if (function == "GetAdaptersInfo") return FunctionCast<FARPROC>(&FakeGetAdaptersInfo);
-    if (function == "GetIfEntry") return FunctionCast<FARPROC>(&FakeGetIfEntry);
-    return nullptr;
-}
-
-BOOL TFakeNetworkApi::FreeLibrary(HMODULE module)
-{
-    const bool fails = FaultPlan.Fails("FreeLibrary");
-    if (module != IpHelper) return FALSE;
-    --OpenLibraries;
-    return !fails;
 }
 
 DWORD TFakeNetworkApi::GetNetworkParams(PFIXED_INFO info, PULONG size)

@@ -6,16 +6,15 @@
 #include <iphlpapi.h>
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "fakes/FaultPlan.h"
+#include "fakes/FakeLibraryCalls.h"
 #include "info/network/NetworkApi.h"
 
 // An IP Helper library behind the network seam: parameters, adapters and
 // interface rows of the test's choosing, reached through the current fake.
-class TFakeNetworkApi : public TNetworkApi {
+class TFakeNetworkApi : public TFakeLibraryCalls<TNetworkApi> {
 public:
     TFakeNetworkApi();
     ~TFakeNetworkApi() override;
@@ -37,18 +36,8 @@ public:
     DWORD SecondAdaptersResult = ERROR_SUCCESS;
     std::map<DWORD, MIB_IFROW> Rows;  // by interface index; missing: GetIfEntry fails
 
-    bool LibraryMissing = false;
-    std::set<std::string> MissingFunctions;
-    std::string LoadedPath;
-    int OpenLibraries = 0;
-
     // A record with the usual fields set; the test changes what it needs.
     static IP_ADAPTER_INFO Adapter(const char* name, const char* ip, DWORD index);
-
-    UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override;
-    HMODULE LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags) override;
-    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
-    BOOL FreeLibrary(HMODULE module) override;
 
     virtual DWORD GetNetworkParams(PFIXED_INFO info, PULONG size);
     virtual ULONG GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size);

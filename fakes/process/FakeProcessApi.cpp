@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "info/FunctionCast.h"
-#include "fakes/FakeSystemDirectory.h"
 
 namespace {
 
@@ -28,7 +27,17 @@ std::string FileName(const std::string& path) { return path.substr(path.rfind('\
 
 }  // namespace
 
-TFakeProcessApi::TFakeProcessApi() : Previous(Current) { Current = this; }
+TFakeProcessApi::TFakeProcessApi() : Previous(Current)
+{
+    Current = this;
+    Provide("Kernel32.DLL", FakeKernel32,
+            {{"CreateToolhelp32Snapshot", FunctionCast<FARPROC>(&FakeCreateSnapshot)},
+             {"Process32First", FunctionCast<FARPROC>(&FakeProcessFirst)},
+             {"Process32Next", FunctionCast<FARPROC>(&FakeProcessNext)},
+             {"QueryFullProcessImageNameA", FunctionCast<FARPROC>(&FakeQueryImage)}});
+    Provide("VDMDBG.DLL", reinterpret_cast<HMODULE>(0x0D0D0000),
+            {{"VDMEnumTaskWOWEx", FunctionCast<FARPROC>(&FakeEnumTasks)}});
+}
 
 TFakeProcessApi::~TFakeProcessApi() { Current = Previous; }
 
@@ -120,47 +129,5 @@ BOOL TFakeProcessApi::CloseHandle(HANDLE handle)
     const bool fails = FaultPlan.Fails("CloseHandle");
     if (Snapshots.erase(handle) == 0 && ProcessHandles.erase(handle) == 0) return FALSE;
     --OpenHandles;
-    return !fails;
-}
-
-UINT TFakeProcessApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
-{
-    if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
-    return FakeSystemDirectory(buffer, size);
-}
-
-HMODULE TFakeProcessApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
-{
-    LoadedPaths.push_back(path);
-    if (FaultPlan.Fails("LoadLibraryExA")) return nullptr;
-    const std::string name = FileName(path);
-    if (MissingLibraries.count(name) != 0) return nullptr;
-    HMODULE module = reinterpret_cast<HMODULE>(NextHandle++);
-    Libraries[module] = name;
-    ++OpenLibraries;
-    return module;
-}
-
-FARPROC TFakeProcessApi::GetProcAddress(HMODULE module, LPCSTR name)
-{
-    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
-    auto found = Libraries.find(module);
-    if (found == Libraries.end() || MissingFunctions.count(name) != 0) return nullptr;
-    const std::string function = name;
-    if (found->second == "Kernel32.DLL") {
-        if (function == "CreateToolhelp32Snapshot") return FunctionCast<FARPROC>(&FakeCreateSnapshot);
-        if (function == "Process32First") return FunctionCast<FARPROC>(&FakeProcessFirst);
-        if (function == "Process32Next") return FunctionCast<FARPROC>(&FakeProcessNext);
-        if (function == "QueryFullProcessImageNameA") return FunctionCast<FARPROC>(&FakeQueryImage);
-    }
-    if (found->second == "VDMDBG.DLL" && function == "VDMEnumTaskWOWEx") return FunctionCast<FARPROC>(&FakeEnumTasks);
-    return nullptr;
-}
-
-BOOL TFakeProcessApi::FreeLibrary(HMODULE module)
-{
-    const bool fails = FaultPlan.Fails("FreeLibrary");
-    if (Libraries.erase(module) == 0) return FALSE;
-    --OpenLibraries;
     return !fails;
 }

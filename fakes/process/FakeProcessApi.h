@@ -4,18 +4,17 @@
 #include <windows.h>
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 #include <vdmdbg.h>
 
-#include "fakes/FaultPlan.h"
+#include "fakes/FakeLibraryCalls.h"
 #include "info/process/ProcessApi.h"
 
 // A machine's processes, modules and 16-bit tasks, behind the process seam.
 // Handles and libraries are counted so a test sees what was left open.
-class TFakeProcessApi : public TProcessApi {
+class TFakeProcessApi : public TFakeLibraryCalls<TProcessApi> {
 public:
     struct TProcess {
         DWORD Id;
@@ -37,12 +36,8 @@ public:
     std::map<DWORD, std::vector<TModule>> Modules;  // no entry: the module snapshot fails
     std::map<DWORD, std::vector<TTask>> Tasks;
     std::map<DWORD, std::string> ImagePaths;        // what QueryFullProcessImageNameA answers
-    std::set<std::string> MissingLibraries;         // file names as asked for
-    std::set<std::string> MissingFunctions;
     bool ProcessSnapshotFails = false;
 
-    std::vector<std::string> LoadedPaths;
-    int OpenLibraries = 0;
     int OpenHandles = 0;
     int ModuleSnapshots = 0;
     std::vector<DWORD> OpenedProcesses;
@@ -53,10 +48,6 @@ public:
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override;
     BOOL CloseHandle(HANDLE handle) override;
     int lstrcmpiA(LPCSTR first, LPCSTR second) override { return ::lstrcmpiA(first, second); }
-    UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override;
-    HMODULE LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags) override;
-    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
-    BOOL FreeLibrary(HMODULE module) override;
 
     // The functions found at run time, reached through the current fake.
     virtual BOOL ProcessStep(HANDLE snapshot, LPPROCESSENTRY32 entry, bool first);
@@ -72,7 +63,6 @@ private:
     BOOL ModuleStep(HANDLE snapshot, LPMODULEENTRY32 entry, bool first);
     std::map<HANDLE, TSnapshot> Snapshots;
     std::map<HANDLE, DWORD> ProcessHandles;
-    std::map<HMODULE, std::string> Libraries;
     size_t NextHandle = 0x100;
     TFakeProcessApi* Previous;
 };

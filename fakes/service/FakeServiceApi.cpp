@@ -3,12 +3,10 @@
 #include <cstring>
 
 #include "info/FunctionCast.h"
-#include "fakes/FakeSystemDirectory.h"
 
 namespace {
 
 TFakeServiceApi* Current = nullptr;
-HMODULE const Advapi = reinterpret_cast<HMODULE>(0xAD000000);
 SC_HANDLE const Manager = reinterpret_cast<SC_HANDLE>(0x5C000000);
 
 SC_HANDLE WINAPI FakeOpenSCManager(LPCSTR machine, LPCSTR database, DWORD access)
@@ -25,42 +23,16 @@ BOOL WINAPI FakeCloseServiceHandle(SC_HANDLE manager) { return Current->CloseMan
 
 }  // namespace
 
-TFakeServiceApi::TFakeServiceApi() : Previous(Current) { Current = this; }
+TFakeServiceApi::TFakeServiceApi() : Previous(Current)
+{
+    Current = this;
+    Provide("advapi32.DLL", reinterpret_cast<HMODULE>(0xAD000000),
+            {{"OpenSCManagerA", FunctionCast<FARPROC>(&FakeOpenSCManager)},
+             {"EnumServicesStatusExA", FunctionCast<FARPROC>(&FakeEnumServices)},
+             {"CloseServiceHandle", FunctionCast<FARPROC>(&FakeCloseServiceHandle)}});
+}
 
 TFakeServiceApi::~TFakeServiceApi() { Current = Previous; }
-
-UINT TFakeServiceApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
-{
-    if (FaultPlan.Fails("GetSystemDirectoryA")) return 0;
-    return FakeSystemDirectory(buffer, size);
-}
-
-HMODULE TFakeServiceApi::LoadLibraryExA(LPCSTR path, HANDLE, DWORD)
-{
-    LoadedPath = path;
-    if (FaultPlan.Fails("LoadLibraryExA") || LibraryMissing) return nullptr;
-    ++OpenLibraries;
-    return Advapi;
-}
-
-FARPROC TFakeServiceApi::GetProcAddress(HMODULE module, LPCSTR name)
-{
-    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
-    if (module != Advapi || MissingFunctions.count(name) != 0) return nullptr;
-    const std::string function = name;
-    if (function == "OpenSCManagerA") return FunctionCast<FARPROC>(&FakeOpenSCManager);
-    if (function == "EnumServicesStatusExA") return FunctionCast<FARPROC>(&FakeEnumServices);
-    if (function == "CloseServiceHandle") return FunctionCast<FARPROC>(&FakeCloseServiceHandle);
-    return nullptr;
-}
-
-BOOL TFakeServiceApi::FreeLibrary(HMODULE module)
-{
-    const bool fails = FaultPlan.Fails("FreeLibrary");
-    if (module != Advapi) return FALSE;
-    --OpenLibraries;
-    return !fails;
-}
 
 SC_HANDLE TFakeServiceApi::OpenManager(LPCSTR machine, LPCSTR database, DWORD access)
 {

@@ -4,16 +4,15 @@
 #include <windows.h>
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "fakes/FaultPlan.h"
+#include "fakes/FakeLibraryCalls.h"
 #include "info/service/ServiceApi.h"
 
 // A service control manager behind the service seam; the service functions
 // are reached through the current fake.
-class TFakeServiceApi : public TServiceApi {
+class TFakeServiceApi : public TFakeLibraryCalls<TServiceApi> {
 public:
     struct TService {
         std::string DisplayName;
@@ -26,23 +25,15 @@ public:
 
     std::map<DWORD, std::vector<TService>> Services;  // by type mask
     std::map<DWORD, DWORD> FirstCallErrors;           // type mask -> error of the first call
-    bool LibraryMissing = false;
-    std::set<std::string> MissingFunctions;
     DWORD OpenError = 0;     // non-zero: the manager does not open
     int Growth = 0;          // filled calls that first add one service
     DWORD ClaimedCount = 0;  // non-zero: the count a filled call reports
 
-    std::string LoadedPath;
     DWORD AskedAccess = 0xdeadbeef;
     int OpenManagers = 0;
-    int OpenLibraries = 0;
     int EnumerationCalls = 0;
 
     DWORD GetLastError() override { return LastError; }
-    UINT GetSystemDirectoryA(LPSTR buffer, UINT size) override;
-    HMODULE LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags) override;
-    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
-    BOOL FreeLibrary(HMODULE module) override;
 
     SC_HANDLE OpenManager(LPCSTR machine, LPCSTR database, DWORD access);
     virtual BOOL Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBYTE buffer, DWORD size, LPDWORD needed,

@@ -16,12 +16,15 @@ BOOL WINAPI FakeGlobalMemoryStatusEx(LPMEMORYSTATUSEX status)
 
 }  // namespace
 
+TFakeSystem::TFakeSystem()
+{
+    Provide("kernel32.dll", FakeKernel32, {{"GlobalMemoryStatusEx", FunctionCast<FARPROC>(&FakeGlobalMemoryStatusEx)}});
+}
+
 FARPROC TFakeSystem::GetProcAddress(HMODULE module, LPCSTR name)
 {
     if (FaultPlan.Fails("GetProcAddress")) return nullptr;
-    if (module != reinterpret_cast<HMODULE>(0x7c800000) || std::string(name) != "GlobalMemoryStatusEx" ||
-        !HasMemoryStatusEx)
-        return nullptr;
-    MemoryOwner = this;
-    return FunctionCast<FARPROC>(&FakeGlobalMemoryStatusEx);
+    const FARPROC function = Function(module, name);
+    if (function != nullptr) MemoryOwner = this;
+    return function;
 }

@@ -10,14 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeLibraries.h"
 #include "fakes/FaultPlan.h"
 #include "info/RegistryApi.h"
 #include "info/system/CpuidApi.h"
 #include "info/system/SystemApi.h"
 
 // A whole machine for the system collector: registry, CPUID and kernel32.
-class TFakeSystem : public TSystemApi, public TRegistryApi, public TCpuidApi {
+class TFakeSystem : public TSystemApi, public TRegistryApi, public TCpuidApi, public TFakeLibraries {
 public:
+    TFakeSystem();
+
     struct TValue {
         DWORD Type;
         std::string Bytes;
@@ -30,7 +33,6 @@ public:
     std::map<unsigned, std::vector<unsigned>> Leaves;
 
     SYSTEM_INFO Info = {};
-    bool HasMemoryStatusEx = true;
     MEMORYSTATUSEX MemoryEx = {};
     MEMORYSTATUS Memory = {};
 
@@ -154,8 +156,7 @@ public:
     void GetSystemInfo(LPSYSTEM_INFO info) override { *info = Info; }
     HMODULE GetModuleHandleA(LPCSTR name) override
     {
-        if (FaultPlan.Fails("GetModuleHandleA")) return nullptr;
-        return std::string(name) == "kernel32.dll" ? reinterpret_cast<HMODULE>(0x7c800000) : nullptr;
+        return FaultPlan.Fails("GetModuleHandleA") ? nullptr : Module(name);
     }
     FARPROC GetProcAddress(HMODULE, LPCSTR name) override;
     void GlobalMemoryStatus(LPMEMORYSTATUS status) override

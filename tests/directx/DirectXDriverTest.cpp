@@ -37,14 +37,14 @@ TEST(DirectXDriverTest, MissingDirect3DWritesOnlyTheMessage)
 {
     for (int way = 0; way < 3; ++way) {
         TFakeApi api;
-        if (way == 0) api.LibraryMissing = true;
-        if (way == 1) api.EntryMissing = true;
+        if (way == 0) api.MissingLibraries.insert("d3d9.dll");
+        if (way == 1) api.MissingFunctions.insert("Direct3DCreate9");
         if (way == 2) api.Direct3DMissing = true;
         TDirectXInfo info(api);
         info.Collect();
         EXPECT_EQ(std::vector<std::string>{Failure}, Elements(info)) << "way " << way;
         EXPECT_TRUE(api.AllReleased()) << "way " << way;
-        EXPECT_EQ("C:\\WINDOWS\\system32\\d3d9.dll", api.LoadedPath);
+        EXPECT_EQ("C:\\WINDOWS\\system32\\d3d9.dll", api.LoadedPaths.at(0));
     }
 }
 

@@ -84,7 +84,7 @@ TEST(DriveInfoTest, UnknownTypeLeavesTheRowOpenForTheSize)
 TEST(DriveInfoTest, FallsBackToClusterCountsWithoutTheExtendedCall)
 {
     TFakeDriveApi api;
-    api.HasFreeSpaceEx = false;
+    api.MissingFunctions.insert("GetDiskFreeSpaceExA");
     api.List = std::string("C:\\\0", 4);
     TFakeVolume& c = api.Volumes["C:\\"];
     c.SectorsPerCluster = 8;

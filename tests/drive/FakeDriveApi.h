@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeLibraries.h"
 #include "fakes/FaultPlan.h"
 #include "info/FunctionCast.h"
 #include "info/drive/DriveApi.h"
@@ -34,18 +35,21 @@ struct TFakeVolume {
 
 // The drives of a machine behind the drive seam; GetDiskFreeSpaceExA is
 // reached through the current fake.
-class TFakeDriveApi : public TDriveApi {
+class TFakeDriveApi : public TDriveApi, public TFakeLibraries {
 public:
-    TFakeDriveApi() { Current = this; }
+    TFakeDriveApi()
+    {
+        Current = this;
+        Provide("kernel32.dll", FakeKernel32, {{"GetDiskFreeSpaceExA", FunctionCast<FARPROC>(&FreeSpaceEx)}});
+    }
     ~TFakeDriveApi() override { Current = nullptr; }
 
     std::string List;          // the drive strings with their NULs
-    bool HasFreeSpaceEx = true;
     std::map<std::string, TFakeVolume> Volumes;
     std::vector<std::string> Calls;
     std::vector<DWORD> ListLengths;
     UINT ErrorMode = 0x8000;
-    HMODULE Handed = reinterpret_cast<HMODULE>(0x7c800000);  // what GetModuleHandleA last returned
+    HMODULE Handed = FakeKernel32;  // what GetModuleHandleA last returned
 
     DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) override
     {
@@ -90,7 +94,7 @@ public:
     HMODULE GetModuleHandleA(LPCSTR name) override
     {
         EXPECT_STREQ("kernel32.dll", name);
-        Handed = FaultPlan.Fails("GetModuleHandleA") ? nullptr : reinterpret_cast<HMODULE>(0x7c800000);
+        Handed = FaultPlan.Fails("GetModuleHandleA") ? nullptr : Module(name);
         return Handed;
     }
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override
@@ -99,9 +103,8 @@ public:
         Calls.push_back("GetProcAddress");
         if (FaultPlan.Fails("GetProcAddress")) return nullptr;
         EXPECT_EQ(Handed, module);
-        // No module after a failed GetModuleHandleA: the program itself exports no such function.
-        if (module == nullptr) return nullptr;
-        return HasFreeSpaceEx ? FunctionCast<FARPROC>(&FreeSpaceEx) : nullptr;
+        // No module after a failed GetModuleHandleA finds nothing: the program itself exports no such function.
+        return Function(module, name);
     }
     BOOL GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
                            LPDWORD totalClusters) override

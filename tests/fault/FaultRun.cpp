@@ -153,7 +153,7 @@ Lines RunProcess(TFakeProcessApi& api)
     EXPECT_EQ("\n", info.GetLines().back());
     CheckTableWidths(TextOf(info), "| PID ");
     EXPECT_EQ(0, api.OpenHandles) << "a snapshot or process handle was left open";
-    EXPECT_EQ(0, api.OpenLibraries) << "a library was left loaded";
+    EXPECT_EQ(0, api.OpenLibraries()) << "a library was left loaded";
     return LinesOf(info);
 }
 
@@ -180,7 +180,7 @@ Lines RunService(TFakeServiceApi& api)
         EXPECT_EQ(element.size() - 1, element.find('\n')) << "not one whole line: " << element.substr(0, 80);
     EXPECT_EQ(3 * CountOf(info, header), CountOf(info, rule)) << "a table left open";
     EXPECT_EQ(0, api.OpenManagers) << "the manager was left open";
-    EXPECT_EQ(0, api.OpenLibraries) << "advapi32 was left loaded";
+    EXPECT_EQ(0, api.OpenLibraries()) << "advapi32 was left loaded";
     return LinesOf(info);
 }
 
@@ -222,7 +222,7 @@ Lines RunNetwork(TFakeNetworkApi& api, TFakeSystem& registry, const Lines* norma
     EXPECT_EQ(blocks, ends) << "an adapter block left unfinished";
     if (normal != nullptr)
         CheckValuesFrom(info, *normal, {"AdapterName:"}, {"AdapterName: {AA}\n", "AdapterName: {BB}\n"});
-    EXPECT_EQ(0, api.OpenLibraries) << "iphlpapi.dll was left loaded";
+    EXPECT_EQ(0, api.OpenLibraries()) << "iphlpapi.dll was left loaded";
     EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes)) << "each opened key is closed once";
     return LinesOf(info);
 }

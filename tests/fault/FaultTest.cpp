@@ -39,7 +39,7 @@ TEST(FaultTest, Drive)
         FailEachCall(extended ? "drive" : "drive without GetDiskFreeSpaceExA", [&](bool) {
             TFakeDriveApi api;
             DriveMachine(api);
-            api.HasFreeSpaceEx = extended;
+            if (!extended) api.MissingFunctions.insert("GetDiskFreeSpaceExA");
             RunDrive(api);
         });
     }

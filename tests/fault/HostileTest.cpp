@@ -54,7 +54,7 @@ public:
             if (Case == 10) volume.second.SectorsPerCluster = volume.second.BytesPerSector = volume.second.FreeClusters =
                 volume.second.TotalClusters = 0xFFFFFFFF;
         }
-        HasFreeSpaceEx = Case != 10;
+        if (Case == 10) MissingFunctions.insert("GetDiskFreeSpaceExA");
     }
     DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) override
     {

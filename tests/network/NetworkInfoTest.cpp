@@ -32,7 +32,7 @@ protected:
     {
         TNetworkInfo info(Api, Registry);
         info.Collect();
-        EXPECT_EQ(0, Api.OpenLibraries) << "iphlpapi.dll was left loaded";
+        EXPECT_EQ(0, Api.OpenLibraries()) << "iphlpapi.dll was left loaded";
         return TextOf(info);
     }
     // The adapter part: what follows the parameters block.
@@ -71,7 +71,7 @@ TEST_F(NetworkInfoTest, ParametersWithServersNodeTypeAndFlags)
     ASSERT_EQ(2u, Api.ParamsSizes.size());
     EXPECT_EQ(sizeof(FIXED_INFO), Api.ParamsSizes[0]);
     EXPECT_EQ(sizeof(FIXED_INFO) + 2 * sizeof(IP_ADDR_STRING), Api.ParamsSizes[1]);
-    EXPECT_EQ("C:\\WINDOWS\\system32\\iphlpapi.dll", Api.LoadedPath);
+    EXPECT_EQ("C:\\WINDOWS\\system32\\iphlpapi.dll", Api.LoadedPaths.at(0));
 }
 
 TEST_F(NetworkInfoTest, NodeTypesAndAnEmptyServerList)
@@ -116,7 +116,7 @@ TEST_F(NetworkInfoTest, HostileParameterSizes)
 TEST_F(NetworkInfoTest, WithoutIpHelperOnlyTheMessageRemains)
 {
     Api.Adapters = {TFakeNetworkApi::Adapter("{A}", "192.168.0.2", 1)};
-    Api.LibraryMissing = true;
+    Api.MissingLibraries.insert("iphlpapi.dll");
     EXPECT_EQ(Heading + "ネットワークのパラメータの取得に失敗しました。\n", Run());
     // Each step stands alone: its own function missing leaves only its own part out.
     for (const char* function : {"GetNetworkParams", "GetNumberOfInterfaces", "GetAdaptersInfo", "GetIfEntry"}) {

@@ -38,7 +38,7 @@ protected:
         TProcessInfo info(Api);
         info.Collect();
         EXPECT_EQ(0, Api.OpenHandles) << "a snapshot or process handle was left open";
-        EXPECT_EQ(0, Api.OpenLibraries) << "a library was left loaded";
+        EXPECT_EQ(0, Api.OpenLibraries()) << "a library was left loaded";
         std::string text;
         for (const std::string& element : info.GetLines()) text += element;
         Elements = info.GetLines().size();
@@ -91,7 +91,7 @@ TEST_F(ProcessInfoTest, EveryFailedWalkStillPrintsTheEmptyTable)
         TProcessInfo info(api);
         info.Collect();
         EXPECT_EQ(0u, info.GetEntries().size()) << function;
-        EXPECT_EQ(0, api.OpenLibraries) << function;
+        EXPECT_EQ(0, api.OpenLibraries()) << function;
     }
     Api.Processes = {{7, "a.exe"}};
     Api.ProcessSnapshotFails = true;
@@ -128,7 +128,7 @@ TEST_F(ProcessInfoTest, WithoutTheTaskWalkProcessesAreStillListed)
         TProcessInfo info(api);
         info.Collect();
         EXPECT_EQ(2u, info.GetEntries().size()) << "way " << way;
-        EXPECT_EQ(0, api.OpenLibraries);
+        EXPECT_EQ(0, api.OpenLibraries());
     }
 }
 

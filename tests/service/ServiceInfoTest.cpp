@@ -28,7 +28,7 @@ protected:
         TServiceInfo info(api);
         info.Collect();
         EXPECT_EQ(0, api.OpenManagers) << "the manager was left open";
-        EXPECT_EQ(0, api.OpenLibraries) << "advapi32 was left loaded";
+        EXPECT_EQ(0, api.OpenLibraries()) << "advapi32 was left loaded";
         std::string text;
         for (const std::string& element : info.GetLines()) text += element;
         return text;
@@ -66,7 +66,7 @@ TEST_F(ServiceInfoTest, TwoTablesWithStatesAndOverlongNames)
     EXPECT_NE(std::string::npos, text.find("| Odd" + std::string(57, ' ') + " | odd" + std::string(15, ' ') + " | " +
                                            std::string(20, ' ') + " |\n"));
     EXPECT_NE(std::string::npos, text.find("| " + longName + " | long ")) << "nothing is cut";
-    EXPECT_EQ("C:\\WINDOWS\\system32\\advapi32.DLL", Api.LoadedPath);
+    EXPECT_EQ("C:\\WINDOWS\\system32\\advapi32.DLL", Api.LoadedPaths.at(0));
     EXPECT_EQ(static_cast<DWORD>(SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE), Api.AskedAccess);
     EXPECT_EQ(Rule.size(), Row("a", "b", "c").size());
 }
@@ -75,13 +75,13 @@ TEST_F(ServiceInfoTest, OnlyTheNtFamilyHasServices)
 {
     OsVersion.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
     EXPECT_EQ(Heading + "NT系OSではないので処理をスキップします。\n", Run(Api));
-    EXPECT_TRUE(Api.LoadedPath.empty());
+    EXPECT_TRUE(Api.LoadedPaths.empty());
 }
 
 TEST_F(ServiceInfoTest, LibraryFunctionAndManagerFailures)
 {
     TFakeServiceApi missing;
-    missing.LibraryMissing = true;
+    missing.MissingLibraries.insert("advapi32.DLL");
     EXPECT_EQ(Heading + "DLLのロードに失敗しました。\n", Run(missing));
     for (const char* function : {"OpenSCManagerA", "EnumServicesStatusExA", "CloseServiceHandle"}) {
         TFakeServiceApi api;

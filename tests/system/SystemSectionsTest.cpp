@@ -194,7 +194,7 @@ TEST(MemorySectionTest, ExtendedCountsInTwelveWideFields)
 TEST(MemorySectionTest, BasicCountsWithoutTheExtendedCall)
 {
     TFakeSystem machine;
-    machine.HasMemoryStatusEx = false;
+    machine.MissingFunctions.insert("GlobalMemoryStatusEx");
     machine.Memory.dwTotalPhys = 0xFFFFFFFF;
     machine.Memory.dwAvailPhys = 536870912;
     TSystemInfo info(machine, machine, machine);

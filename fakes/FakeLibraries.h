@@ -1,0 +1,41 @@
+#ifndef ENVCHECK_FAKES_FAKELIBRARIES_H
+#define ENVCHECK_FAKES_FAKELIBRARIES_H
+
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+// kernel32's module on every fake machine.
+HMODULE const FakeKernel32 = reinterpret_cast<HMODULE>(0x7c800000);
+
+// The libraries a fake machine provides: each file's module and the functions
+// found in it by name. A test takes any of them away.
+class TFakeLibraries {
+public:
+    using TFunctions = std::map<std::string, FARPROC>;
+
+    std::set<std::string> MissingLibraries;  // file names as asked for
+    std::set<std::string> MissingFunctions;
+
+protected:
+    void Provide(const std::string& file, HMODULE module, TFunctions functions);
+    // Null for a file not provided or taken away.
+    HMODULE Module(const std::string& file) const;
+    bool Provides(HMODULE module) const;
+    // Null for a module not provided, or a function it lacks or that was taken away.
+    FARPROC Function(HMODULE module, const std::string& name) const;
+
+private:
+    struct TLibrary {
+        std::string File;
+        HMODULE Module;
+        TFunctions Functions;
+    };
+    const TLibrary* Find(HMODULE module) const;
+    std::vector<TLibrary> Libraries;
+};
+
+#endif
