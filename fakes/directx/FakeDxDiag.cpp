@@ -6,14 +6,13 @@
 
 namespace {
 
-TFakeApi* CurrentApi = nullptr;
-
 IDirect3D9* WINAPI FakeDirect3DCreate9(UINT version)
 {
     if (FaultPlan.Fails("Direct3DCreate9")) return nullptr;
-    if (CurrentApi == nullptr || CurrentApi->Direct3DMissing || version != D3D_SDK_VERSION) return nullptr;
-    CurrentApi->Direct3D.AddRef();
-    return &CurrentApi->Direct3D;
+    TFakeApi& api = TFakeApi::Current();
+    if (api.Direct3DMissing || version != D3D_SDK_VERSION) return nullptr;
+    api.Direct3D.AddRef();
+    return &api.Direct3D;
 }
 
 }  // namespace
@@ -138,12 +137,9 @@ HRESULT TFakeDirect3D::GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTE
 
 TFakeApi::TFakeApi() : Provider(*this)
 {
-    CurrentApi = this;
     Provide("d3d9.dll", reinterpret_cast<HMODULE>(0x5D3D0000),
             {{"Direct3DCreate9", FunctionCast<FARPROC>(&FakeDirect3DCreate9)}});
 }
-
-TFakeApi::~TFakeApi() { CurrentApi = nullptr; }
 
 bool TFakeApi::AllReleased() const
 {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraryCalls.h"
 #include "info/directx/DirectXApi.h"
 
@@ -137,10 +138,9 @@ public:
 
 // The platform of the DirectX collector: a provider, a Direct3D 9 object in
 // a d3d9.dll that may be missing, and the conversions of the real system.
-class TFakeApi : public TFakeLibraryCalls<TDirectXApi> {
+class TFakeApi : public TFakeLibraryCalls<TDirectXApi>, public TCurrentFake<TFakeApi> {
 public:
     TFakeApi();
-    ~TFakeApi() override;
 
     HRESULT CreateResult = S_OK;
     bool ProviderMissing = false;

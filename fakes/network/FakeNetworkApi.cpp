@@ -6,31 +6,32 @@
 
 namespace {
 
-TFakeNetworkApi* Current = nullptr;
-
-DWORD WINAPI FakeGetNetworkParams(PFIXED_INFO info, PULONG size) { return Current->GetNetworkParams(info, size); }
+DWORD WINAPI FakeGetNetworkParams(PFIXED_INFO info, PULONG size)
+{
+    return TFakeNetworkApi::Current().GetNetworkParams(info, size);
+}
 DWORD WINAPI FakeGetNumberOfInterfaces(PDWORD count)
 {
     if (FaultPlan.Fails("GetNumberOfInterfaces")) return ERROR_NOT_SUPPORTED;
-    *count = Current->Interfaces;
+    *count = TFakeNetworkApi::Current().Interfaces;
     return NO_ERROR;
 }
-ULONG WINAPI FakeGetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size) { return Current->GetAdaptersInfo(info, size); }
-DWORD WINAPI FakeGetIfEntry(PMIB_IFROW row) { return Current->GetIfEntry(row); }
+ULONG WINAPI FakeGetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size)
+{
+    return TFakeNetworkApi::Current().GetAdaptersInfo(info, size);
+}
+DWORD WINAPI FakeGetIfEntry(PMIB_IFROW row) { return TFakeNetworkApi::Current().GetIfEntry(row); }
 
 }  // namespace
 
-TFakeNetworkApi::TFakeNetworkApi() : Previous(Current)
+TFakeNetworkApi::TFakeNetworkApi()
 {
-    Current = this;
     Provide("iphlpapi.dll", reinterpret_cast<HMODULE>(0x1F000000),
             {{"GetNetworkParams", FunctionCast<FARPROC>(&FakeGetNetworkParams)},
              {"GetNumberOfInterfaces", FunctionCast<FARPROC>(&FakeGetNumberOfInterfaces)},
              {"GetAdaptersInfo", FunctionCast<FARPROC>(&FakeGetAdaptersInfo)},
              {"GetIfEntry", FunctionCast<FARPROC>(&FakeGetIfEntry)}});
 }
-
-TFakeNetworkApi::~TFakeNetworkApi() { Current = Previous; }
 
 IP_ADAPTER_INFO TFakeNetworkApi::Adapter(const char* name, const char* ip, DWORD index)
 {

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraryCalls.h"
 #include "info/network/NetworkApi.h"
 
 // An IP Helper library behind the network seam: parameters, adapters and
 // interface rows of the test's choosing, reached through the current fake.
-class TFakeNetworkApi : public TFakeLibraryCalls<TNetworkApi> {
+class TFakeNetworkApi : public TFakeLibraryCalls<TNetworkApi>, public TCurrentFake<TFakeNetworkApi> {
 public:
     TFakeNetworkApi();
-    ~TFakeNetworkApi() override;
 
     // Parameters.
     std::string HostName = "PLAYER-PC";
@@ -45,7 +45,6 @@ public:
 
 private:
     int AdaptersCalls = 0;
-    TFakeNetworkApi* Previous;
 };
 
 #endif

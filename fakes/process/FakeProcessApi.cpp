@@ -6,30 +6,33 @@
 
 namespace {
 
-TFakeProcessApi* Current = nullptr;
-
 HANDLE WINAPI FakeCreateSnapshot(DWORD flags, DWORD processId)
 {
-    return Current->CreateToolhelp32Snapshot(flags, processId);
+    return TFakeProcessApi::Current().CreateToolhelp32Snapshot(flags, processId);
 }
-BOOL WINAPI FakeProcessFirst(HANDLE snapshot, LPPROCESSENTRY32 entry) { return Current->ProcessStep(snapshot, entry, true); }
-BOOL WINAPI FakeProcessNext(HANDLE snapshot, LPPROCESSENTRY32 entry) { return Current->ProcessStep(snapshot, entry, false); }
+BOOL WINAPI FakeProcessFirst(HANDLE snapshot, LPPROCESSENTRY32 entry)
+{
+    return TFakeProcessApi::Current().ProcessStep(snapshot, entry, true);
+}
+BOOL WINAPI FakeProcessNext(HANDLE snapshot, LPPROCESSENTRY32 entry)
+{
+    return TFakeProcessApi::Current().ProcessStep(snapshot, entry, false);
+}
 INT WINAPI FakeEnumTasks(DWORD processId, TASKENUMPROCEX callback, LPARAM user)
 {
-    return Current->EnumTasks(processId, callback, user);
+    return TFakeProcessApi::Current().EnumTasks(processId, callback, user);
 }
 BOOL WINAPI FakeQueryImage(HANDLE process, DWORD flags, LPSTR name, PDWORD size)
 {
-    return Current->QueryImage(process, flags, name, size);
+    return TFakeProcessApi::Current().QueryImage(process, flags, name, size);
 }
 
 std::string FileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
 }  // namespace
 
-TFakeProcessApi::TFakeProcessApi() : Previous(Current)
+TFakeProcessApi::TFakeProcessApi()
 {
-    Current = this;
     Provide("Kernel32.DLL", FakeKernel32,
             {{"CreateToolhelp32Snapshot", FunctionCast<FARPROC>(&FakeCreateSnapshot)},
              {"Process32First", FunctionCast<FARPROC>(&FakeProcessFirst)},
@@ -38,8 +41,6 @@ TFakeProcessApi::TFakeProcessApi() : Previous(Current)
     Provide("VDMDBG.DLL", reinterpret_cast<HMODULE>(0x0D0D0000),
             {{"VDMEnumTaskWOWEx", FunctionCast<FARPROC>(&FakeEnumTasks)}});
 }
-
-TFakeProcessApi::~TFakeProcessApi() { Current = Previous; }
 
 HANDLE TFakeProcessApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId)
 {
@@ -84,9 +85,15 @@ BOOL TFakeProcessApi::ModuleStep(HANDLE snapshot, LPMODULEENTRY32 entry, bool fi
     return TRUE;
 }
 
-BOOL TFakeProcessApi::Module32First(HANDLE snapshot, LPMODULEENTRY32 entry) { return ModuleStep(snapshot, entry, true); }
+BOOL TFakeProcessApi::Module32First(HANDLE snapshot, LPMODULEENTRY32 entry)
+{
+    return ModuleStep(snapshot, entry, true);
+}
 
-BOOL TFakeProcessApi::Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) { return ModuleStep(snapshot, entry, false); }
+BOOL TFakeProcessApi::Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry)
+{
+    return ModuleStep(snapshot, entry, false);
+}
 
 HANDLE TFakeProcessApi::OpenProcess(DWORD access, BOOL, DWORD processId)
 {

@@ -9,12 +9,13 @@
 
 #include <vdmdbg.h>
 
+#include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraryCalls.h"
 #include "info/process/ProcessApi.h"
 
 // A machine's processes, modules and 16-bit tasks, behind the process seam.
 // Handles and libraries are counted so a test sees what was left open.
-class TFakeProcessApi : public TFakeLibraryCalls<TProcessApi> {
+class TFakeProcessApi : public TFakeLibraryCalls<TProcessApi>, public TCurrentFake<TFakeProcessApi> {
 public:
     struct TProcess {
         DWORD Id;
@@ -30,7 +31,6 @@ public:
     };
 
     TFakeProcessApi();
-    ~TFakeProcessApi() override;
 
     std::vector<TProcess> Processes;
     std::map<DWORD, std::vector<TModule>> Modules;  // no entry: the module snapshot fails
@@ -64,7 +64,6 @@ private:
     std::map<HANDLE, TSnapshot> Snapshots;
     std::map<HANDLE, DWORD> ProcessHandles;
     size_t NextHandle = 0x100;
-    TFakeProcessApi* Previous;
 };
 
 #endif

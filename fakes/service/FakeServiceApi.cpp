@@ -6,33 +6,29 @@
 
 namespace {
 
-TFakeServiceApi* Current = nullptr;
 SC_HANDLE const Manager = reinterpret_cast<SC_HANDLE>(0x5C000000);
 
 SC_HANDLE WINAPI FakeOpenSCManager(LPCSTR machine, LPCSTR database, DWORD access)
 {
-    return Current->OpenManager(machine, database, access);
+    return TFakeServiceApi::Current().OpenManager(machine, database, access);
 }
 BOOL WINAPI FakeEnumServices(SC_HANDLE manager, SC_ENUM_TYPE level, DWORD type, DWORD state, LPBYTE buffer,
                              DWORD size, LPDWORD needed, LPDWORD returned, LPDWORD resume, LPCSTR group)
 {
     if (level != SC_ENUM_PROCESS_INFO || resume != nullptr || group != nullptr) return FALSE;
-    return Current->Enumerate(manager, type, state, buffer, size, needed, returned);
+    return TFakeServiceApi::Current().Enumerate(manager, type, state, buffer, size, needed, returned);
 }
-BOOL WINAPI FakeCloseServiceHandle(SC_HANDLE manager) { return Current->CloseManager(manager); }
+BOOL WINAPI FakeCloseServiceHandle(SC_HANDLE manager) { return TFakeServiceApi::Current().CloseManager(manager); }
 
 }  // namespace
 
-TFakeServiceApi::TFakeServiceApi() : Previous(Current)
+TFakeServiceApi::TFakeServiceApi()
 {
-    Current = this;
     Provide("advapi32.DLL", reinterpret_cast<HMODULE>(0xAD000000),
             {{"OpenSCManagerA", FunctionCast<FARPROC>(&FakeOpenSCManager)},
              {"EnumServicesStatusExA", FunctionCast<FARPROC>(&FakeEnumServices)},
              {"CloseServiceHandle", FunctionCast<FARPROC>(&FakeCloseServiceHandle)}});
 }
-
-TFakeServiceApi::~TFakeServiceApi() { Current = Previous; }
 
 SC_HANDLE TFakeServiceApi::OpenManager(LPCSTR machine, LPCSTR database, DWORD access)
 {

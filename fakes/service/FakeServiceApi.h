@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraryCalls.h"
 #include "info/service/ServiceApi.h"
 
 // A service control manager behind the service seam; the service functions
 // are reached through the current fake.
-class TFakeServiceApi : public TFakeLibraryCalls<TServiceApi> {
+class TFakeServiceApi : public TFakeLibraryCalls<TServiceApi>, public TCurrentFake<TFakeServiceApi> {
 public:
     struct TService {
         std::string DisplayName;
@@ -21,7 +22,6 @@ public:
     };
 
     TFakeServiceApi();
-    ~TFakeServiceApi() override;
 
     std::map<DWORD, std::vector<TService>> Services;  // by type mask
     std::map<DWORD, DWORD> FirstCallErrors;           // type mask -> error of the first call
@@ -42,7 +42,6 @@ public:
 
 private:
     DWORD LastError = 0;
-    TFakeServiceApi* Previous;
 };
 
 #endif

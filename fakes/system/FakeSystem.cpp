@@ -4,13 +4,12 @@
 
 namespace {
 
-TFakeSystem* MemoryOwner = nullptr;
-
 BOOL WINAPI FakeGlobalMemoryStatusEx(LPMEMORYSTATUSEX status)
 {
     if (FaultPlan.Fails("GlobalMemoryStatusEx")) return FALSE;
-    MemoryOwner->ExMemoryLength = status->dwLength;
-    *status = MemoryOwner->MemoryEx;
+    TFakeSystem& machine = TFakeSystem::Current();
+    machine.ExMemoryLength = status->dwLength;
+    *status = machine.MemoryEx;
     return TRUE;
 }
 
@@ -23,8 +22,5 @@ TFakeSystem::TFakeSystem()
 
 FARPROC TFakeSystem::GetProcAddress(HMODULE module, LPCSTR name)
 {
-    if (FaultPlan.Fails("GetProcAddress")) return nullptr;
-    const FARPROC function = Function(module, name);
-    if (function != nullptr) MemoryOwner = this;
-    return function;
+    return FaultPlan.Fails("GetProcAddress") ? nullptr : Function(module, name);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraries.h"
 #include "fakes/FaultPlan.h"
 #include "info/RegistryApi.h"
@@ -17,7 +18,8 @@
 #include "info/system/SystemApi.h"
 
 // A whole machine for the system collector: registry, CPUID and kernel32.
-class TFakeSystem : public TSystemApi, public TRegistryApi, public TCpuidApi, public TFakeLibraries {
+class TFakeSystem : public TSystemApi, public TRegistryApi, public TCpuidApi, public TFakeLibraries,
+                    public TCurrentFake<TFakeSystem> {
 public:
     TFakeSystem();
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraries.h"
 #include "fakes/FaultPlan.h"
 #include "info/FunctionCast.h"
@@ -35,14 +36,12 @@ struct TFakeVolume {
 
 // The drives of a machine behind the drive seam; GetDiskFreeSpaceExA is
 // reached through the current fake.
-class TFakeDriveApi : public TDriveApi, public TFakeLibraries {
+class TFakeDriveApi : public TDriveApi, public TFakeLibraries, public TCurrentFake<TFakeDriveApi> {
 public:
     TFakeDriveApi()
     {
-        Current = this;
         Provide("kernel32.dll", FakeKernel32, {{"GetDiskFreeSpaceExA", FunctionCast<FARPROC>(&FreeSpaceEx)}});
     }
-    ~TFakeDriveApi() override { Current = nullptr; }
 
     std::string List;          // the drive strings with their NULs
     std::map<std::string, TFakeVolume> Volumes;
@@ -103,7 +102,7 @@ public:
         Calls.push_back("GetProcAddress");
         if (FaultPlan.Fails("GetProcAddress")) return nullptr;
         EXPECT_EQ(Handed, module);
-        // No module after a failed GetModuleHandleA finds nothing: the program itself exports no such function.
+        // The null module of a failed GetModuleHandleA finds nothing: the program itself exports no such function.
         return Function(module, name);
     }
     BOOL GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
@@ -122,17 +121,15 @@ public:
     static BOOL WINAPI FreeSpaceEx(LPCSTR root, PULARGE_INTEGER available, PULARGE_INTEGER total,
                                    PULARGE_INTEGER free)
     {
-        Current->Calls.push_back(std::string("GetDiskFreeSpaceExA ") + root + " mode " +
-                                 std::to_string(Current->ErrorMode));
+        TFakeDriveApi& api = Current();
+        api.Calls.push_back(std::string("GetDiskFreeSpaceExA ") + root + " mode " + std::to_string(api.ErrorMode));
         if (FaultPlan.Fails("GetDiskFreeSpaceExA")) return FALSE;
-        const TFakeVolume& volume = Current->Volumes[root];
+        const TFakeVolume& volume = api.Volumes[root];
         available->QuadPart = volume.Free / 2;
         total->QuadPart = volume.Total;
         free->QuadPart = volume.Free;
         return TRUE;
     }
-
-    static inline TFakeDriveApi* Current = nullptr;
 };
 
 #endif
