@@ -6,11 +6,11 @@
 #include "Clock.h"
 #include "app/CheckThread.h"
 #include "fakes/directx/FakeDxDiag.h"
+#include "fakes/process/FakeProcessApi.h"
+#include "fakes/service/FakeServiceApi.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/process/ProcessInfo.h"
 #include "info/service/ServiceInfo.h"
-#include "fakes/process/FakeProcessApi.h"
-#include "fakes/service/FakeServiceApi.h"
 #include "view/CustomEdit.h"
 
 namespace {

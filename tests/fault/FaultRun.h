@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "fakes/directx/FakeDxDiag.h"
 #include "drive/FakeDriveApi.h"
 #include "fakes/FaultPlan.h"
-#include "info/BaseInfo.h"
-#include "info/OsVersion.h"
-#include "support/SavedOsVersion.h"
+#include "fakes/directx/FakeDxDiag.h"
 #include "fakes/network/FakeNetworkApi.h"
 #include "fakes/process/FakeProcessApi.h"
 #include "fakes/service/FakeServiceApi.h"
 #include "fakes/system/FakeSystem.h"
+#include "info/BaseInfo.h"
+#include "info/OsVersion.h"
+#include "support/SavedOsVersion.h"
 
 // The machines every run starts from, and what every run's lines must satisfy.
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "info/OsVersion.h"
-#include "support/SavedOsVersion.h"
-#include "info/network/NetworkInfo.h"
 #include "fakes/network/FakeNetworkApi.h"
 #include "fakes/system/FakeSystem.h"
+#include "info/OsVersion.h"
+#include "info/network/NetworkInfo.h"
+#include "support/SavedOsVersion.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "info/OsVersion.h"
-#include "support/SavedOsVersion.h"
-#include "info/process/ProcessInfo.h"
 #include "fakes/process/FakeProcessApi.h"
+#include "info/OsVersion.h"
+#include "info/process/ProcessInfo.h"
+#include "support/SavedOsVersion.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "info/OsVersion.h"
-#include "support/SavedOsVersion.h"
-#include "info/service/ServiceInfo.h"
 #include "fakes/service/FakeServiceApi.h"
+#include "info/OsVersion.h"
+#include "info/service/ServiceInfo.h"
+#include "support/SavedOsVersion.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "info/system/CpuIdentity.h"
 #include "fakes/system/FakeSystem.h"
+#include "info/system/CpuIdentity.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "fakes/system/FakeSystem.h"
 #include "info/OsVersion.h"
 #include "info/system/SystemInfo.h"
-#include "fakes/system/FakeSystem.h"
 
 namespace {
 

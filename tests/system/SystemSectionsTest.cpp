@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "info/system/SystemInfo.h"
 #include "fakes/system/FakeSystem.h"
+#include "info/system/SystemInfo.h"
 
 namespace {
 
