@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 // kernel32's module on every fake machine.
@@ -21,12 +22,27 @@ public:
     std::set<std::string> MissingFunctions;
 
 protected:
-    void Provide(const std::string& file, HMODULE module, TFunctions functions);
+    void Provide(const std::string& file, HMODULE module, TFunctions functions)
+    {
+        Libraries.push_back({file, module, std::move(functions)});
+    }
     // Null for a file not provided or taken away.
-    HMODULE Module(const std::string& file) const;
-    bool Provides(HMODULE module) const;
+    HMODULE Module(const std::string& file) const
+    {
+        if (MissingLibraries.count(file) != 0) return nullptr;
+        for (const TLibrary& library : Libraries)
+            if (library.File == file) return library.Module;
+        return nullptr;
+    }
+    bool Provides(HMODULE module) const { return Find(module) != nullptr; }
     // Null for a module not provided, or a function it lacks or that was taken away.
-    FARPROC Function(HMODULE module, const std::string& name) const;
+    FARPROC Function(HMODULE module, const std::string& name) const
+    {
+        const TLibrary* library = Find(module);
+        if (library == nullptr || MissingFunctions.count(name) != 0) return nullptr;
+        const auto found = library->Functions.find(name);
+        return found != library->Functions.end() ? found->second : nullptr;
+    }
 
 private:
     struct TLibrary {
@@ -34,7 +50,12 @@ private:
         HMODULE Module;
         TFunctions Functions;
     };
-    const TLibrary* Find(HMODULE module) const;
+    const TLibrary* Find(HMODULE module) const
+    {
+        for (const TLibrary& library : Libraries)
+            if (library.Module == module) return &library;
+        return nullptr;
+    }
     std::vector<TLibrary> Libraries;
 };
 

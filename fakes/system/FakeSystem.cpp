@@ -19,8 +19,3 @@ TFakeSystem::TFakeSystem()
 {
     Provide("kernel32.dll", FakeKernel32, {{"GlobalMemoryStatusEx", FunctionCast<FARPROC>(&FakeGlobalMemoryStatusEx)}});
 }
-
-FARPROC TFakeSystem::GetProcAddress(HMODULE module, LPCSTR name)
-{
-    return FaultPlan.Fails("GetProcAddress") ? nullptr : Function(module, name);
-}

@@ -160,7 +160,10 @@ public:
     {
         return FaultPlan.Fails("GetModuleHandleA") ? nullptr : Module(name);
     }
-    FARPROC GetProcAddress(HMODULE, LPCSTR name) override;
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override
+    {
+        return FaultPlan.Fails("GetProcAddress") ? nullptr : Function(module, name);
+    }
     void GlobalMemoryStatus(LPMEMORYSTATUS status) override
     {
         BasicMemoryLength = status->dwLength;
