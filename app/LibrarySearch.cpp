@@ -2,25 +2,16 @@
 
 #include <windows.h>
 
-#include "info/FunctionCast.h"
-
-namespace {
-
-typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
-typedef BOOL(WINAPI* SetDllDirectoryAFunction)(LPCSTR);
-
-}  // namespace
+#include "info/Kernel32Functions.h"
 
 void RestrictLibrarySearch()
 {
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    if (kernel32 == nullptr) return;
+    TWin32ModuleCalls<TModuleApi> calls;
+    const TLoadedModule kernel32(calls, "kernel32.dll");
     // Windows 8 and later, and 7 or Vista with their update.
-    SetDefaultDllDirectoriesFunction setDefault =
-        FunctionCast<SetDefaultDllDirectoriesFunction>(GetProcAddress(kernel32, "SetDefaultDllDirectories"));
+    const auto setDefault = FindFunction<Kernel32::SetDefaultDllDirectories>(kernel32);
     if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // XP SP1 and later: an empty string takes the current directory out of the search.
-    SetDllDirectoryAFunction setDirectory =
-        FunctionCast<SetDllDirectoryAFunction>(GetProcAddress(kernel32, "SetDllDirectoryA"));
+    const auto setDirectory = FindFunction<Kernel32::SetDllDirectoryA>(kernel32);
     if (setDirectory != nullptr) setDirectory("");
 }

@@ -5,18 +5,15 @@
 // each forwards to kernel32's own function where it exists, else falls back.
 #include <windows.h>
 
-#include "info/FunctionCast.h"
+#include "info/Kernel32Functions.h"
 
 namespace {
 
-typedef ULONGLONG(WINAPI* GetTickCount64Function)();
-typedef PVOID(WINAPI* AddHandlerFunction)(ULONG, PVECTORED_EXCEPTION_HANDLER);
-typedef ULONG(WINAPI* RemoveHandlerFunction)(PVOID);
-
-FARPROC Kernel32Function(const char* name)
+template <typename Function>
+typename Function::Type OwnFunction()
 {
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    return kernel32 != nullptr ? GetProcAddress(kernel32, name) : nullptr;
+    TWin32ModuleCalls<TModuleApi> calls;
+    return FindFunction<Function>(TLoadedModule(calls, "kernel32.dll"));
 }
 
 volatile LONG LastTick = 0;
@@ -24,7 +21,7 @@ volatile LONG Wraps = 0;
 
 ULONGLONG WINAPI TickCount64()
 {
-    static const GetTickCount64Function own = FunctionCast<GetTickCount64Function>(Kernel32Function("GetTickCount64"));
+    static const auto own = OwnFunction<Kernel32::GetTickCount64>();
     if (own != nullptr) return own();
     // The 32-bit count, widened by counting its wraps (one each 49.7 days):
     // only a step back of more than half the range is a wrap.
@@ -36,14 +33,13 @@ ULONGLONG WINAPI TickCount64()
 
 PVOID WINAPI AddHandler(ULONG first, PVECTORED_EXCEPTION_HANDLER handler)
 {
-    static const AddHandlerFunction own = FunctionCast<AddHandlerFunction>(Kernel32Function("AddVectoredExceptionHandler"));
+    static const auto own = OwnFunction<Kernel32::AddVectoredExceptionHandler>();
     return own != nullptr ? own(first, handler) : nullptr;
 }
 
 ULONG WINAPI RemoveHandler(PVOID handle)
 {
-    static const RemoveHandlerFunction own =
-        FunctionCast<RemoveHandlerFunction>(Kernel32Function("RemoveVectoredExceptionHandler"));
+    static const auto own = OwnFunction<Kernel32::RemoveVectoredExceptionHandler>();
     return own != nullptr && handle != nullptr ? own(handle) : 0;
 }
 

@@ -23,6 +23,12 @@ public:
         Reset();
         return &Pointer;
     }
+    // Takes a reference a call returned (null for none), releasing the old one.
+    void Reset(Interface* pointer)
+    {
+        Reset();
+        Pointer = pointer;
+    }
     Interface* Get() const { return Pointer; }
     Interface* operator->() const { return Pointer; }
 

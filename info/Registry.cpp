@@ -17,16 +17,29 @@ TRegistry::TRegistry(TRegistryApi& api)
 {
 }
 
-TRegistry::~TRegistry() { delete[] Data; }
+TRegistry::~TRegistry()
+{
+    if (Key != nullptr) Api.RegCloseKey(Key);
+    delete[] Data;
+}
 
 bool TRegistry::OpenKey(HKEY root, const std::string& subkey)
 {
     Root = root;
     SubkeyName = subkey;
-    return Api.RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &Key) == ERROR_SUCCESS;
+    if (Key != nullptr) CloseKey();
+    HKEY opened = nullptr;
+    if (Api.RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    Key = opened;
+    return true;
 }
 
-LONG TRegistry::CloseKey() { return Api.RegCloseKey(Key); }
+LONG TRegistry::CloseKey()
+{
+    const LONG result = Api.RegCloseKey(Key);
+    Key = nullptr;
+    return result;
+}
 
 LONG TRegistry::FlushKey() { return Api.RegFlushKey(Root); }
 

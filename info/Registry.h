@@ -9,7 +9,8 @@
 #include "info/RegistryApi.h"
 
 // Read-only reader of one registry key: named values into a buffer it owns,
-// and the sorted names of the key's subkeys. The user closes the key.
+// and the sorted names of the key's subkeys. A key still open when the reader
+// goes, or when it opens another, is closed then.
 class TRegistry {
 public:
     explicit TRegistry(TRegistryApi& api = Win32RegistryApi());

@@ -1,33 +1,52 @@
 #ifndef ENVCHECK_INFO_SEAMHANDLE_H
 #define ENVCHECK_INFO_SEAMHANDLE_H
 
-// Owns one platform handle and gives it back through the seam's own close
-// call on every way out of its scope. None is the value the opening call
-// returns on failure: a handle equal to it is never closed.
-template <typename Seam, typename Handle, typename Result>
-class TSeamHandle {
+#include <functional>
+#include <utility>
+
+// Owns one platform handle and gives it back through the close call of
+// whatever opened it, on every way out of its scope. None is the value the
+// opening call returns on failure: a handle equal to it is never closed.
+template <typename Handle>
+class TOwnedHandle {
 public:
-    typedef Result (Seam::*CloseCall)(Handle);
+    typedef std::function<void(Handle)> CloseCall;
 
-    TSeamHandle(Seam& seam, CloseCall close, Handle handle, Handle none)
-        : Api(seam), Close(close), Value(handle), None(none)
-    {
-    }
-    ~TSeamHandle()
-    {
-        if (Value != None) (Api.*Close)(Value);
-    }
-    TSeamHandle(const TSeamHandle&) = delete;
-    TSeamHandle& operator=(const TSeamHandle&) = delete;
+    explicit TOwnedHandle(Handle none) : Value(none), None(none) {}
+    TOwnedHandle(Handle handle, Handle none, CloseCall close) : Close(std::move(close)), Value(handle), None(none) {}
+    ~TOwnedHandle() { Reset(); }
+    TOwnedHandle(const TOwnedHandle&) = delete;
+    TOwnedHandle& operator=(const TOwnedHandle&) = delete;
 
+    void Reset()
+    {
+        if (Value != None && Close) Close(Value);
+        Value = None;
+    }
+    // Takes a new handle; the one held before is closed first.
+    void Reset(Handle handle, CloseCall close)
+    {
+        Reset();
+        Value = handle;
+        Close = std::move(close);
+    }
     bool IsOpen() const { return Value != None; }
     Handle Get() const { return Value; }
 
 private:
-    Seam& Api;
     CloseCall Close;
     Handle Value;
     Handle None;
+};
+
+// A handle opened through a seam, closed through the same seam.
+template <typename Seam, typename Handle, typename Result>
+class TSeamHandle : public TOwnedHandle<Handle> {
+public:
+    TSeamHandle(Seam& seam, Result (Seam::*close)(Handle), Handle handle, Handle none)
+        : TOwnedHandle<Handle>(handle, none, [&seam, close](Handle value) { (seam.*close)(value); })
+    {
+    }
 };
 
 #endif

@@ -1,14 +1,12 @@
 #include "info/directx/DirectXInfo.h"
 
-#include "info/FunctionCast.h"
+#include "info/RuntimeFunction.h"
 
-namespace {
+namespace D3d9 {
+ENVCHECK_RUNTIME_FUNCTION(Direct3DCreate9)
+}  // namespace D3d9
 
-typedef IDirect3D9*(WINAPI* Direct3DCreate9Proc)(UINT);
-
-}  // namespace
-
-TDirectXInfo::TDirectXInfo(TDirectXApi& api) : Direct3D(nullptr), Provider(nullptr), Root(nullptr), Api(api)
+TDirectXInfo::TDirectXInfo(TDirectXApi& api) : Api(api)
 {
     Title = "DirectXの情報を取得中...\n";
 }
@@ -29,11 +27,9 @@ void TDirectXInfo::Collect()
 
 bool TDirectXInfo::OpenDiagnostics()
 {
-    Provider = nullptr;
-    Root = nullptr;
     HRESULT result = Api.CoCreateInstance(CLSID_DxDiagProvider, nullptr, CLSCTX_INPROC_SERVER, IID_IDxDiagProvider,
-                                          reinterpret_cast<LPVOID*>(&Provider));
-    if (FAILED(result) || Provider == nullptr) return false;
+                                          reinterpret_cast<LPVOID*>(Provider.Receive()));
+    if (FAILED(result) || Provider.Get() == nullptr) return false;
 
     DXDIAG_INIT_PARAMS parameters;
     ZeroMemory(&parameters, sizeof(parameters));
@@ -42,14 +38,14 @@ bool TDirectXInfo::OpenDiagnostics()
     parameters.bAllowWHQLChecks = TRUE;
     parameters.pReserved = nullptr;
     if (FAILED(Provider->Initialize(&parameters))) return false;
-    if (FAILED(Provider->GetRootContainer(&Root))) return false;
+    if (FAILED(Provider->GetRootContainer(Root.Receive()))) return false;
 
     // Found at run time: without DirectX 9 the program must still start.
-    Direct3D = nullptr;
+    Direct3D.Reset();
     Direct3DLibrary.reset(new TSystemLibrary(Api, "d3d9.dll"));
-    Direct3DCreate9Proc create = FunctionCast<Direct3DCreate9Proc>(Direct3DLibrary->Find("Direct3DCreate9"));
-    if (create != nullptr) Direct3D = create(D3D_SDK_VERSION);
-    if (Direct3D != nullptr) return true;
+    const auto create = FindFunction<D3d9::Direct3DCreate9>(*Direct3DLibrary);
+    if (create != nullptr) Direct3D.Reset(create(D3D_SDK_VERSION));
+    if (Direct3D.Get() != nullptr) return true;
 
     AddLine(boost::format("DirectXの初期化に失敗しました\n"));
     return false;
@@ -57,17 +53,8 @@ bool TDirectXInfo::OpenDiagnostics()
 
 void TDirectXInfo::ReleaseInterfaces()
 {
-    if (Direct3D != nullptr) {
-        Direct3D->Release();
-        Direct3D = nullptr;
-    }
+    Direct3D.Reset();
     Direct3DLibrary.reset();
-    if (Root != nullptr) {
-        Root->Release();
-        Root = nullptr;
-    }
-    if (Provider != nullptr) {
-        Provider->Release();
-        Provider = nullptr;
-    }
+    Root.Reset();
+    Provider.Reset();
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "info/BaseInfo.h"
+#include "info/ComRef.h"
 #include "info/SystemLibrary.h"
 #include "info/directx/DirectXApi.h"
 
@@ -54,9 +55,10 @@ private:
     void PrintRow(IDxDiagContainer* container, const DxPropertyRow& row);
     bool WriteDevices(const char* heading, const wchar_t* path, const DxPropertyRow* rows, size_t count);
 
-    IDirect3D9* Direct3D;
-    IDxDiagProvider* Provider;
-    IDxDiagContainer* Root;
+    // Released in ReleaseInterfaces' order: Direct3D before its library.
+    TComRef<IDirect3D9> Direct3D;
+    TComRef<IDxDiagProvider> Provider;
+    TComRef<IDxDiagContainer> Root;
     // d3d9.dll holds Direct3D's code, so it stays loaded while Direct3D lives.
     std::unique_ptr<TSystemLibrary> Direct3DLibrary;
     TDirectXApi& Api;

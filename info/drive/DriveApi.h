@@ -3,23 +3,22 @@
 
 #include <windows.h>
 
+#include "info/ModuleApi.h"
+
 // Platform seam of the drive collector (see TVersionApi for the pattern).
-class TDriveApi {
+class TDriveApi : public TModuleApi {
 public:
-    virtual ~TDriveApi() = default;
     virtual DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) = 0;
     virtual BOOL GetVolumeInformationA(LPCSTR root, LPSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
                                        LPDWORD maximumComponentLength, LPDWORD fileSystemFlags,
                                        LPSTR fileSystemName, DWORD fileSystemNameSize) = 0;
     virtual UINT GetDriveTypeA(LPCSTR root) = 0;
     virtual UINT SetErrorMode(UINT mode) = 0;
-    virtual HMODULE GetModuleHandleA(LPCSTR name) = 0;
-    virtual FARPROC GetProcAddress(HMODULE module, LPCSTR name) = 0;
     virtual BOOL GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
                                    LPDWORD freeClusters, LPDWORD totalClusters) = 0;
 };
 
-class TWin32DriveApi : public TDriveApi {
+class TWin32DriveApi : public TWin32ModuleCalls<TDriveApi> {
 public:
     DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) override
     {
@@ -34,8 +33,6 @@ public:
     }
     UINT GetDriveTypeA(LPCSTR root) override { return ::GetDriveTypeA(root); }
     UINT SetErrorMode(UINT mode) override { return ::SetErrorMode(mode); }
-    HMODULE GetModuleHandleA(LPCSTR name) override { return ::GetModuleHandleA(name); }
-    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override { return ::GetProcAddress(module, name); }
     BOOL GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
                            LPDWORD totalClusters) override
     {

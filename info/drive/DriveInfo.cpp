@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "info/FunctionCast.h"
+#include "info/Kernel32Functions.h"
 
 namespace {
 
@@ -10,8 +10,6 @@ const DWORD ListLength = 1024;
 const DWORD NameSize = 512;
 // No list of drive roots comes near this; a longer claim is not allocated.
 const DWORD ListLimit = 64 * 1024;
-
-typedef BOOL(WINAPI* GetDiskFreeSpaceExAProc)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
 }  // namespace
 
@@ -87,8 +85,8 @@ void TDriveInfo::ReadFreeSpace()
     // No "insert a disk" box for an empty drive while the sizes are read.
     const UINT previousMode = Api.SetErrorMode(SEM_FAILCRITICALERRORS);
     for (DriveRecord& record : Drives) {
-        const auto getDiskFreeSpaceEx = FunctionCast<GetDiskFreeSpaceExAProc>(
-            Api.GetProcAddress(Api.GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA"));
+        const auto getDiskFreeSpaceEx =
+            FindFunction<Kernel32::GetDiskFreeSpaceExA>(TLoadedModule(Api, "kernel32.dll"));
         if (getDiskFreeSpaceEx != nullptr) {
             ULARGE_INTEGER available = {};
             ULARGE_INTEGER total = {};

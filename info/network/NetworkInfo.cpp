@@ -3,10 +3,17 @@
 #include <cstring>
 
 #include "info/BoundedText.h"
-#include "info/FunctionCast.h"
+#include "info/RuntimeFunction.h"
 #include "info/OsVersion.h"
 #include "info/PlatformBuffer.h"
 #include "info/Registry.h"
+
+namespace IpHlpApi {
+ENVCHECK_RUNTIME_FUNCTION(GetNetworkParams)  // 98 and 2000 on
+ENVCHECK_RUNTIME_FUNCTION(GetNumberOfInterfaces)
+ENVCHECK_RUNTIME_FUNCTION(GetAdaptersInfo)
+ENVCHECK_RUNTIME_FUNCTION(GetIfEntry)
+}  // namespace IpHlpApi
 
 namespace {
 
@@ -32,8 +39,7 @@ void TNetworkInfo::WriteHeading() { AddLine(boost::format("Network Infomation:\n
 
 void TNetworkInfo::WriteParameters()
 {
-    GetNetworkParamsFunction getNetworkParams =
-        FunctionCast<GetNetworkParamsFunction>(IpHelper ? IpHelper->Find("GetNetworkParams") : nullptr);
+    const auto getNetworkParams = IpHelper ? FindFunction<IpHlpApi::GetNetworkParams>(*IpHelper) : nullptr;
     TPlatformBuffer buffer;
     ULONG size = sizeof(FIXED_INFO);
     DWORD result = ERROR_NOT_SUPPORTED;
@@ -74,10 +80,9 @@ void TNetworkInfo::WriteParameters()
 void TNetworkInfo::WriteAdapters()
 {
     if (!IpHelper) return;
-    GetNumberOfInterfacesFunction getNumberOfInterfaces =
-        FunctionCast<GetNumberOfInterfacesFunction>(IpHelper->Find("GetNumberOfInterfaces"));
-    GetAdaptersInfoFunction getAdaptersInfo = FunctionCast<GetAdaptersInfoFunction>(IpHelper->Find("GetAdaptersInfo"));
-    GetIfEntryFunction getIfEntry = FunctionCast<GetIfEntryFunction>(IpHelper->Find("GetIfEntry"));
+    const auto getNumberOfInterfaces = FindFunction<IpHlpApi::GetNumberOfInterfaces>(*IpHelper);
+    const auto getAdaptersInfo = FindFunction<IpHlpApi::GetAdaptersInfo>(*IpHelper);
+    const auto getIfEntry = FindFunction<IpHlpApi::GetIfEntry>(*IpHelper);
     if (getNumberOfInterfaces == nullptr || getAdaptersInfo == nullptr || getIfEntry == nullptr) return;
 
     DWORD interfaces = 0;
@@ -100,7 +105,7 @@ void TNetworkInfo::WriteAdapters()
     AddLine(boost::format("\n"));
 }
 
-void TNetworkInfo::WriteAdapter(const IP_ADAPTER_INFO& adapter, GetIfEntryFunction getIfEntry)
+void TNetworkInfo::WriteAdapter(const IP_ADAPTER_INFO& adapter, decltype(&::GetIfEntry) getIfEntry)
 {
     const std::string name = BoundedText(adapter.AdapterName);
     std::string label;
@@ -149,7 +154,5 @@ void TNetworkInfo::FindCardDescription(std::string& label, const char* adapterNa
             if (card.ReadValue("Description") && card.ValueType == REG_SZ)
                 label = card.DataText() + " - " + adapterName;
         }
-        card.CloseKey();
     }
-    cards.CloseKey();
 }

@@ -26,12 +26,7 @@ public:
     void FindCardDescription(std::string& label, const char* adapterName);
 
 private:
-    typedef DWORD(WINAPI* GetNetworkParamsFunction)(PFIXED_INFO, PULONG);
-    typedef DWORD(WINAPI* GetNumberOfInterfacesFunction)(PDWORD);
-    typedef ULONG(WINAPI* GetAdaptersInfoFunction)(PIP_ADAPTER_INFO, PULONG);
-    typedef DWORD(WINAPI* GetIfEntryFunction)(PMIB_IFROW);
-
-    void WriteAdapter(const IP_ADAPTER_INFO& adapter, GetIfEntryFunction getIfEntry);
+    void WriteAdapter(const IP_ADAPTER_INFO& adapter, decltype(&::GetIfEntry) getIfEntry);
 
     std::unique_ptr<TSystemLibrary> IpHelper;
     TNetworkApi& Api;

@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "info/BoundedText.h"
-#include "info/FunctionCast.h"
+#include "info/Kernel32Functions.h"
 #include "info/OsVersion.h"
 #include "info/SeamHandle.h"
 
-namespace {
+namespace VdmDbg {
+ENVCHECK_RUNTIME_FUNCTION(VDMEnumTaskWOWEx)  // the NT family only
+}  // namespace VdmDbg
 
-typedef HANDLE(WINAPI* CreateToolhelp32SnapshotProc)(DWORD, DWORD);
-typedef BOOL(WINAPI* Process32Proc)(HANDLE, LPPROCESSENTRY32);
-typedef BOOL(WINAPI* QueryFullProcessImageNameAProc)(HANDLE, DWORD, LPSTR, PDWORD);
+namespace {
 
 const DWORD ImagePathSize = 1024;
 
@@ -59,15 +59,14 @@ bool TProcessInfo::WalkProcesses()
     Kernel32Module.reset(new TSystemLibrary(Api, "Kernel32.DLL"));
     if (!Kernel32Module->IsLoaded()) return false;
     // Without the 16-bit task walk the processes are still listed.
-    VDMENUMTASKWOWEXPROC enumTasks = nullptr;
+    VdmDbg::VDMEnumTaskWOWEx::Type enumTasks = nullptr;
     if (IsNt()) {
         VdmDbgModule.reset(new TSystemLibrary(Api, "VDMDBG.DLL"));
-        enumTasks = FunctionCast<VDMENUMTASKWOWEXPROC>(VdmDbgModule->Find("VDMEnumTaskWOWEx"));
+        enumTasks = FindFunction<VdmDbg::VDMEnumTaskWOWEx>(*VdmDbgModule);
     }
-    CreateToolhelp32SnapshotProc createSnapshot =
-        FunctionCast<CreateToolhelp32SnapshotProc>(Kernel32Module->Find("CreateToolhelp32Snapshot"));
-    Process32Proc first = FunctionCast<Process32Proc>(Kernel32Module->Find("Process32First"));
-    Process32Proc next = FunctionCast<Process32Proc>(Kernel32Module->Find("Process32Next"));
+    const auto createSnapshot = FindFunction<Kernel32::CreateToolhelp32Snapshot>(*Kernel32Module);
+    const auto first = FindFunction<Kernel32::Process32First>(*Kernel32Module);
+    const auto next = FindFunction<Kernel32::Process32Next>(*Kernel32Module);
     if (createSnapshot == nullptr || first == nullptr || next == nullptr) return false;
 
     const THandle snapshot(Api, &TProcessApi::CloseHandle, createSnapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
@@ -139,8 +138,8 @@ bool TProcessInfo::FindImagePath(std::string& path, DWORD processId)
 
 bool TProcessInfo::QueryImagePath(std::string& path, DWORD processId)
 {
-    QueryFullProcessImageNameAProc query = FunctionCast<QueryFullProcessImageNameAProc>(
-        Kernel32Module ? Kernel32Module->Find("QueryFullProcessImageNameA") : nullptr);
+    const auto query =
+        Kernel32Module ? FindFunction<Kernel32::QueryFullProcessImageNameA>(*Kernel32Module) : nullptr;
     if (query == nullptr) return false;
     std::vector<char> buffer(ImagePathSize + 1, '\0');
     DWORD size = ImagePathSize;

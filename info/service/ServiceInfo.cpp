@@ -4,9 +4,15 @@
 #include <string>
 
 #include "info/BoundedText.h"
-#include "info/FunctionCast.h"
+#include "info/RuntimeFunction.h"
 #include "info/OsVersion.h"
 #include "info/PlatformBuffer.h"
+
+namespace Advapi32 {
+ENVCHECK_RUNTIME_FUNCTION(OpenSCManagerA)
+ENVCHECK_RUNTIME_FUNCTION(EnumServicesStatusExA)  // 2000
+ENVCHECK_RUNTIME_FUNCTION(CloseServiceHandle)
+}  // namespace Advapi32
 
 namespace {
 
@@ -36,8 +42,7 @@ const char* ServiceStateText(DWORD state)
 }
 
 TServiceInfo::TServiceInfo(TServiceApi& api)
-    : ScManager(nullptr), EnumServicesProc(nullptr), OpenSCManagerProc(nullptr), CloseServiceHandleProc(nullptr),
-      Api(api)
+    : EnumServices(nullptr), ScManager(nullptr), Api(api)
 {
     Title = "サービスの情報を取得中...\n";
 }
@@ -55,8 +60,7 @@ void TServiceInfo::Collect()
 
 bool TServiceInfo::Open()
 {
-    ScManager = nullptr;
-    AdvapiModule.reset();
+    Close();
     AddLine(boost::format("Service Infomation:\n"));
     if (OsVersion.dwPlatformId != VER_PLATFORM_WIN32_NT) {
         AddLine(boost::format("NT系OSではないので処理をスキップします。\n"));
@@ -67,16 +71,16 @@ bool TServiceInfo::Open()
         AddLine(boost::format("DLLのロードに失敗しました。\n"));
         return false;
     }
-    OpenSCManagerProc = FunctionCast<OpenSCManagerAFunction>(AdvapiModule->Find("OpenSCManagerA"));
-    EnumServicesProc = FunctionCast<EnumServicesStatusExAFunction>(AdvapiModule->Find("EnumServicesStatusExA"));
-    CloseServiceHandleProc = FunctionCast<CloseServiceHandleFunction>(AdvapiModule->Find("CloseServiceHandle"));
-    if (OpenSCManagerProc == nullptr || EnumServicesProc == nullptr || CloseServiceHandleProc == nullptr) {
+    const auto openManager = FindFunction<Advapi32::OpenSCManagerA>(*AdvapiModule);
+    EnumServices = FindFunction<Advapi32::EnumServicesStatusExA>(*AdvapiModule);
+    const auto closeManager = FindFunction<Advapi32::CloseServiceHandle>(*AdvapiModule);
+    if (openManager == nullptr || EnumServices == nullptr || closeManager == nullptr) {
         AddLine(boost::format("関数のアドレス取得に失敗しました。\n"));
         return false;
     }
     // Listing needs only these rights; an ordinary user is refused full access.
-    ScManager = OpenSCManagerProc(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE);
-    if (ScManager != nullptr) return true;
+    ScManager.Reset(openManager(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE), closeManager);
+    if (ScManager.IsOpen()) return true;
 
     const DWORD error = Api.GetLastError();
     AddLine(boost::format("サービスの取得に失敗。\n"));
@@ -91,7 +95,7 @@ bool TServiceInfo::Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& 
     DWORD needed = 0;
     DWORD returned = 0;
     count = 0;
-    if (EnumServicesProc(ScManager, SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL, nullptr, 0, &needed,
+    if (EnumServices(ScManager.Get(), SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL, nullptr, 0, &needed,
                          &returned, nullptr, nullptr))
         return true;
     if (Api.GetLastError() != ERROR_MORE_DATA) return false;
@@ -100,8 +104,8 @@ bool TServiceInfo::Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& 
         const DWORD size = static_cast<DWORD>(buffer.Size());
         needed = 0;
         returned = 0;
-        const BOOL done = EnumServicesProc(ScManager, SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL,
-                                           buffer.Get(), size, &needed, &returned, nullptr, nullptr);
+        const BOOL done = EnumServices(ScManager.Get(), SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL,
+                                       buffer.Get(), size, &needed, &returned, nullptr, nullptr);
         if (done || Api.GetLastError() != ERROR_MORE_DATA || needed <= size) break;
     }
     // Never more records than the buffer holds, whatever the count says.
@@ -135,7 +139,6 @@ void TServiceInfo::WriteTable(TPlatformBuffer& buffer, DWORD count)
 
 void TServiceInfo::Close()
 {
-    if (ScManager != nullptr && CloseServiceHandleProc != nullptr) CloseServiceHandleProc(ScManager);
-    ScManager = nullptr;
+    ScManager.Reset();
     AdvapiModule.reset();
 }

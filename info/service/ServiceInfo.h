@@ -7,6 +7,7 @@
 
 #include "info/BaseInfo.h"
 #include "info/PlatformBuffer.h"
+#include "info/SeamHandle.h"
 #include "info/SystemLibrary.h"
 #include "info/service/ServiceApi.h"
 
@@ -22,20 +23,14 @@ public:
     void Close();
 
 private:
-    typedef SC_HANDLE(WINAPI* OpenSCManagerAFunction)(LPCSTR, LPCSTR, DWORD);
-    typedef BOOL(WINAPI* EnumServicesStatusExAFunction)(SC_HANDLE, SC_ENUM_TYPE, DWORD, DWORD, LPBYTE, DWORD, LPDWORD,
-                                                     LPDWORD, LPDWORD, LPCSTR);
-    typedef BOOL(WINAPI* CloseServiceHandleFunction)(SC_HANDLE);
-
     // The records of one enumeration: never more than its buffer holds.
     bool Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& count);
     void WriteTable(TPlatformBuffer& buffer, DWORD count);
 
-    SC_HANDLE ScManager;
     std::unique_ptr<TSystemLibrary> AdvapiModule;
-    EnumServicesStatusExAFunction EnumServicesProc;
-    OpenSCManagerAFunction OpenSCManagerProc;
-    CloseServiceHandleFunction CloseServiceHandleProc;
+    decltype(&::EnumServicesStatusExA) EnumServices;
+    // Closed through the library's own CloseServiceHandle, before the library goes.
+    TOwnedHandle<SC_HANDLE> ScManager;
     TServiceApi& Api;
 };
 

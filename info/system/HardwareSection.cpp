@@ -1,14 +1,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "info/FunctionCast.h"
+#include "info/Kernel32Functions.h"
 #include "info/Registry.h"
 #include "info/system/CpuIdentity.h"
 #include "info/system/SystemInfo.h"
 
 namespace {
-
-typedef BOOL(WINAPI* GlobalMemoryStatusExProc)(LPMEMORYSTATUSEX);
 
 // An address as the report has always shown it: upper-case hexadecimal, at
 // least 8 digits (a 64-bit build's addresses keep their upper digits).
@@ -35,8 +33,9 @@ void TSystemInfo::AddHardwareSection()
     Api.GetSystemInfo(&SystemInfo);
     AddLine(boost::format("Hardware information: \n"));
 
+    // Closed when the section is written: nothing after it asks the platform.
     TRegistry processor(Registry);
-    const bool opened = processor.OpenKey(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
+    processor.OpenKey(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
     if (processor.ReadValue("ProcessorNameString") && processor.ValueType == REG_SZ)
         AddLine(boost::format("ProcessorName: %s\n") % processor.DataText());
     if (processor.ReadValue("Identifier") && processor.ValueType == REG_SZ)
@@ -46,7 +45,6 @@ void TSystemInfo::AddHardwareSection()
         std::memcpy(&clock, processor.Data, sizeof(clock));
         AddLine(boost::format("Clock: %d MHz\n") % clock);
     }
-    if (opened) processor.CloseKey();
 
     AddLine(boost::format("  OEM ID: %u\n") % static_cast<DWORD>(SystemInfo.dwOemId));
     AddLine(boost::format("  Number of processors: %u\n") % SystemInfo.dwNumberOfProcessors);
@@ -79,8 +77,8 @@ void TSystemInfo::AddHardwareSection()
 
 void TSystemInfo::AddMemorySection()
 {
-    const auto globalMemoryStatusEx = FunctionCast<GlobalMemoryStatusExProc>(
-        Api.GetProcAddress(Api.GetModuleHandleA("kernel32.dll"), "GlobalMemoryStatusEx"));
+    const auto globalMemoryStatusEx =
+        FindFunction<Kernel32::GlobalMemoryStatusEx>(TLoadedModule(Api, "kernel32.dll"));
     ULONGLONG values[6] = {};
     if (globalMemoryStatusEx != nullptr) {
         MEMORYSTATUSEX status = {};

@@ -3,14 +3,13 @@
 
 #include <windows.h>
 
+#include "info/ModuleApi.h"
+
 // Platform seam of the system collector (see TVersionApi for the pattern).
 // Its registry reads go through TRegistryApi.
-class TSystemApi {
+class TSystemApi : public TModuleApi {
 public:
-    virtual ~TSystemApi() = default;
     virtual void GetSystemInfo(LPSYSTEM_INFO info) = 0;
-    virtual HMODULE GetModuleHandleA(LPCSTR name) = 0;
-    virtual FARPROC GetProcAddress(HMODULE module, LPCSTR name) = 0;
     virtual void GlobalMemoryStatus(LPMEMORYSTATUS status) = 0;
     virtual int lstrcmpiA(LPCSTR first, LPCSTR second) = 0;
     virtual BOOL GetComputerNameA(LPSTR buffer, LPDWORD size) = 0;
@@ -20,11 +19,9 @@ public:
     virtual DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR buffer, DWORD size) = 0;
 };
 
-class TWin32SystemApi : public TSystemApi {
+class TWin32SystemApi : public TWin32ModuleCalls<TSystemApi> {
 public:
     void GetSystemInfo(LPSYSTEM_INFO info) override { ::GetSystemInfo(info); }
-    HMODULE GetModuleHandleA(LPCSTR name) override { return ::GetModuleHandleA(name); }
-    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override { return ::GetProcAddress(module, name); }
     void GlobalMemoryStatus(LPMEMORYSTATUS status) override { ::GlobalMemoryStatus(status); }
     int lstrcmpiA(LPCSTR first, LPCSTR second) override { return ::lstrcmpiA(first, second); }
     BOOL GetComputerNameA(LPSTR buffer, LPDWORD size) override { return ::GetComputerNameA(buffer, size); }

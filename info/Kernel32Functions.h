@@ -1,0 +1,24 @@
+#ifndef ENVCHECK_INFO_KERNEL32FUNCTIONS_H
+#define ENVCHECK_INFO_KERNEL32FUNCTIONS_H
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "info/RuntimeFunction.h"
+
+// kernel32's functions that some Windows the program runs on lack.
+namespace Kernel32 {
+ENVCHECK_RUNTIME_FUNCTION(CreateToolhelp32Snapshot)  // NT 4.0 has no toolhelp
+ENVCHECK_RUNTIME_FUNCTION(Process32First)
+ENVCHECK_RUNTIME_FUNCTION(Process32Next)
+ENVCHECK_RUNTIME_FUNCTION(QueryFullProcessImageNameA)  // Vista
+ENVCHECK_RUNTIME_FUNCTION(GetDiskFreeSpaceExA)         // 95 OSR2
+ENVCHECK_RUNTIME_FUNCTION(GlobalMemoryStatusEx)        // 2000
+ENVCHECK_RUNTIME_FUNCTION(SetDllDirectoryA)            // XP SP1
+ENVCHECK_RUNTIME_FUNCTION(SetDefaultDllDirectories)    // 8, or 7 and Vista with an update
+ENVCHECK_RUNTIME_FUNCTION(AddVectoredExceptionHandler)  // XP
+ENVCHECK_RUNTIME_FUNCTION(RemoveVectoredExceptionHandler)
+ENVCHECK_RUNTIME_FUNCTION(GetTickCount64)  // Vista
+}  // namespace Kernel32
+
+#endif

@@ -1,0 +1,43 @@
+#ifndef ENVCHECK_INFO_RUNTIMEFUNCTION_H
+#define ENVCHECK_INFO_RUNTIMEFUNCTION_H
+
+#include <windows.h>
+
+#include "info/FunctionCast.h"
+#include "info/ModuleApi.h"
+
+// A platform function that older Windows may lack, found by name at run time
+// and typed from the platform header's own prototype. Each library's
+// functions are declared once, together, in a namespace named after it.
+#define ENVCHECK_RUNTIME_FUNCTION(name)                                                                               \
+    struct name {                                                                                                     \
+        typedef decltype(&::name) Type;                                                                               \
+        static const char* Name() { return #name; }                                                                   \
+    };
+
+// The function as a library finds it (anything with Find(name), such as
+// TSystemLibrary); null when the library or the function is missing, so the
+// caller checks it before the call.
+template <typename Function, typename Library>
+typename Function::Type FindFunction(const Library& library)
+{
+    return FunctionCast<typename Function::Type>(library.Find(Function::Name()));
+}
+
+// A library the process already has, asked for its handle afresh on every lookup.
+class TLoadedModule {
+public:
+    TLoadedModule(TModuleApi& api, const char* fileName) : Api(api), FileName(fileName) {}
+
+    FARPROC Find(const char* name) const
+    {
+        const HMODULE module = Api.GetModuleHandleA(FileName);
+        return module != nullptr ? Api.GetProcAddress(module, name) : nullptr;
+    }
+
+private:
+    TModuleApi& Api;
+    const char* FileName;
+};
+
+#endif
