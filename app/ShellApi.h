@@ -5,6 +5,8 @@
 #include <commdlg.h>
 #include <objbase.h>
 
+#include "info/Win32Seam.h"
+
 // Platform seam of the application shell: COM start-up of the worker, the
 // two message boxes and the save dialog.
 class TShellApi {
@@ -27,6 +29,6 @@ public:
     BOOL GetSaveFileNameA(LPOPENFILENAMEA record) override { return ::GetSaveFileNameA(record); }
 };
 
-TShellApi& Win32ShellApi();
+inline TShellApi& Win32ShellApi() { return Win32Seam<TWin32ShellApi>(); }
 
 #endif

@@ -6,12 +6,6 @@
 
 #include "info/PlatformBuffer.h"
 
-TRegistryApi& Win32RegistryApi()
-{
-    static TWin32RegistryApi api;
-    return api;
-}
-
 TRegistry::TRegistry(TRegistryApi& api)
     : ValueType(0), Data(nullptr), DataSize(0), Api(api), Root(nullptr), Key(nullptr)
 {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "info/Win32Seam.h"
+
 // Platform seam of the registry reader (see TVersionApi for the pattern).
 class TRegistryApi {
 public:
@@ -48,6 +50,6 @@ public:
     }
 };
 
-TRegistryApi& Win32RegistryApi();
+inline TRegistryApi& Win32RegistryApi() { return Win32Seam<TWin32RegistryApi>(); }
 
 #endif

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "info/Win32Seam.h"
+
 // Platform seam of the version record. Each member has the name and signature
 // of the Win32 function it stands for; the Win32 side forwards unchanged and a
 // test derives its own fake.
@@ -18,6 +20,6 @@ public:
 };
 
 // The process's one real platform, used by default.
-TVersionApi& Win32VersionApi();
+inline TVersionApi& Win32VersionApi() { return Win32Seam<TWin32VersionApi>(); }
 
 #endif

@@ -5,6 +5,7 @@
 #include <oleauto.h>
 
 #include "info/LibraryApi.h"
+#include "info/Win32Seam.h"
 
 // Platform seam of the DirectX collector (see TVersionApi for the pattern).
 // Direct3DCreate9 is found at run time through the library calls.
@@ -42,6 +43,6 @@ public:
     }
 };
 
-TDirectXApi& Win32DirectXApi();
+inline TDirectXApi& Win32DirectXApi() { return Win32Seam<TWin32DirectXApi>(); }
 
 #endif

@@ -36,10 +36,10 @@ public:
     bool WriteDisplayDevices();
     bool WriteDirectXFiles();
 
-    // One member per accepted VARIANT type: VT_BSTR, VT_UI4, VT_BOOL, VT_I4.
+    // Made for the accepted VARIANT types only: VT_BSTR, VT_UI4, VT_BOOL, VT_I4.
     template <VARTYPE Type>
     bool PrintProp(IDxDiagContainer* container, const wchar_t* name);
-    // One member per accepted type: VT_BOOL, VT_BSTR, VT_I4.
+    // Made for VT_BOOL, VT_BSTR and VT_I4 only.
     template <VARTYPE Type>
     std::string& GetPropText(IDxDiagContainer* container, const wchar_t* name, std::string& text);
 
@@ -50,6 +50,8 @@ public:
 private:
     // Fetches a property; true (and the value to be cleared) only when it has the type.
     bool FetchProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, VARIANT& value);
+    template <VARTYPE Type>
+    auto MemberText(const VARIANT& value);
     template <typename Use>
     bool WithProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, Use use);
     void PrintRow(IDxDiagContainer* container, const DxPropertyRow& row);
@@ -66,20 +68,5 @@ private:
 
 // The text after the WHQL label: uncertified, certified without a date, or the packed date.
 std::string WhqlLevelText(DWORD level);
-
-template <>
-bool TDirectXInfo::PrintProp<VT_BSTR>(IDxDiagContainer* container, const wchar_t* name);
-template <>
-bool TDirectXInfo::PrintProp<VT_UI4>(IDxDiagContainer* container, const wchar_t* name);
-template <>
-bool TDirectXInfo::PrintProp<VT_BOOL>(IDxDiagContainer* container, const wchar_t* name);
-template <>
-bool TDirectXInfo::PrintProp<VT_I4>(IDxDiagContainer* container, const wchar_t* name);
-template <>
-std::string& TDirectXInfo::GetPropText<VT_BOOL>(IDxDiagContainer* container, const wchar_t* name, std::string& text);
-template <>
-std::string& TDirectXInfo::GetPropText<VT_BSTR>(IDxDiagContainer* container, const wchar_t* name, std::string& text);
-template <>
-std::string& TDirectXInfo::GetPropText<VT_I4>(IDxDiagContainer* container, const wchar_t* name, std::string& text);
 
 #endif

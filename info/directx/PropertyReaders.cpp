@@ -9,8 +9,6 @@ namespace {
 
 const int TextSize = 512;
 
-const char* BoolText(const VARIANT& value) { return value.boolVal != 0 ? "true" : "false"; }
-
 }  // namespace
 
 std::string TDirectXInfo::NarrowText(const wchar_t* wide)
@@ -57,65 +55,46 @@ bool TDirectXInfo::WithProp(IDxDiagContainer* container, const wchar_t* name, VA
     return true;
 }
 
-template <>
-bool TDirectXInfo::PrintProp<VT_BSTR>(IDxDiagContainer* container, const wchar_t* name)
+// The VARIANT member a type stands for, as the report writes it.
+template <VARTYPE Type>
+auto TDirectXInfo::MemberText(const VARIANT& value)
 {
-    return WithProp(container, name, VT_BSTR, [&](const VARIANT& value) {
-        AddLine(boost::format(" %s: %s\n") % NarrowText(name) % NarrowText(value.bstrVal));
+    if constexpr (Type == VT_BSTR)
+        return NarrowText(value.bstrVal);
+    else if constexpr (Type == VT_BOOL)
+        return value.boolVal != 0 ? "true" : "false";
+    else if constexpr (Type == VT_UI4)
+        return static_cast<unsigned long>(value.ulVal);
+    else
+        return static_cast<long>(value.lVal);
+}
+
+template <VARTYPE Type>
+bool TDirectXInfo::PrintProp(IDxDiagContainer* container, const wchar_t* name)
+{
+    // Numbers take %u; a signed one keeps its minus sign.
+    const char* const directive = Type == VT_UI4 || Type == VT_I4 ? " %s: %u\n" : " %s: %s\n";
+    return WithProp(container, name, Type, [&](const VARIANT& value) {
+        AddLine(boost::format(directive) % NarrowText(name) % MemberText<Type>(value));
     });
 }
 
-template <>
-bool TDirectXInfo::PrintProp<VT_UI4>(IDxDiagContainer* container, const wchar_t* name)
-{
-    return WithProp(container, name, VT_UI4, [&](const VARIANT& value) {
-        AddLine(boost::format(" %s: %u\n") % NarrowText(name) % static_cast<unsigned long>(value.ulVal));
-    });
-}
-
-template <>
-bool TDirectXInfo::PrintProp<VT_BOOL>(IDxDiagContainer* container, const wchar_t* name)
-{
-    return WithProp(container, name, VT_BOOL, [&](const VARIANT& value) {
-        AddLine(boost::format(" %s: %s\n") % NarrowText(name) % BoolText(value));
-    });
-}
-
-template <>
-bool TDirectXInfo::PrintProp<VT_I4>(IDxDiagContainer* container, const wchar_t* name)
-{
-    // The directive says %u; the signed argument keeps its minus sign.
-    return WithProp(container, name, VT_I4, [&](const VARIANT& value) {
-        AddLine(boost::format(" %s: %u\n") % NarrowText(name) % static_cast<long>(value.lVal));
-    });
-}
-
-template <>
-std::string& TDirectXInfo::GetPropText<VT_BOOL>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
+template <VARTYPE Type>
+std::string& TDirectXInfo::GetPropText(IDxDiagContainer* container, const wchar_t* name, std::string& text)
 {
     text.clear();
-    WithProp(container, name, VT_BOOL,
-             [&](const VARIANT& value) { text = (boost::format("%s") % BoolText(value)).str(); });
+    WithProp(container, name, Type,
+             [&](const VARIANT& value) { text = (boost::format("%s") % MemberText<Type>(value)).str(); });
     return text;
 }
 
-template <>
-std::string& TDirectXInfo::GetPropText<VT_BSTR>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
-{
-    text.clear();
-    WithProp(container, name, VT_BSTR,
-             [&](const VARIANT& value) { text = (boost::format("%s") % NarrowText(value.bstrVal)).str(); });
-    return text;
-}
-
-template <>
-std::string& TDirectXInfo::GetPropText<VT_I4>(IDxDiagContainer* container, const wchar_t* name, std::string& text)
-{
-    text.clear();
-    WithProp(container, name, VT_I4,
-             [&](const VARIANT& value) { text = (boost::format("%s") % static_cast<long>(value.lVal)).str(); });
-    return text;
-}
+template bool TDirectXInfo::PrintProp<VT_BSTR>(IDxDiagContainer*, const wchar_t*);
+template bool TDirectXInfo::PrintProp<VT_UI4>(IDxDiagContainer*, const wchar_t*);
+template bool TDirectXInfo::PrintProp<VT_BOOL>(IDxDiagContainer*, const wchar_t*);
+template bool TDirectXInfo::PrintProp<VT_I4>(IDxDiagContainer*, const wchar_t*);
+template std::string& TDirectXInfo::GetPropText<VT_BOOL>(IDxDiagContainer*, const wchar_t*, std::string&);
+template std::string& TDirectXInfo::GetPropText<VT_BSTR>(IDxDiagContainer*, const wchar_t*, std::string&);
+template std::string& TDirectXInfo::GetPropText<VT_I4>(IDxDiagContainer*, const wchar_t*, std::string&);
 
 void TDirectXInfo::PrintRow(IDxDiagContainer* container, const DxPropertyRow& row)
 {

@@ -3,7 +3,8 @@
 
 #include <windows.h>
 
-#include "info/ModuleApi.h"
+#include "info/RuntimeFunction.h"
+#include "info/Win32Seam.h"
 
 // Platform seam of the drive collector (see TVersionApi for the pattern).
 class TDriveApi : public TModuleApi {
@@ -40,6 +41,6 @@ public:
     }
 };
 
-TDriveApi& Win32DriveApi();
+inline TDriveApi& Win32DriveApi() { return Win32Seam<TWin32DriveApi>(); }
 
 #endif

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "info/LibraryApi.h"
+#include "info/Win32Seam.h"
 
 // Platform seam of the network collector (see TVersionApi for the pattern).
 // The IP Helper functions are found at run time through the library calls:
@@ -14,6 +15,6 @@ class TNetworkApi : public TLibraryApi {
 class TWin32NetworkApi : public TWin32LibraryCalls<TNetworkApi> {
 };
 
-TNetworkApi& Win32NetworkApi();
+inline TNetworkApi& Win32NetworkApi() { return Win32Seam<TWin32NetworkApi>(); }
 
 #endif

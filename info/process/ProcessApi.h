@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include "info/LibraryApi.h"
+#include "info/Win32Seam.h"
 
 // Platform seam of the process collector (see TVersionApi for the pattern).
 // The process walk, the 16-bit task walk and QueryFullProcessImageNameA are
@@ -35,6 +36,6 @@ public:
     int lstrcmpiA(LPCSTR first, LPCSTR second) override { return ::lstrcmpiA(first, second); }
 };
 
-TProcessApi& Win32ProcessApi();
+inline TProcessApi& Win32ProcessApi() { return Win32Seam<TWin32ProcessApi>(); }
 
 #endif

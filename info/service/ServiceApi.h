@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "info/LibraryApi.h"
+#include "info/Win32Seam.h"
 
 // Platform seam of the service collector (see TVersionApi for the pattern).
 // The service functions are found at run time through the library calls.
@@ -17,6 +18,6 @@ public:
     DWORD GetLastError() override { return ::GetLastError(); }
 };
 
-TServiceApi& Win32ServiceApi();
+inline TServiceApi& Win32ServiceApi() { return Win32Seam<TWin32ServiceApi>(); }
 
 #endif

@@ -3,7 +3,8 @@
 
 #include <windows.h>
 
-#include "info/ModuleApi.h"
+#include "info/RuntimeFunction.h"
+#include "info/Win32Seam.h"
 
 // Platform seam of the system collector (see TVersionApi for the pattern).
 // Its registry reads go through TRegistryApi.
@@ -34,6 +35,6 @@ public:
     }
 };
 
-TSystemApi& Win32SystemApi();
+inline TSystemApi& Win32SystemApi() { return Win32Seam<TWin32SystemApi>(); }
 
 #endif

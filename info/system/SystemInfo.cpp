@@ -5,12 +5,6 @@
 
 #include "info/BoundedText.h"
 
-TSystemApi& Win32SystemApi()
-{
-    static TWin32SystemApi api;
-    return api;
-}
-
 TSystemInfo::TSystemInfo(TSystemApi& api, TRegistryApi& registry, TCpuidApi& cpuid)
     : SystemInfo(), Api(api), Registry(registry), Cpuid(cpuid)
 {

@@ -1,7 +1,0 @@
-#include "app/ShellApi.h"
-
-TShellApi& Win32ShellApi()
-{
-    static TWin32ShellApi api;
-    return api;
-}
