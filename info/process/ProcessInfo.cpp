@@ -8,7 +8,7 @@
 #include "info/BoundedText.h"
 #include "info/Kernel32Functions.h"
 #include "info/OsVersion.h"
-#include "info/SeamHandle.h"
+#include "info/OwnedHandle.h"
 
 namespace VdmDbg {
 ENVCHECK_RUNTIME_FUNCTION(VDMEnumTaskWOWEx)  // the NT family only
@@ -18,7 +18,7 @@ namespace {
 
 const DWORD ImagePathSize = 1024;
 
-typedef TSeamHandle<TProcessApi, HANDLE, BOOL> THandle;
+typedef TOwnedHandle<HANDLE> THandle;
 
 bool IsNt() { return OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT; }
 

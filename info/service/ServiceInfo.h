@@ -7,7 +7,7 @@
 
 #include "info/BaseInfo.h"
 #include "info/PlatformBuffer.h"
-#include "info/SeamHandle.h"
+#include "info/OwnedHandle.h"
 #include "info/SystemLibrary.h"
 #include "info/service/ServiceApi.h"
 

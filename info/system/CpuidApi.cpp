@@ -33,9 +33,3 @@ void TProcessorCpuidApi::Cpuid(unsigned leaf, unsigned registers[4])
 {
     __cpuid(leaf, registers[0], registers[1], registers[2], registers[3]);
 }
-
-TCpuidApi& ProcessorCpuidApi()
-{
-    static TProcessorCpuidApi api;
-    return api;
-}

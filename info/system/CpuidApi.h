@@ -1,6 +1,8 @@
 #ifndef ENVCHECK_INFO_SYSTEM_CPUIDAPI_H
 #define ENVCHECK_INFO_SYSTEM_CPUIDAPI_H
 
+#include "info/Win32Seam.h"
+
 // True when this processor can execute CPUID.
 bool HasCpuid();
 
@@ -19,6 +21,6 @@ public:
     void Cpuid(unsigned leaf, unsigned registers[4]) override;
 };
 
-TCpuidApi& ProcessorCpuidApi();
+inline TCpuidApi& ProcessorCpuidApi() { return Win32Seam<TProcessorCpuidApi>(); }
 
 #endif

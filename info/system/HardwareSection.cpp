@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <cstring>
 
 #include "info/Kernel32Functions.h"
@@ -9,19 +8,11 @@
 namespace {
 
 // An address as the report has always shown it: upper-case hexadecimal, at
-// least 8 digits (a 64-bit build's addresses keep their upper digits).
+// least 8 digits (a 64-bit build's addresses keep their upper digits). The
+// stream formats it, not the C runtime: Windows 2000's has no 64-bit conversion.
 std::string PointerText(const void* address)
 {
-    const unsigned long long value = reinterpret_cast<uintptr_t>(address);
-    const unsigned long high = static_cast<unsigned long>(value >> 32);
-    const unsigned long low = static_cast<unsigned long>(value & 0xFFFFFFFFu);
-    // Two 32-bit halves: Windows 2000's C runtime knows no 64-bit conversion.
-    char text[24];
-    if (high != 0)
-        std::snprintf(text, sizeof(text), "%lX%08lX", high, low);
-    else
-        std::snprintf(text, sizeof(text), "%08lX", low);
-    return text;
+    return (boost::format("%08X") % static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(address))).str();
 }
 
 }  // namespace

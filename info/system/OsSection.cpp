@@ -1,12 +1,12 @@
 #include <cstring>
 
 #include "info/OsVersion.h"
-#include "info/SeamHandle.h"
+#include "info/OwnedHandle.h"
 #include "info/system/SystemInfo.h"
 
 namespace {
 
-typedef TSeamHandle<TRegistryApi, HKEY, LONG> TKey;
+typedef TOwnedHandle<HKEY> TKey;
 
 }  // namespace
 

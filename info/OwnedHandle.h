@@ -1,5 +1,5 @@
-#ifndef ENVCHECK_INFO_SEAMHANDLE_H
-#define ENVCHECK_INFO_SEAMHANDLE_H
+#ifndef ENVCHECK_INFO_OWNEDHANDLE_H
+#define ENVCHECK_INFO_OWNEDHANDLE_H
 
 #include <functional>
 #include <utility>
@@ -14,6 +14,12 @@ public:
 
     explicit TOwnedHandle(Handle none) : Value(none), None(none) {}
     TOwnedHandle(Handle handle, Handle none, CloseCall close) : Close(std::move(close)), Value(handle), None(none) {}
+    // A handle opened through a seam, closed through the same seam.
+    template <typename Seam, typename Result>
+    TOwnedHandle(Seam& seam, Result (Seam::*close)(Handle), Handle handle, Handle none)
+        : TOwnedHandle(handle, none, [&seam, close](Handle value) { (seam.*close)(value); })
+    {
+    }
     ~TOwnedHandle() { Reset(); }
     TOwnedHandle(const TOwnedHandle&) = delete;
     TOwnedHandle& operator=(const TOwnedHandle&) = delete;
@@ -37,16 +43,6 @@ private:
     CloseCall Close;
     Handle Value;
     Handle None;
-};
-
-// A handle opened through a seam, closed through the same seam.
-template <typename Seam, typename Handle, typename Result>
-class TSeamHandle : public TOwnedHandle<Handle> {
-public:
-    TSeamHandle(Seam& seam, Result (Seam::*close)(Handle), Handle handle, Handle none)
-        : TOwnedHandle<Handle>(handle, none, [&seam, close](Handle value) { (seam.*close)(value); })
-    {
-    }
 };
 
 #endif
