@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "info/BoundedText.h"
 #include "info/PlatformBuffer.h"
 
 TRegistry::TRegistry(TRegistryApi& api)
@@ -78,7 +79,7 @@ void TRegistry::EnumKeys()
         DWORD length = static_cast<DWORD>(name.size());
         result = Api.RegEnumKeyExA(Key, index, name.data(), &length, nullptr, nullptr, nullptr, &written);
         if (result == ERROR_SUCCESS)
-            SubKeys.insert(std::string(name.data(), strnlen(name.data(), name.size())));
+            SubKeys.insert(BoundedText(name.data(), name.size()));
         else if (result != ERROR_MORE_DATA)
             break;
     }
@@ -88,5 +89,5 @@ std::string TRegistry::DataText() const
 {
     if (Data == nullptr) return std::string();
     const char* text = reinterpret_cast<const char*>(Data);
-    return std::string(text, strnlen(text, DataSize));
+    return BoundedText(text, DataSize);
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "info/BoundedText.h"
 #include "info/Kernel32Functions.h"
 
 namespace {
@@ -71,8 +72,8 @@ void TDriveInfo::ReadVolumes()
         Api.GetVolumeInformationA(record.RootPath.c_str(), volumeName, NameSize - 1, &serialNumber,
                                   &maximumComponentLength, &flags, fileSystemName, NameSize - 1);
         // The last byte stays NUL whatever the platform wrote into the rest.
-        record.VolumeName.assign(volumeName, strnlen(volumeName, NameSize - 1));
-        record.FileSystemName.assign(fileSystemName, strnlen(fileSystemName, NameSize - 1));
+        record.VolumeName = BoundedText(volumeName, NameSize - 1);
+        record.FileSystemName = BoundedText(fileSystemName, NameSize - 1);
         record.SerialNumber = serialNumber;
         record.MaximumComponentLength = maximumComponentLength;
         record.FileSystemFlags = flags;

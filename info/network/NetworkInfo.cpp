@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "info/BoundedText.h"
-#include "info/RuntimeFunction.h"
 #include "info/OsVersion.h"
 #include "info/PlatformBuffer.h"
 #include "info/Registry.h"
+#include "info/RuntimeFunction.h"
 
 namespace IpHlpApi {
 ENVCHECK_RUNTIME_FUNCTION(GetNetworkParams)  // 98 and 2000 on

@@ -150,6 +150,6 @@ bool TProcessInfo::QueryImagePath(std::string& path, DWORD processId)
         if (!process.IsOpen()) return false;
         found = query(process.Get(), 0, buffer.data(), &size) != FALSE && size > 0 && size <= ImagePathSize;
     }
-    if (found) path.assign(buffer.data(), strnlen(buffer.data(), size));
+    if (found) path = BoundedText(buffer.data(), size);
     return found;
 }

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "info/BoundedText.h"
-#include "info/RuntimeFunction.h"
 #include "info/OsVersion.h"
 #include "info/PlatformBuffer.h"
+#include "info/RuntimeFunction.h"
 
 namespace Advapi32 {
 ENVCHECK_RUNTIME_FUNCTION(OpenSCManagerA)
@@ -96,7 +96,7 @@ bool TServiceInfo::Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& 
     DWORD returned = 0;
     count = 0;
     if (EnumServices(ScManager.Get(), SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL, nullptr, 0, &needed,
-                         &returned, nullptr, nullptr))
+                     &returned, nullptr, nullptr))
         return true;
     if (Api.GetLastError() != ERROR_MORE_DATA) return false;
     for (int attempt = 0; attempt < EnumerationAttempts; ++attempt) {

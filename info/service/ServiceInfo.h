@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "info/BaseInfo.h"
-#include "info/PlatformBuffer.h"
 #include "info/OwnedHandle.h"
+#include "info/PlatformBuffer.h"
 #include "info/SystemLibrary.h"
 #include "info/service/ServiceApi.h"
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "info/BoundedText.h"
+
 namespace {
 
 struct TCpuName {
@@ -76,7 +78,7 @@ std::string BrandString(TCpuidApi& api)
         api.Cpuid(0x80000002u + leaf, registers);
         std::memcpy(brand + 16 * leaf, registers, 16);
     }
-    std::string text(brand, strnlen(brand, 48));
+    std::string text = BoundedText(brand, 48);
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos) return std::string();
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
