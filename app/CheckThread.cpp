@@ -5,9 +5,11 @@
 #include "view/CustomEdit.h"
 
 TCheckThread::TCheckThread(std::vector<TBaseInfo*>& collectors, TShellApi& api)
-    : Collectors(collectors), Dialog(nullptr), Api(api)
+    : Collectors(collectors), Dialog(nullptr), Api(api), ComStarted(false)
 {
 }
+
+const char* const TCheckThread::FailureLine = "情報の取得に失敗しました\n";
 
 void TCheckThread::SetWindow(HWND dialog) { Dialog = dialog; }
 
@@ -36,6 +38,7 @@ int TCheckThread::Execute()
         Api.MessageBoxA(nullptr, "COM初期化に失敗しました", "COM初期化エラー", MB_ICONEXCLAMATION);
         return -1;
     }
+    ComStarted = true;
     for (TBaseInfo* collector : Collectors) RunCollector(*collector);
     if (!Terminated) {
         TCustomEdit* view = FindView();
@@ -47,8 +50,31 @@ int TCheckThread::Execute()
                 collector->RemoveCarriageReturns();
         }
         // A run stopped part-way has no whole report to save.
-        if (Dialog != nullptr && !Terminated) EnableWindow(GetDlgItem(Dialog, IDC_SAVE), TRUE);
+        if (Dialog != nullptr && !Terminated) {
+            EnableWindow(GetDlgItem(Dialog, IDC_SAVE), TRUE);
+            // Enter now saves, as the button's style says.
+            SendMessageA(Dialog, DM_SETDEFID, IDC_SAVE, 0);
+        }
     }
+    ComStarted = false;
     Api.CoUninitialize();
     return 0;
+}
+
+int TCheckThread::ExecuteFailed()
+{
+    TCustomEdit* view = FindView();
+    if (view != nullptr) {
+        std::string line = FailureLine;
+        view->Append(line);
+        if (!Terminated) view->Refresh();
+    } else {
+        const std::string text(FailureLine, std::char_traits<char>::length(FailureLine) - 1);
+        Api.MessageBoxA(nullptr, text.c_str(), "情報取得エラー", MB_ICONEXCLAMATION);
+    }
+    if (ComStarted) {
+        ComStarted = false;
+        Api.CoUninitialize();
+    }
+    return ExceptionExitCode;
 }

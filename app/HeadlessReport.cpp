@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "app/CheckThread.h"
 #include "app/Collectors.h"
 #include "app/ReportSaver.h"
+#include "info/WideText.h"
+
+const char* const ReportUsage = "envcheck: usage: envcheck.exe /report FILE\n";
 
 namespace {
 
@@ -28,46 +29,36 @@ public:
     }
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 }  // namespace
 
-std::string ReportFileArgument(const char* commandLine)
+int RunHeadlessReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors)
 {
-    std::string line = commandLine != nullptr ? commandLine : "";
-    const std::string option = "/report";
-    std::string::size_type at = 0;
-    while (at < line.size() && IsBlank(line[at])) ++at;
-    if (line.compare(at, option.size(), option) != 0) return std::string();
-    at += option.size();
-    if (at >= line.size() || !IsBlank(line[at])) return std::string();
-    while (at < line.size() && IsBlank(line[at])) ++at;
-    std::string::size_type end = line.size();
-    while (end > at && IsBlank(line[end - 1])) --end;
-    std::string path = line.substr(at, end - at);
-    if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
-    return path;
-}
-
-int RunHeadlessReport(const std::string& path)
-{
-    std::vector<TBaseInfo*> collectors;
-    CreateCollectors(collectors);
     THeadlessShellApi api;
-    int result = 0;
     {
         TCheckThread worker(collectors, api);
         if (!worker.Create(false)) {
             WriteError("envcheck: the worker thread could not be started\n");
-            result = 1;
+            return 1;
         }
         worker.WaitFor();
-        if (result == 0 && worker.GetExitCode() != 0) result = 1;
+        if (worker.GetExitCode() != 0) return 1;
     }
-    if (result == 0 && !WriteReport(path, collectors)) {
-        WriteError("envcheck: cannot write the report to " + path + "\n");
-        result = 2;
+    if (!WriteReport(path, collectors)) {
+        WriteError("envcheck: cannot write the report to " + NarrowText(path, CP_ACP) + "\n");
+        return 2;
     }
+    return 0;
+}
+
+int RunHeadless(const TCommandLine& command)
+{
+    if (command.Mode != TCommandLine::Report) {
+        WriteError(ReportUsage);
+        return 2;
+    }
+    std::vector<TBaseInfo*> collectors;
+    CreateCollectors(collectors);
+    const int result = RunHeadlessReport(command.ReportPath, collectors);
     DeleteCollectors(collectors);
     return result;
 }

@@ -2,13 +2,22 @@
 #define ENVCHECK_APP_HEADLESSREPORT_H
 
 #include <string>
+#include <vector>
 
-// The file named by "/report FILE", or empty for any other command line.
-std::string ReportFileArgument(const char* commandLine);
+#include "app/CommandLine.h"
+#include "info/BaseInfo.h"
 
-// Runs every collector on a worker without any window and writes the report
-// to path. Exit code 0 when written, 2 when the file could not be written,
-// 1 when the run could not start.
-int RunHeadlessReport(const std::string& path);
+// The line a usage error writes to standard error.
+extern const char* const ReportUsage;
+
+// The run without any window that a report command line asks for: every
+// collector on a worker, then the report written to the file. Exit code 0
+// when written; 2 for a usage error or a file that could not be written; 1
+// when the collection could not run or failed. Each failure writes one line
+// to standard error.
+int RunHeadless(const TCommandLine& command);
+
+// The same run over the given collectors.
+int RunHeadlessReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors);
 
 #endif

@@ -1,17 +1,17 @@
 #include <windows.h>
 
-#include <string>
-
+#include "app/CommandLine.h"
 #include "app/HeadlessReport.h"
 #include "app/LibrarySearch.h"
 #include "app/MainDialog.h"
 #include "view/CustomEdit.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictLibrarySearch();
-    const std::string reportFile = ReportFileArgument(commandLine);
-    if (!reportFile.empty()) return RunHeadlessReport(reportFile);
+    // Wide: a path outside the code page must name the file it names.
+    const TCommandLine command = ReadCommandLine(GetCommandLineW());
+    if (command.Mode != TCommandLine::Dialog) return RunHeadless(command);
 
     RegisterCustomEdit(instance);
     return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0));

@@ -3,8 +3,12 @@
 #include <clocale>
 #include <string>
 
+#include <windowsx.h>
+
 #include "app/Collectors.h"
+#include "app/ReportCopy.h"
 #include "app/ReportSaver.h"
+#include "info/WideText.h"
 #include "view/CustomEdit.h"
 
 std::vector<TBaseInfo*> CollectorList;
@@ -43,11 +47,46 @@ void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api)
     if (!api.GetSaveFileNameA(&record)) return;
 
     setlocale(LC_ALL, "japanese");
-    if (!WriteReport(fileName, collectors))
+    if (!WriteReport(WideText(fileName, CP_ACP), collectors))
         api.MessageBoxA(nullptr, "ファイルの保存に失敗しました", "保存エラー", MB_ICONEXCLAMATION);
 }
 
+void OnCopy(HWND dialog, std::vector<TBaseInfo*>& collectors)
+{
+    // Save is enabled only once a run has finished: before that there is no report.
+    if (!IsWindowEnabled(GetDlgItem(dialog, IDC_SAVE))) return;
+    try {
+        CopyReport(dialog, ReportText(collectors));
+    } catch (...) {
+        // Out of memory for the text: the clipboard keeps what it had.
+    }
+}
+
 namespace {
+
+// A close request that arrives inside the save dialog's own message loop
+// waits until the save has written from the collectors, or failed.
+bool Saving = false;
+bool ExitRequested = false;
+
+void ShowViewMenu(HWND dialog, LPARAM where)
+{
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return;
+    const UINT state = IsWindowEnabled(GetDlgItem(dialog, IDC_SAVE)) ? MF_ENABLED : MF_GRAYED;
+    AppendMenuA(menu, MF_STRING | state, IDM_COPYALL, "すべてコピー");
+    POINT at = {GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+    if (at.x == -1 && at.y == -1) {
+        // Asked from the keyboard: at the view's corner.
+        RECT bounds = {};
+        GetWindowRect(GetDlgItem(dialog, IDC_VIEW), &bounds);
+        at.x = bounds.left;
+        at.y = bounds.top;
+    }
+    // The choice comes back as the menu's WM_COMMAND.
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, dialog, nullptr);
+    DestroyMenu(menu);
+}
 
 void InitDialog(HWND dialog)
 {
@@ -57,6 +96,8 @@ void InitDialog(HWND dialog)
     WorkerThread = new TCheckThread(CollectorList);
     WorkerThread->SetWindow(dialog);
     WorkerThread->Create(true);
+    Saving = false;
+    ExitRequested = false;
 }
 
 void Exit(HWND dialog)
@@ -77,25 +118,55 @@ void Exit(HWND dialog)
     EndDialog(dialog, 0);
 }
 
+void Save(HWND dialog)
+{
+    if (Saving) return;
+    Saving = true;
+    OnSave(dialog, CollectorList);
+    Saving = false;
+    if (ExitRequested) Exit(dialog);
+}
+
+void Start(HWND dialog)
+{
+    if (Saving) return;
+    OnStart(dialog, *WorkerThread);
+    EnableWindow(GetDlgItem(dialog, IDC_START), FALSE);
+    // A disabled button keeps no focus: the view takes it, so keys still work.
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_VIEW)), TRUE);
+}
+
 }  // namespace
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
         InitDialog(dialog);
         return TRUE;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != GetDlgItem(dialog, IDC_VIEW)) return FALSE;
+        ShowViewMenu(dialog, lParam);
+        return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SAVE:
-            OnSave(dialog, CollectorList);
+            Save(dialog);
             return FALSE;
         case IDC_START:
-            OnStart(dialog, *WorkerThread);
-            EnableWindow(GetDlgItem(dialog, IDC_START), FALSE);
+            Start(dialog);
+            return FALSE;
+        case IDC_VIEW:
+            if (HIWORD(wParam) == CEN_COPYALL) OnCopy(dialog, CollectorList);
+            return FALSE;
+        case IDM_COPYALL:
+            OnCopy(dialog, CollectorList);
             return FALSE;
         case IDCANCEL:
-            Exit(dialog);
+            if (Saving)
+                ExitRequested = true;
+            else
+                Exit(dialog);
             return TRUE;
         default:
             return FALSE;

@@ -1,14 +1,87 @@
 #include "app/ReportSaver.h"
 
-#include <fstream>
+#include <windows.h>
 
-bool WriteReport(const std::string& path, std::vector<TBaseInfo*>& collectors)
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+const DWORD WriteChunk = 1024 * 1024;
+
+// The full path and where its file name starts; empty for a device or a path
+// that names no file.
+std::wstring FullFilePath(const std::wstring& path, size_t& nameAt)
 {
-    std::fstream file;
-    file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (file.fail()) return false;
-    for (TBaseInfo* collector : collectors) collector->WriteLines(file);
-    // Buffered bytes reach the disk at close: a full disk shows only here.
-    file.close();
-    return !file.fail();
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return std::wstring();
+    std::wstring full(size, L'\0');
+    wchar_t* name = nullptr;
+    const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], &name);
+    if (length == 0 || length >= size || name == nullptr) return std::wstring();
+    full.resize(length);
+    // NUL, COM1, "aux.txt" and the like resolve to the device namespace.
+    if (full.compare(0, 4, L"\\\\.\\") == 0) return std::wstring();
+    nameAt = static_cast<size_t>(name - full.c_str());
+    return full;
+}
+
+// True when nothing is there yet, or a plain file on a disk that may be
+// written. Windows refuses to replace a read-only file; Wine would not.
+bool IsWritableFileOrNothing(const std::wstring& full)
+{
+    const DWORD attributes = GetFileAttributesW(full.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) return false;
+    HANDLE existing = CreateFileW(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) return false;
+    const DWORD type = GetFileType(existing);
+    CloseHandle(existing);
+    return type == FILE_TYPE_DISK;
+}
+
+bool WriteWhole(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool written = true;
+    for (size_t at = 0; written && at < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, WriteChunk));
+        DWORD done = 0;
+        // A full disk may take fewer bytes than asked without an error.
+        written = WriteFile(file, bytes.data() + at, chunk, &done, nullptr) != FALSE && done > 0;
+        at += done;
+    }
+    // Bytes still buffered may fail to reach the disk only here.
+    const bool closed = CloseHandle(file) != FALSE;
+    return written && closed;
+}
+
+}  // namespace
+
+std::string ReportText(std::vector<TBaseInfo*>& collectors)
+{
+    std::ostringstream text;
+    for (TBaseInfo* collector : collectors) collector->WriteLines(text);
+    return text.str();
+}
+
+bool WriteReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors)
+{
+    size_t nameAt = 0;
+    const std::wstring full = FullFilePath(path, nameAt);
+    if (full.empty() || !IsWritableFileOrNothing(full)) return false;
+    wchar_t temporary[MAX_PATH] = {};
+    if (GetTempFileNameW(full.substr(0, nameAt).c_str(), L"env", 0, temporary) == 0) return false;
+    bool saved = false;
+    try {
+        saved = WriteWhole(temporary, ReportText(collectors)) &&
+                MoveFileExW(temporary, full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    } catch (...) {
+        // Out of memory for the text: nothing is replaced.
+    }
+    if (!saved) DeleteFileW(temporary);
+    return saved;
 }

@@ -1,16 +1,20 @@
 #ifndef ENVCHECK_APP_REPORTSAVER_H
 #define ENVCHECK_APP_REPORTSAVER_H
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
 #include "info/BaseInfo.h"
 
-// Writes every collector's elements, in list order, byte for byte to path,
-// replacing what was there. False when the file could not be opened, written
-// or closed: the file is then not a complete report.
-bool WriteReport(const std::string& path, std::vector<TBaseInfo*>& collectors);
+// The report as the file holds it: every collector's elements in list order,
+// byte for byte.
+std::string ReportText(std::vector<TBaseInfo*>& collectors);
+
+// Writes the report to path so that path never holds a part of one: the bytes
+// go to a temporary file in the same folder, which replaces path only once
+// every byte is written and the file is closed. False, with path and its
+// folder as they were, when any step fails or path is not a regular file
+// (a device such as NUL or COM1, or a folder).
+bool WriteReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors);
 
 #endif

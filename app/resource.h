@@ -9,5 +9,7 @@
 #define IDC_VIEW 1003
 #define IDC_START 1004
 #define IDC_NOTICE 1005
+// The view's context menu.
+#define IDM_COPYALL 40001
 
 #endif

@@ -62,7 +62,17 @@ BOOL TThread::SetPriority(int priority) { return SetThreadPriority(Handle, prior
 unsigned __stdcall TThread::ThreadEntry(void* argument)
 {
     TThread* thread = static_cast<TThread*>(argument);
-    thread->EndThread(thread->Execute());
+    int exitCode = ExceptionExitCode;
+    try {
+        exitCode = thread->Execute();
+    } catch (...) {
+        try {
+            exitCode = thread->ExecuteFailed();
+        } catch (...) {
+            exitCode = ExceptionExitCode;
+        }
+    }
+    thread->EndThread(exitCode);
 }
 
 void TThread::EndThread(int exitCode)

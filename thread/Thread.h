@@ -33,6 +33,11 @@ public:
 
 protected:
     virtual int Execute() = 0;
+    // Runs on the thread when Execute let an exception out (out of memory is
+    // the realistic one); its result is the exit code, and the process goes on.
+    virtual int ExecuteFailed() { return ExceptionExitCode; }
+
+    static const int ExceptionExitCode = -2;
 
     HANDLE Handle;
     unsigned ThreadId;

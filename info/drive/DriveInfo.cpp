@@ -28,11 +28,32 @@ TDriveInfo::TDriveInfo(TDriveApi& api) : Api(api)
     Title = "ドライブ情報を取得中...\n";
 }
 
+namespace {
+
+// No "insert a disk" box for an empty card reader or optical drive while any
+// of its figures is read: an unattended run would wait for a click.
+class TQuietCriticalErrors {
+public:
+    explicit TQuietCriticalErrors(TDriveApi& api) : Api(api), Previous(api.SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ~TQuietCriticalErrors() { Api.SetErrorMode(Previous); }
+    TQuietCriticalErrors(const TQuietCriticalErrors&) = delete;
+    TQuietCriticalErrors& operator=(const TQuietCriticalErrors&) = delete;
+
+private:
+    TDriveApi& Api;
+    UINT Previous;
+};
+
+}  // namespace
+
 void TDriveInfo::Collect()
 {
     ListDrives();
-    ReadVolumes();
-    ReadFreeSpace();
+    {
+        TQuietCriticalErrors quiet(Api);
+        ReadVolumes();
+        ReadFreeSpace();
+    }
     WriteSection();
 }
 
@@ -83,8 +104,6 @@ void TDriveInfo::ReadVolumes()
 
 void TDriveInfo::ReadFreeSpace()
 {
-    // No "insert a disk" box for an empty drive while the sizes are read.
-    const UINT previousMode = Api.SetErrorMode(SEM_FAILCRITICALERRORS);
     for (DriveRecord& record : Drives) {
         const auto getDiskFreeSpaceEx =
             FindFunction<Kernel32::GetDiskFreeSpaceExA>(TLoadedModule(Api, "kernel32.dll"));
@@ -107,7 +126,6 @@ void TDriveInfo::ReadFreeSpace()
             record.FreeBytes = freeClusters * cluster;
         }
     }
-    Api.SetErrorMode(previousMode);
 }
 
 void TDriveInfo::WriteSection()

@@ -11,11 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/FakeShellApi.h"
 #include "app/HeadlessReport.h"
 #include "app/MainDialog.h"
 #include "app/ReportSaver.h"
 #include "app/TestCollector.h"
+#include "info/WideText.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -112,109 +114,237 @@ TEST_F(ReportSaverTest, SavingTwiceTruncatesToTheSameBytes)
     EXPECT_EQ("System:\nab\n固定ディスク\n\n", first);
 }
 
-TEST_F(ReportSaverTest, UnwritablePathShowsTheErrorBox)
+namespace {
+
+std::wstring Wide(const std::string& text) { return WideText(text, CP_ACP); }
+
+// The temporary files a save leaves in a folder.
+std::vector<std::string> LeftOver(const std::string& folder)
 {
-    Api.ChosenPath = TempPath("missing-folder\\report.txt");
-    OnSave(Owner, Collectors, Api);
-    ASSERT_EQ(1u, Api.Boxes.size());
-    EXPECT_EQ(nullptr, Api.Boxes[0].Owner);
-    EXPECT_EQ("ファイルの保存に失敗しました", Api.Boxes[0].Text);
-    EXPECT_EQ("保存エラー", Api.Boxes[0].Caption);
-    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), Api.Boxes[0].Type);
-    EXPECT_FALSE(Exists(Api.ChosenPath));
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\env*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
-TEST_F(ReportSaverTest, DirectoryAsThePathShowsTheErrorBox)
-{
-    char directory[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, directory);
-    Api.ChosenPath = directory;
-    OnSave(Owner, Collectors, Api);
-    EXPECT_EQ(1u, Api.Boxes.size());
-}
-
-TEST_F(ReportSaverTest, FailingWriteAfterOpenShowsTheErrorBox)
-{
-    // Wine maps the Unix root to Z:, and /dev/full opens but refuses every write.
-    HANDLE full = CreateFileA("Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (full == INVALID_HANDLE_VALUE) GTEST_SKIP() << "Z:\\dev\\full cannot be opened, error " << GetLastError();
-    DWORD written = 0xdeadbeef;
-    const BOOL wrote = WriteFile(full, "x", 1, &written, nullptr);
-    CloseHandle(full);
-    ASSERT_FALSE(wrote) << "the device accepted a write";
-    Api.ChosenPath = "Z:\\dev\\full";
-    OnSave(Owner, Collectors, Api);
-    ASSERT_EQ(1u, Api.Boxes.size()) << "an unwritten report must not pass for saved";
-    EXPECT_EQ("ファイルの保存に失敗しました", Api.Boxes[0].Text);
-}
-
-TEST_F(ReportSaverTest, ReadOnlyFileShowsTheErrorBox)
-{
-    ASSERT_TRUE(WriteFileText(Path, "kept"));
-    SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_READONLY);
-    HANDLE probe = CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (probe != INVALID_HANDLE_VALUE) {
-        CloseHandle(probe);
-        SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        GTEST_SKIP() << "this platform opens a read-only file for writing (Wine run as root)";
+// A folder of the test's own, so that no other suite's files are counted.
+struct TFolder {
+    explicit TFolder(const std::string& path) : Path(path) { CreateDirectoryA(Path.c_str(), nullptr); }
+    ~TFolder()
+    {
+        for (const std::string& name : LeftOver(Path)) DeleteFileA((Path + "\\" + name).c_str());
+        RemoveDirectoryA(Path.c_str());
     }
-    OnSave(Owner, Collectors, Api);
-    SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(1u, Api.Boxes.size());
-    EXPECT_EQ("kept", ReadFile(Path));
-}
+    std::string Path;
+};
 
-TEST_F(ReportSaverTest, FolderThatVanishesShowsTheErrorBox)
-{
-    const std::string folder = TempPath("vanishing");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    Api.ChosenPath = folder + "\\report.txt";
-    Api.AfterChoice = [&] { RemoveDirectoryA(folder.c_str()); };
-    OnSave(Owner, Collectors, Api);
-    EXPECT_EQ(1u, Api.Boxes.size()) << "folder gone before the writing";
-    EXPECT_FALSE(Exists(Api.ChosenPath));
-}
+// Standard error of this process, while a headless run writes to it.
+class TCapturedErrors {
+public:
+    TCapturedErrors() : Path(TempPath("stderr.txt")), Previous(GetStdHandle(STD_ERROR_HANDLE))
+    {
+        File = CreateFileA(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+        SetStdHandle(STD_ERROR_HANDLE, File);
+    }
+    ~TCapturedErrors()
+    {
+        SetStdHandle(STD_ERROR_HANDLE, Previous);
+        CloseHandle(File);
+        DeleteFileA(Path.c_str());
+    }
+    std::string Text() { return ReadFile(Path); }
 
-TEST_F(ReportSaverTest, FullDiskShowsTheErrorBox)
-{
+private:
+    std::string Path;
+    HANDLE Previous;
+    HANDLE File;
+};
+
+// One way a save can fail: where it goes, what was there before, and what
+// happens between the choice of the name and the writing.
+struct TFailedSave {
+    const char* Name;
+    std::string Target;
+    const char* Earlier;  // the bytes of the file already there, or null
+    std::function<void()> AfterChoice;
+    std::string Folder;  // where no temporary file may stay; empty when gone
+};
+
+class FailedSaveTest : public ReportSaverTest {
+protected:
+    std::vector<TFailedSave> Cases()
+    {
+        std::vector<TFailedSave> cases = {
+            {"missing folder", Own.Path + "\\missing\\report.txt", nullptr, nullptr, ""},
+            {"a folder", Own.Path, nullptr, nullptr, Own.Path},
+            {"a folder with a backslash", Own.Path + "\\", nullptr, nullptr, Own.Path},
+            {"read-only file", Own.Path + "\\readonly.txt", "kept", nullptr, Own.Path},
+            {"file held open", Own.Path + "\\held.txt", "held", nullptr, Own.Path},
+            {"folder that vanishes", Vanishing.Path + "\\report.txt", nullptr,
+             [this] { RemoveDirectoryA(Vanishing.Path.c_str()); }, ""},
+            {"NUL", "NUL", nullptr, nullptr, ""},
+            {"COM1", "COM1", nullptr, nullptr, ""},
+            {"nul.txt in a folder", Own.Path + "\\nul.txt", nullptr, nullptr, Own.Path},
+            {"aux.txt", "aux.txt", nullptr, nullptr, ""},
+            {"a character device", "Z:\\dev\\full", nullptr, nullptr, ""},
+        };
+        const std::string tiny = TinyFolder();
+        if (!tiny.empty()) cases.push_back({"full disk", tiny + "\\ruk_syslog.txt", "older report", nullptr, tiny});
+        return cases;
+    }
+
     // A 64 KiB filesystem mounted by the test environment where it may mount.
-    const char* build = std::getenv("ENVCHECK_BUILD_DIR");
-    ASSERT_NE(nullptr, build);
-    std::string folder = std::string("Z:") + build + "/tinyfs";
-    for (char& c : folder)
-        if (c == '/') c = '\\';
-    ULARGE_INTEGER available = {}, total = {}, free = {};
-    if (!GetDiskFreeSpaceExA((folder + "\\").c_str(), &available, &total, &free) || total.QuadPart > 1024 * 1024)
-        GTEST_SKIP() << "no small filesystem at " << folder << " (mounting not allowed here)";
-    TTestCollector big("t\n", std::vector<std::string>(4000, std::string(63, 'x') + "\n"));  // 256 KiB
-    big.Collect();
-    std::vector<TBaseInfo*> collectors = {&big};
-    Api.ChosenPath = folder + "\\report.txt";
-    OnSave(Owner, collectors, Api);
-    ASSERT_EQ(1u, Api.Boxes.size()) << "a partial report must not pass for saved";
-    EXPECT_EQ("ファイルの保存に失敗しました", Api.Boxes[0].Text);
-    DeleteFileA(Api.ChosenPath.c_str());
+    static std::string TinyFolder()
+    {
+        const char* build = std::getenv("ENVCHECK_BUILD_DIR");
+        if (build == nullptr) return std::string();
+        std::string folder = std::string("Z:") + build + "/tinyfs";
+        for (char& c : folder)
+            if (c == '/') c = '\\';
+        ULARGE_INTEGER available = {}, total = {}, free = {};
+        if (!GetDiskFreeSpaceExA((folder + "\\").c_str(), &available, &total, &free) || total.QuadPart > 1024 * 1024)
+            return std::string();
+        return folder;
+    }
+
+    // Sets the case up, runs the save through saveAs, and checks that nothing
+    // but the earlier file is there afterwards.
+    void Check(const TFailedSave& save, const std::function<void(const TFailedSave&)>& saveAs)
+    {
+        SCOPED_TRACE(save.Name);
+        CreateDirectoryA(Vanishing.Path.c_str(), nullptr);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (save.Earlier != nullptr) {
+            SetFileAttributesA(save.Target.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ASSERT_TRUE(WriteFileText(save.Target, save.Earlier));
+            if (std::string(save.Name) == "read-only file")
+                SetFileAttributesA(save.Target.c_str(), FILE_ATTRIBUTE_READONLY);
+            if (std::string(save.Name) == "file held open")
+                held = CreateFileA(save.Target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        }
+        saveAs(save);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        if (save.Earlier != nullptr) {
+            EXPECT_EQ(save.Earlier, ReadFile(save.Target)) << "the earlier file is untouched";
+            SetFileAttributesA(save.Target.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(save.Target.c_str());
+        }
+        if (!save.Folder.empty()) {
+            EXPECT_EQ(std::vector<std::string>(), LeftOver(save.Folder));
+        }
+    }
+
+    // More than the small filesystem holds.
+    TTestCollector Big{"t\n", std::vector<std::string>(4000, std::string(63, 'x') + "\n")};
+    TFolder Own{TempPath("saves")};
+    TFolder Vanishing{TempPath("vanishing")};
+};
+
+}  // namespace
+
+TEST_F(FailedSaveTest, SaveShowsTheErrorBoxAndKeepsTheEarlierFile)
+{
+    Big.Collect();
+    std::vector<TBaseInfo*> collectors = {&Big};
+    for (const TFailedSave& save : Cases()) {
+        TFakeShellApi api;
+        api.ChosenPath = save.Target;
+        api.AfterChoice = save.AfterChoice;
+        Check(save, [&](const TFailedSave&) { OnSave(Owner, collectors, api); });
+        ASSERT_EQ(1u, api.Boxes.size()) << save.Name << ": a failed save must not pass for saved";
+        EXPECT_EQ(nullptr, api.Boxes[0].Owner);
+        EXPECT_EQ("ファイルの保存に失敗しました", api.Boxes[0].Text);
+        EXPECT_EQ("保存エラー", api.Boxes[0].Caption);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), api.Boxes[0].Type);
+    }
+}
+
+TEST_F(FailedSaveTest, HeadlessRunExitsWithTwoAndKeepsTheEarlierFile)
+{
+    for (const TFailedSave& save : Cases()) {
+        TTestCollector big("t\n", std::vector<std::string>(4000, std::string(63, 'x') + "\n"));
+        std::vector<TBaseInfo*> collectors = {&big};
+        Check(save, [&](const TFailedSave&) {
+            TCapturedErrors errors;
+            if (save.AfterChoice) save.AfterChoice();
+            EXPECT_EQ(2, RunHeadlessReport(Wide(save.Target), collectors)) << save.Name;
+            EXPECT_EQ("envcheck: cannot write the report to " + save.Target + "\n", errors.Text()) << save.Name;
+        });
+    }
+}
+
+TEST_F(ReportSaverTest, ReplacingLeavesOnlyTheReport)
+{
+    TFolder folder(TempPath("replace"));
+    const std::string target = folder.Path + "\\ruk_syslog.txt";
+    ASSERT_TRUE(WriteFileText(target, std::string(10000, 'o')));
+    ASSERT_TRUE(WriteReport(Wide(target), Collectors));
+    EXPECT_EQ("System:\nab\n固定ディスク\n\n", ReadFile(target));
+    EXPECT_EQ(std::vector<std::string>(), LeftOver(folder.Path));
+    DeleteFileA(target.c_str());
+}
+
+TEST_F(ReportSaverTest, PathOutsideTheCodePageNamesItsOwnFolder)
+{
+    // "ë" is not in code page 932: read as ANSI it would become "e".
+    const std::wstring base = Wide(TempPath(""));
+    const std::wstring accented = base + L"Zo\u00EB", plain = base + L"Zoe";
+    ASSERT_TRUE(CreateDirectoryW(accented.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(plain.c_str(), nullptr));
+    EXPECT_TRUE(WriteReport(accented + L"\\r.txt", Collectors));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((accented + L"\\r.txt").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((plain + L"\\r.txt").c_str()));
+    DeleteFileW((accented + L"\\r.txt").c_str());
+    DeleteFileW((plain + L"\\r.txt").c_str());
+    RemoveDirectoryW(accented.c_str());
+    RemoveDirectoryW(plain.c_str());
 }
 
 TEST_F(ReportSaverTest, EmptyCollectorsContributeNothing)
 {
     std::vector<TBaseInfo*> none;
-    EXPECT_TRUE(WriteReport(Path, none));
+    EXPECT_TRUE(WriteReport(Wide(Path), none));
     EXPECT_TRUE(Exists(Path));
     EXPECT_EQ("", ReadFile(Path));
 }
 
-TEST(HeadlessArgumentTest, OnlyReportWithAFileIsHeadless)
+TEST(CommandLineTest, TheReportOptionAlwaysMeansNoWindow)
 {
-    EXPECT_EQ("out.txt", ReportFileArgument("/report out.txt"));
-    EXPECT_EQ("C:\\My Reports\\r.txt", ReportFileArgument("  /report   \"C:\\My Reports\\r.txt\"  "));
-    EXPECT_EQ("a b", ReportFileArgument("/report a b"));
-    EXPECT_EQ("", ReportFileArgument(""));
-    EXPECT_EQ("", ReportFileArgument(nullptr));
-    EXPECT_EQ("", ReportFileArgument("/report"));
-    EXPECT_EQ("", ReportFileArgument("/report   "));
-    EXPECT_EQ("", ReportFileArgument("/reportx out.txt"));
-    EXPECT_EQ("", ReportFileArgument("/REPORT out.txt"));
-    EXPECT_EQ("", ReportFileArgument("out.txt"));
+    struct TLine {
+        const wchar_t* Line;
+        TCommandLine::TMode Mode;
+        const wchar_t* Path;
+    };
+    const TCommandLine::TMode Dialog = TCommandLine::Dialog, Report = TCommandLine::Report,
+                              Usage = TCommandLine::Usage;
+    const TLine lines[] = {
+        {L"envcheck.exe", Dialog, L""},
+        {L"\"C:\\A B\\envcheck.exe\"", Dialog, L""},
+        {L"envcheck.exe C:\\dropped.txt", Dialog, L""},
+        {L"envcheck.exe /reports out.txt", Dialog, L""},
+        {L"envcheck.exe out.txt /report x", Dialog, L""},
+        {L"envcheck.exe /report out.txt", Report, L"out.txt"},
+        {L"envcheck.exe   /REPORT   \"C:\\My Reports\\r.txt\"  ", Report, L"C:\\My Reports\\r.txt"},
+        {L"envcheck.exe -Report out.txt", Report, L"out.txt"},
+        {L"envcheck.exe /report:out.txt", Report, L"out.txt"},
+        {L"envcheck.exe -REPORT:\"C:\\a b.txt\"", Report, L"C:\\a b.txt"},
+        {L"envcheck.exe /report C:\\Zo\u00EB\\r.txt", Report, L"C:\\Zo\u00EB\\r.txt"},
+        {L"envcheck.exe /report", Usage, L""},
+        {L"envcheck.exe /report \"\"", Usage, L""},
+        {L"envcheck.exe /report:", Usage, L""},
+        {L"envcheck.exe /report a b", Usage, L""},
+        {L"envcheck.exe /report:a b", Usage, L""},
+        {L"envcheck.exe -report", Usage, L""},
+    };
+    for (const TLine& line : lines) {
+        const TCommandLine read = ReadCommandLine(line.Line);
+        EXPECT_EQ(line.Mode, read.Mode) << NarrowText(line.Line, CP_UTF8);
+        EXPECT_EQ(std::wstring(line.Path), read.ReportPath) << NarrowText(line.Line, CP_UTF8);
+    }
+    EXPECT_EQ(Dialog, ReadCommandLine(nullptr).Mode);
+    EXPECT_EQ(Dialog, ReadCommandLine(L"").Mode);
 }

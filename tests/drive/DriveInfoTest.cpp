@@ -179,7 +179,8 @@ TEST(DriveInfoTest, UnterminatedVolumeNamesStayInsideTheirBuffers)
     EXPECT_EQ(std::string(511, 'F'), info.GetDrives()[0].FileSystemName);
 }
 
-TEST(DriveInfoTest, ErrorModeIsChangedOnlyDuringTheSizePass)
+// Volume and size reads alike: an empty drive raises no box.
+TEST(DriveInfoTest, CriticalErrorsAreQuietForTheWholeDrivePass)
 {
     TFakeDriveApi api;
     api.List = std::string("A:\\\0C:\\\0", 8);
@@ -187,9 +188,9 @@ TEST(DriveInfoTest, ErrorModeIsChangedOnlyDuringTheSizePass)
     info.Collect();
     const std::vector<std::string> expected = {
         "GetLogicalDriveStringsA",
-        "GetVolumeInformationA A:\\ mode 32768",
-        "GetVolumeInformationA C:\\ mode 32768",
         "SetErrorMode 1",
+        "GetVolumeInformationA A:\\ mode 1",
+        "GetVolumeInformationA C:\\ mode 1",
         "GetProcAddress",
         "GetDiskFreeSpaceExA A:\\ mode 1",
         "GetProcAddress",

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "info/WideText.h"
+
 std::string TEnvcheck::ExecutablePath()
 {
     const char* unixPath = std::getenv("ENVCHECK_EXE");
@@ -14,8 +16,22 @@ std::string TEnvcheck::ExecutablePath()
     return path;
 }
 
+namespace {
+
+std::wstring Wide(const std::string& text) { return WideText(text, CP_ACP); }
+
+}  // namespace
+
 TEnvcheck::TEnvcheck(const std::string& arguments, const std::string& executable,
                      const std::string& currentDirectory)
+{
+    Start(Wide(arguments), Wide(executable), Wide(currentDirectory));
+}
+
+TEnvcheck::TEnvcheck(const std::wstring& arguments) { Start(arguments, L"", L""); }
+
+void TEnvcheck::Start(const std::wstring& arguments, const std::wstring& executable,
+                      const std::wstring& currentDirectory)
 {
     char directory[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, directory);
@@ -25,15 +41,16 @@ TEnvcheck::TEnvcheck(const std::string& arguments, const std::string& executable
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE error = CreateFileA(ErrorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
 
-    std::string commandLine = "\"" + (executable.empty() ? ExecutablePath() : executable) + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    STARTUPINFOA startup = {};
+    std::wstring commandLine = L"\"" + (executable.empty() ? Wide(ExecutablePath()) : executable) + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = error;
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+    // Wide, so that a path outside the code page reaches the program as it is.
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                         currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &Process))
         Process = {};
     CloseHandle(error);

@@ -15,6 +15,7 @@ public:
     // Another copy of the program and a current directory may be given.
     explicit TEnvcheck(const std::string& arguments = "", const std::string& executable = "",
                        const std::string& currentDirectory = "");
+    explicit TEnvcheck(const std::wstring& arguments);
     ~TEnvcheck();
     TEnvcheck(const TEnvcheck&) = delete;
     TEnvcheck& operator=(const TEnvcheck&) = delete;
@@ -32,6 +33,8 @@ public:
     static std::string ExecutablePath();
 
 private:
+    void Start(const std::wstring& arguments, const std::wstring& executable, const std::wstring& currentDirectory);
+
     PROCESS_INFORMATION Process = {};
     std::string ErrorFile;
 };

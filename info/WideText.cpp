@@ -1,0 +1,27 @@
+#include "info/WideText.h"
+
+#include <climits>
+
+std::wstring WideText(const std::string& text, UINT codePage)
+{
+    if (text.empty() || text.size() > INT_MAX) return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    if (size <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    const int converted = MultiByteToWideChar(codePage, 0, text.data(), length, &wide[0], size);
+    wide.resize(converted > 0 ? static_cast<size_t>(converted) : 0);
+    return wide;
+}
+
+std::string NarrowText(const std::wstring& text, UINT codePage)
+{
+    if (text.empty() || text.size() > INT_MAX) return std::string();
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string narrow(static_cast<size_t>(size), '\0');
+    const int converted = WideCharToMultiByte(codePage, 0, text.data(), length, &narrow[0], size, nullptr, nullptr);
+    narrow.resize(converted > 0 ? static_cast<size_t>(converted) : 0);
+    return narrow;
+}
