@@ -56,6 +56,10 @@ private:
 
 extern std::map<HWND, TCustomEdit*> EditWindows;
 
+// The notification (in WM_COMMAND) by which the view asks its owner to copy
+// the whole text, which the owner decides on.
+const WORD CEN_COPYALL = 0x0101;
+
 // What the view does to every text it is given: carriage returns are dropped.
 void EraseCarriageReturns(std::string& text);
 
