@@ -31,8 +31,20 @@ public:
 
 }  // namespace
 
+namespace {
+
+int CannotWrite(const std::wstring& path)
+{
+    WriteError("envcheck: cannot write the report to " + NarrowText(path, CP_ACP) + "\n");
+    return 2;
+}
+
+}  // namespace
+
 int RunHeadlessReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors)
 {
+    // A device or a missing folder is refused before the long collection.
+    if (!CanHoldReport(path)) return CannotWrite(path);
     THeadlessShellApi api;
     {
         TCheckThread worker(collectors, api);
@@ -43,11 +55,7 @@ int RunHeadlessReport(const std::wstring& path, std::vector<TBaseInfo*>& collect
         worker.WaitFor();
         if (worker.GetExitCode() != 0) return 1;
     }
-    if (!WriteReport(path, collectors)) {
-        WriteError("envcheck: cannot write the report to " + NarrowText(path, CP_ACP) + "\n");
-        return 2;
-    }
-    return 0;
+    return WriteReport(path, collectors) ? 0 : CannotWrite(path);
 }
 
 int RunHeadless(const TCommandLine& command)

@@ -68,6 +68,15 @@ std::string ReportText(std::vector<TBaseInfo*>& collectors)
     return text.str();
 }
 
+bool CanHoldReport(const std::wstring& path)
+{
+    size_t nameAt = 0;
+    const std::wstring full = FullFilePath(path, nameAt);
+    if (full.empty() || !IsWritableFileOrNothing(full)) return false;
+    const DWORD folder = GetFileAttributesW(full.substr(0, nameAt).c_str());
+    return folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool WriteReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors)
 {
     size_t nameAt = 0;

@@ -17,4 +17,8 @@ std::string ReportText(std::vector<TBaseInfo*>& collectors);
 // (a device such as NUL or COM1, or a folder).
 bool WriteReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors);
 
+// Whether path may take a report now: a regular file, or none yet, in a
+// folder that exists. A run without a window asks before it collects.
+bool CanHoldReport(const std::wstring& path);
+
 #endif

@@ -30,14 +30,14 @@ public:
     bool IsFinished() const { return Finished; }
     // Execute's result, once the thread has finished.
     int GetExitCode() const { return ExitCode; }
+    // The exit code of a thread that an exception ended.
+    static constexpr int ExceptionExitCode = -2;
 
 protected:
     virtual int Execute() = 0;
     // Runs on the thread when Execute let an exception out (out of memory is
     // the realistic one); its result is the exit code, and the process goes on.
     virtual int ExecuteFailed() { return ExceptionExitCode; }
-
-    static const int ExceptionExitCode = -2;
 
     HANDLE Handle;
     unsigned ThreadId;

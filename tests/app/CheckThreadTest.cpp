@@ -169,3 +169,24 @@ TEST_F(CheckThreadTest, RealComInitialisationSucceedsOnTheWorker)
     real.WaitFor();
     EXPECT_EQ(0, real.GetExitCode());
 }
+
+// Out of memory in a collector: the run says so and the report is not saveable.
+TEST_F(CheckThreadTest, AnExceptionEndsTheRunWithItsLine)
+{
+    Collector(1).During = [] { throw std::bad_alloc(); };
+    EXPECT_EQ(TThread::ExceptionExitCode, Run());
+    EXPECT_EQ("情報取得開始...\nfirst...\nsecond...\n情報の取得に失敗しました\n", Dialog.Rows());
+    EXPECT_FALSE(Dialog.SaveEnabled());
+    EXPECT_EQ(0, Collector(2).Runs);
+    EXPECT_EQ(1, Api.Uninitializes) << "COM is left as the worker found it";
+
+    // Without a view the line goes to the shell's box, which a headless run writes to standard error.
+    TFakeShellApi api;
+    TCheckThread headless(Collectors, api);
+    headless.Create(false);
+    headless.WaitFor();
+    EXPECT_EQ(TThread::ExceptionExitCode, headless.GetExitCode());
+    ASSERT_EQ(1u, api.Boxes.size());
+    EXPECT_EQ("情報の取得に失敗しました", api.Boxes[0].Text);
+    EXPECT_EQ("情報取得エラー", api.Boxes[0].Caption);
+}

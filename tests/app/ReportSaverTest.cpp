@@ -312,6 +312,15 @@ TEST_F(ReportSaverTest, EmptyCollectorsContributeNothing)
     EXPECT_EQ("", ReadFile(Path));
 }
 
+TEST_F(ReportSaverTest, HeadlessRunThatFailsExitsWithOneAndWritesNothing)
+{
+    Owned[1]->During = [] { throw std::bad_alloc(); };
+    TCapturedErrors errors;
+    EXPECT_EQ(1, RunHeadlessReport(Wide(Path), Collectors));
+    EXPECT_EQ("envcheck: 情報の取得に失敗しました\n", errors.Text());
+    EXPECT_FALSE(Exists(Path));
+}
+
 TEST(CommandLineTest, TheReportOptionAlwaysMeansNoWindow)
 {
     struct TLine {

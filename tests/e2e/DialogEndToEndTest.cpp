@@ -52,6 +52,41 @@ std::string WithoutMovingFigures(const std::string& report)
     return kept;
 }
 
+// In the open save dialog: the proposed name, then what happens while it is
+// open, then the path confirmed (and a new file's create prompt answered).
+template <typename Meanwhile>
+void SaveAs(TEnvcheck& program, const std::string& path, Meanwhile meanwhile)
+{
+    HWND save = program.WaitForWindow("保存します。", WindowLimit);
+    ASSERT_NE(nullptr, save) << "no save dialog within " << WindowLimit << " ms";
+    // The file name box: a combo box (cmb13) in the Explorer style, an edit (edt1) in the old one.
+    HWND name = GetDlgItem(save, 0x47c);
+    if (name == nullptr) name = GetDlgItem(save, 0x480);
+    ASSERT_NE(nullptr, name);
+    EXPECT_TRUE(Await("the proposed name", [&] { return TextOf(name) == "ruk_syslog.txt"; }, WindowLimit,
+                      [&] { return TextOf(name); }));
+    meanwhile();
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(save, WM_COMMAND, IDOK, 0);
+    // A new file may be confirmed first (the create prompt).
+    ASSERT_TRUE(Await("the saved file", [&] {
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        HWND prompt = program.WaitForWindow("保存します。", 0);
+        if (prompt != nullptr && prompt != save) PostMessageA(prompt, WM_COMMAND, IDYES, 0);
+        return false;
+    }, WindowLimit));
+    // The save dialog is gone once the file is written and closed.
+    ASSERT_TRUE(Await("the save dialog to close", [&] { return !IsWindow(save); }, WindowLimit));
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
 void ExpectClosesWithZero(TEnvcheck& program)
 {
     DWORD code = 0xdeadbeef;
@@ -147,30 +182,41 @@ TEST(DialogEndToEndTest, RunThenSaveThroughTheSaveDialog)
     EXPECT_FALSE(IsEnabled(dialog, IDC_START)) << "Start is disabled for good";
 
     ASSERT_TRUE(Press(dialog, IDC_SAVE));
-    HWND save = program.WaitForWindow("保存します。", WindowLimit);
-    ASSERT_NE(nullptr, save) << "no save dialog within " << WindowLimit << " ms";
-    // The file name box: a combo box (cmb13) in the Explorer style, an edit (edt1) in the old one.
-    HWND name = GetDlgItem(save, 0x47c);
-    if (name == nullptr) name = GetDlgItem(save, 0x480);
-    ASSERT_NE(nullptr, name);
-    EXPECT_TRUE(Await("the proposed name", [&] { return TextOf(name) == "ruk_syslog.txt"; }, WindowLimit,
-                      [&] { return TextOf(name); }));
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(savedPath.c_str()));
-    PostMessageA(save, WM_COMMAND, IDOK, 0);
-    // A new file may be confirmed first (the create prompt).
-    ASSERT_TRUE(Await("the saved file", [&] {
-        if (!ReadFile(savedPath).empty()) return true;
-        HWND prompt = program.WaitForWindow("保存します。", 0);
-        if (prompt != nullptr && prompt != save) PostMessageA(prompt, WM_COMMAND, IDYES, 0);
-        return false;
-    }, WindowLimit));
-    // The save dialog is gone once the file is written and closed.
-    ASSERT_TRUE(Await("the save dialog to close", [&] { return !IsWindow(save); }, WindowLimit));
+    ASSERT_NO_FATAL_FAILURE(SaveAs(program, savedPath, [] {}));
     EXPECT_EQ(WithoutMovingFigures(headless), WithoutMovingFigures(ReadFile(savedPath)));
     EXPECT_EQ(std::string::npos, ReadFile(savedPath).find('\r'));
 
     ASSERT_TRUE(Press(dialog, IDCANCEL));
     ExpectClosesWithZero(program);
+    DeleteFileA(savedPath.c_str());
+}
+
+// After Start the view keeps the focus, so Enter reaches the default button,
+// Save, once it is enabled; a close request inside the save dialog waits
+// until the whole report is written.
+TEST(DialogEndToEndTest, EnterSavesAndACloseDuringTheSaveWaitsForIt)
+{
+    const std::string savedPath = TempPath("closed.txt");
+    DeleteFileA(savedPath.c_str());
+    const std::string headless = HeadlessReport("headless-close.txt");
+    ASSERT_FALSE(headless.empty());
+
+    TEnvcheck program;
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(Press(dialog, IDC_START));
+    ASSERT_TRUE(Await("Save to be enabled", [&] { return IsEnabled(dialog, IDC_SAVE); }, RunLimit));
+    HWND view = GetDlgItem(dialog, IDC_VIEW);
+    EXPECT_EQ(view, FocusOf(dialog));
+    EXPECT_EQ(MAKELONG(IDC_SAVE, DC_HASDEFID), static_cast<LONG>(SendMessageA(dialog, DM_GETDEFID, 0, 0)));
+
+    PostMessageA(view, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_NO_FATAL_FAILURE(SaveAs(program, savedPath, [&] {
+        // As "end task" or a launcher asks: the dialog's exit, sent so that it has been handled.
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }));
+    ExpectClosesWithZero(program);
+    EXPECT_EQ(WithoutMovingFigures(headless), WithoutMovingFigures(ReadFile(savedPath)));
     DeleteFileA(savedPath.c_str());
 }
 
@@ -231,4 +277,55 @@ TEST(HeadlessEndToEndTest, UnwritableFileExitsWithTwo)
     EXPECT_EQ(2u, code);
     EXPECT_NE(std::string::npos, program.ErrorOutput().find("cannot write the report")) << program.ErrorOutput();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+}
+
+// A report option always means no window: refused forms end at once with
+// the usage line, targets that are not regular files with the write line.
+TEST(HeadlessEndToEndTest, RefusedCommandLinesExitWithTwo)
+{
+    const std::string usage = "envcheck: usage: envcheck.exe /report FILE\n";
+    const std::string folder = TempPath("");
+    const struct {
+        std::string Arguments;
+        std::string Error;
+    } refused[] = {
+        {"/report", usage},
+        {"/report \"\"", usage},
+        {"-REPORT", usage},
+        {"/report: ", usage},
+        {"/report a b", usage},
+        {"/report NUL", "envcheck: cannot write the report to NUL\n"},
+        {"/report COM1", "envcheck: cannot write the report to COM1\n"},
+        {"/report \"" + folder + "nul.txt\"", "envcheck: cannot write the report to " + folder + "nul.txt\n"},
+        {"/report aux.txt", "envcheck: cannot write the report to aux.txt\n"},
+    };
+    for (const auto& line : refused) {
+        TEnvcheck program(line.Arguments);
+        DWORD code = 0xdeadbeef;
+        ASSERT_TRUE(program.WaitForExit(WindowLimit, code)) << line.Arguments;
+        EXPECT_EQ(2u, code) << line.Arguments;
+        EXPECT_EQ(line.Error, program.ErrorOutput()) << line.Arguments;
+    }
+}
+
+TEST(HeadlessEndToEndTest, PathOutsideTheCodePageIsWrittenWhereItPoints)
+{
+    // "ë" is not in code page 932: read as ANSI the path would name "Zoe".
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    const std::wstring base = std::wstring(directory, directory + strlen(directory)) + L"envcheck_e2e_" +
+                              std::to_wstring(GetCurrentProcessId());
+    const std::wstring accented = base + L"_Zo\u00EB", plain = base + L"_Zoe";
+    CreateDirectoryW(accented.c_str(), nullptr);
+    CreateDirectoryW(plain.c_str(), nullptr);
+    TEnvcheck program(L"-Report:\"" + accented + L"\\r.txt\"");
+    DWORD code = 0xdeadbeef;
+    ASSERT_TRUE(program.WaitForExit(RunLimit, code));
+    EXPECT_EQ(0u, code) << program.ErrorOutput();
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((accented + L"\\r.txt").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((plain + L"\\r.txt").c_str()));
+    DeleteFileW((accented + L"\\r.txt").c_str());
+    DeleteFileW((plain + L"\\r.txt").c_str());
+    RemoveDirectoryW(accented.c_str());
+    RemoveDirectoryW(plain.c_str());
 }

@@ -222,3 +222,31 @@ TEST(ThreadTest, WaitForServesMessagesSentByTheThread)
     EXPECT_TRUE(PeekMessageA(&message, window, WM_USER + 1, WM_USER + 1, PM_REMOVE));
     DestroyWindow(window);
 }
+
+// Whatever Execute throws ends only the thread, with the failure's own code.
+class TThrowingThread : public TThread {
+public:
+    explicit TThrowingThread(bool failedThrows) : FailedThrows(failedThrows) {}
+    int Execute() override { throw 42; }
+    int ExecuteFailed() override
+    {
+        FailedOnThread = GetCurrentThreadId();
+        if (FailedThrows) throw 43;
+        return 7;
+    }
+    bool FailedThrows;
+    DWORD FailedOnThread = 0;
+};
+
+TEST(ThreadExceptionTest, AnExceptionEndsOnlyTheThread)
+{
+    for (bool failedThrows : {false, true}) {
+        TThrowingThread thread(failedThrows);
+        ASSERT_TRUE(thread.Create(false));
+        const DWORD id = thread.GetThreadId();
+        thread.WaitFor();
+        EXPECT_TRUE(thread.IsFinished());
+        EXPECT_EQ(failedThrows ? TThread::ExceptionExitCode : 7, thread.GetExitCode());
+        EXPECT_EQ(id, thread.FailedOnThread) << "the failure is handled on the thread itself";
+    }
+}
