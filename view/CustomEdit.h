@@ -9,6 +9,10 @@
 
 #include "thread/CriticalSection.h"
 
+// Notification code of the WM_COMMAND the view sends its parent on Ctrl+C:
+// the view asks its owner to copy the whole text, which the owner decides on.
+constexpr WORD CEN_COPYALL = 0x0101;
+
 // Read-only, line-based text view drawn into a "CustomEdit" control window.
 // Rows are appended from the worker thread and painted and scrolled on the
 // thread that owns the window, so every access to the rows and the scroll
@@ -28,6 +32,10 @@ public:
     void UpdateScrollBar();
     void Paint(HDC dc);
     void Scroll(int code);
+    // A WM_MOUSEWHEEL's rotation, in WHEEL_DELTA units or parts of them.
+    void Wheel(int delta);
+    // A WM_KEYDOWN's key; tells whether the view used it.
+    bool KeyDown(WPARAM key);
 
     HWND GetWindow() const { return Window; }
     int GetTopLine();
@@ -51,6 +59,7 @@ private:
     bool ScrollBarUndrawn;  // set since it was last drawn
     std::list<std::string>::iterator CachedRow;  // Lines.end() when none
     int CachedLine;
+    int WheelRemainder;  // rotation short of a whole notch, in this direction
     TCriticalSection Lock;
 };
 

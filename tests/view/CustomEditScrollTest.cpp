@@ -109,10 +109,32 @@ TEST_F(CustomEditScrollTest, ThumbTrackToTheShownRowDoesNotRepaint)
     EXPECT_EQ(2, Top());
 }
 
+TEST_F(CustomEditScrollTest, TopAndBottomRepaintOnlyWhenMoving)
+{
+    ScrollRepaints(SB_LINEDOWN);
+    // Each step from where the one before left the view.
+    const struct {
+        int Code;
+        int Top;
+        bool Repaints;
+    } steps[] = {
+        {SB_BOTTOM, Rows - Page + 1, true},
+        {SB_BOTTOM, Rows - Page + 1, false},
+        {SB_TOP, 0, true},
+        {SB_TOP, 0, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "code " << step.Code << ", page " << Page);
+        EXPECT_EQ(step.Repaints, ScrollRepaints(step.Code));
+        EXPECT_EQ(step.Top, Top());
+        EXPECT_EQ(step.Top, ReadScrollBar(Window.Window()).nPos);
+    }
+}
+
 TEST_F(CustomEditScrollTest, OtherCodesChangeNothing)
 {
     ScrollRepaints(SB_LINEDOWN);
-    for (int code : {SB_TOP, SB_BOTTOM, SB_ENDSCROLL, 99}) {
+    for (int code : {SB_ENDSCROLL, 99}) {
         EXPECT_FALSE(ScrollRepaints(code)) << "code " << code;
         EXPECT_EQ(1, Top()) << "code " << code;
     }
