@@ -9,10 +9,6 @@
 
 #include "thread/CriticalSection.h"
 
-// Notification code of the WM_COMMAND the view sends its parent on Ctrl+C:
-// the view asks its owner to copy the whole text, which the owner decides on.
-constexpr WORD CEN_COPYALL = 0x0101;
-
 // Read-only, line-based text view drawn into a "CustomEdit" control window.
 // Rows are appended from the worker thread and painted and scrolled on the
 // thread that owns the window, so every access to the rows and the scroll
@@ -64,6 +60,10 @@ private:
 };
 
 extern std::map<HWND, TCustomEdit*> EditWindows;
+
+// The notification (in WM_COMMAND) by which the view asks its owner to copy
+// the whole text, which the owner decides on.
+const WORD CEN_COPYALL = 0x0101;
 
 // What the view does to every text it is given: carriage returns are dropped.
 void EraseCarriageReturns(std::string& text);
