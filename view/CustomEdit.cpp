@@ -34,7 +34,7 @@ TCustomEdit* FindCustomEdit(HWND window)
 
 TCustomEdit::TCustomEdit()
     : Window(nullptr), ScrollInfo(), TopLine(0), LineHeight(0), VisibleLines(0), ScrollBarUndrawn(false),
-      CachedRow(Lines.end()), CachedLine(0)
+      CachedRow(Lines.end()), CachedLine(0), WheelRemainder(0)
 {
     ScrollInfo.cbSize = sizeof(SCROLLINFO);
     ScrollInfo.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL | SIF_TRACKPOS;
@@ -212,6 +212,13 @@ void TCustomEdit::Scroll(int code)
         case SB_THUMBTRACK:
             TopLine = ScrollInfo.nTrackPos;
             break;
+        case SB_TOP:
+            TopLine = 0;
+            break;
+        case SB_BOTTOM:
+            // Where page-down stops.
+            TopLine = maximum - page + 1;
+            break;
         default:
             break;
         }
@@ -221,6 +228,80 @@ void TCustomEdit::Scroll(int code)
     if (changed) {
         UpdateScrollBar();
         Refresh();
+    }
+}
+
+void TCustomEdit::Wheel(int delta)
+{
+    // Read at each message: the user may change it while the dialog is open.
+    UINT perNotch = 3;
+    if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0)) perNotch = 3;
+    int notches = 0;
+    bool changed = false;
+    {
+        TLock hold(Lock);
+        if (perNotch == 0) {
+            WheelRemainder = 0;
+            return;
+        }
+        // High-resolution wheels send parts of a notch; a turn back starts afresh.
+        if ((WheelRemainder < 0 && delta > 0) || (WheelRemainder > 0 && delta < 0)) WheelRemainder = 0;
+        WheelRemainder += delta;
+        notches = WheelRemainder / WHEEL_DELTA;
+        WheelRemainder -= notches * WHEEL_DELTA;
+        if (notches != 0 && perNotch != WHEEL_PAGESCROLL) {
+            GetScrollInfo(Window, SB_VERT, &ScrollInfo);
+            const int old = TopLine;
+            // Computed at once rather than line by line, so the scroll bar and
+            // the paint follow once per message; the bounds are line-down's and line-up's.
+            const long long lines = static_cast<long long>(perNotch) * std::abs(notches);
+            if (notches > 0) {
+                TopLine = static_cast<int>(std::max<long long>(TopLine - lines, 0));
+            } else {
+                const int last = ScrollInfo.nMax - static_cast<int>(ScrollInfo.nPage) + 1;
+                if (TopLine < last) TopLine = static_cast<int>(std::min<long long>(TopLine + lines, last));
+            }
+            ClampTopLine();
+            changed = TopLine != old;
+        }
+    }
+    if (perNotch == WHEEL_PAGESCROLL) {
+        for (int i = std::abs(notches); i > 0; --i) Scroll(notches > 0 ? SB_PAGEUP : SB_PAGEDOWN);
+    } else if (changed) {
+        UpdateScrollBar();
+        Refresh();
+    }
+}
+
+bool TCustomEdit::KeyDown(WPARAM key)
+{
+    switch (key) {
+    case VK_UP:
+        Scroll(SB_LINEUP);
+        return true;
+    case VK_DOWN:
+        Scroll(SB_LINEDOWN);
+        return true;
+    case VK_PRIOR:
+        Scroll(SB_PAGEUP);
+        return true;
+    case VK_NEXT:
+        Scroll(SB_PAGEDOWN);
+        return true;
+    case VK_HOME:
+        Scroll(SB_TOP);
+        return true;
+    case VK_END:
+        Scroll(SB_BOTTOM);
+        return true;
+    case 'C':
+        if (GetKeyState(VK_CONTROL) >= 0) return false;
+        // No lock here: the parent may wait for the worker, which may wait for Lock.
+        SendMessageA(GetParent(Window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Window), CEN_COPYALL),
+                     reinterpret_cast<LPARAM>(Window));
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -287,6 +368,21 @@ LRESULT CALLBACK CustomEditProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_VSCROLL:
         view->Scroll(LOWORD(wParam));
+        break;
+    case WM_MOUSEWHEEL:
+        // Handled here: DefWindowProc would pass it on to the parent as well.
+        view->Wheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        return 0;
+    case WM_KEYDOWN:
+        if (view->KeyDown(wParam)) return 0;
+        break;
+    case WM_GETDLGCODE:
+        // The arrows scroll; Tab, Enter and Escape stay the dialog's.
+        return DLGC_WANTARROWS;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        SetFocus(window);
         break;
     default:
         break;

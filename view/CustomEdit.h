@@ -28,6 +28,10 @@ public:
     void UpdateScrollBar();
     void Paint(HDC dc);
     void Scroll(int code);
+    // A WM_MOUSEWHEEL's rotation, in WHEEL_DELTA units or parts of them.
+    void Wheel(int delta);
+    // A WM_KEYDOWN's key; tells whether the view used it.
+    bool KeyDown(WPARAM key);
 
     HWND GetWindow() const { return Window; }
     int GetTopLine();
@@ -51,6 +55,7 @@ private:
     bool ScrollBarUndrawn;  // set since it was last drawn
     std::list<std::string>::iterator CachedRow;  // Lines.end() when none
     int CachedLine;
+    int WheelRemainder;  // rotation short of a whole notch, in this direction
     TCriticalSection Lock;
 };
 

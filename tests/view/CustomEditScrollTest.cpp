@@ -109,10 +109,32 @@ TEST_F(CustomEditScrollTest, ThumbTrackToTheShownRowDoesNotRepaint)
     EXPECT_EQ(2, Top());
 }
 
+TEST_F(CustomEditScrollTest, TopAndBottomRepaintOnlyWhenMoving)
+{
+    ScrollRepaints(SB_LINEDOWN);
+    // Each step from where the one before left the view.
+    const struct {
+        int Code;
+        int Top;
+        bool Repaints;
+    } steps[] = {
+        {SB_BOTTOM, Rows - Page + 1, true},
+        {SB_BOTTOM, Rows - Page + 1, false},
+        {SB_TOP, 0, true},
+        {SB_TOP, 0, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "code " << step.Code << ", page " << Page);
+        EXPECT_EQ(step.Repaints, ScrollRepaints(step.Code));
+        EXPECT_EQ(step.Top, Top());
+        EXPECT_EQ(step.Top, ReadScrollBar(Window.Window()).nPos);
+    }
+}
+
 TEST_F(CustomEditScrollTest, OtherCodesChangeNothing)
 {
     ScrollRepaints(SB_LINEDOWN);
-    for (int code : {SB_TOP, SB_BOTTOM, SB_ENDSCROLL, 99}) {
+    for (int code : {SB_ENDSCROLL, 99}) {
         EXPECT_FALSE(ScrollRepaints(code)) << "code " << code;
         EXPECT_EQ(1, Top()) << "code " << code;
     }
@@ -124,6 +146,91 @@ TEST_F(CustomEditScrollTest, WindowMessageScrolls)
     EXPECT_EQ(1, Top());
     SendMessageA(Window.Window(), WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 1234), 0);
     EXPECT_EQ(1 + Page, Top()) << "only the low word is the code";
+}
+
+namespace {
+
+// An expected top line: Lines + Pages * page, so Rows + 1 and -1 are the last top line.
+struct TTop {
+    int Lines;
+    int Pages;
+};
+
+// Restores the wheel setting the steps change.
+class CustomEditWheelTest : public CustomEditScrollTest {
+protected:
+    void SetUp() override
+    {
+        CustomEditScrollTest::SetUp();
+        ASSERT_TRUE(SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &Original, 0)) << GetLastError();
+        Saved = true;
+    }
+    void TearDown() override
+    {
+        if (Saved) SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, Original, nullptr, 0);
+    }
+
+    UINT Original = 0;
+    bool Saved = false;
+};
+
+}  // namespace
+
+TEST_F(CustomEditWheelTest, ScrollsBySettingAndAddsUpPartsOfANotch)
+{
+    // Each step from where the one before left the view; up is positive.
+    const struct {
+        UINT Setting;
+        int Delta;
+        TTop Top;
+        int Paints;
+    } steps[] = {
+        {3, -120, {3, 0}, 1},
+        {3, 120, {0, 0}, 1},
+        {3, 120, {0, 0}, 0},
+        {3, -40, {0, 0}, 0},
+        {3, -40, {0, 0}, 0},
+        {3, -40, {3, 0}, 1},
+        {3, -80, {3, 0}, 0},
+        {3, 40, {3, 0}, 0},  // turning back drops the -80
+        {3, -80, {3, 0}, 0},
+        {3, -40, {6, 0}, 1},
+        {1, -240, {8, 0}, 1},
+        {0, -120, {8, 0}, 0},
+        {WHEEL_PAGESCROLL, -120, {8, 1}, 1},
+        {WHEEL_PAGESCROLL, 120, {8, 0}, 1},
+        {3, -120 * 50, {Rows + 1, -1}, 1},
+        {3, -120, {Rows + 1, -1}, 0},
+    };
+    int index = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << index++ << ", page " << Page);
+        if (!SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, step.Setting, nullptr, 0))
+            GTEST_SKIP() << "the wheel setting " << step.Setting << " cannot be set: error " << GetLastError();
+        const int before = Window.Paints();
+        EXPECT_EQ(0, SendMessageA(Window.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, step.Delta), MAKELPARAM(50, 50)));
+        Window.Pump();
+        EXPECT_EQ(step.Paints, Window.Paints() - before);
+        const int top = step.Top.Lines + step.Top.Pages * Page;
+        EXPECT_EQ(top, Top());
+        EXPECT_EQ(top, ReadScrollBar(Window.Window()).nPos);
+    }
+}
+
+TEST_F(CustomEditScrollTest, KeysScroll)
+{
+    const struct {
+        WPARAM Key;
+        TTop Top;
+    } steps[] = {
+        {VK_NEXT, {0, 1}}, {VK_DOWN, {1, 1}}, {VK_UP, {0, 1}}, {VK_PRIOR, {0, 0}},
+        {VK_END, {Rows + 1, -1}}, {VK_UP, {Rows, -1}}, {VK_HOME, {0, 0}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "key " << step.Key << ", page " << Page);
+        EXPECT_EQ(0, SendMessageA(Window.Window(), WM_KEYDOWN, step.Key, 1));
+        EXPECT_EQ(step.Top.Lines + step.Top.Pages * Page, Top());
+    }
 }
 
 TEST(CustomEditScrollLimitTest, PositionNeverPassesTheLastRow)

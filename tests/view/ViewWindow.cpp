@@ -4,12 +4,14 @@ namespace {
 const char* const CountProperty = "TViewWindow";
 }
 
-TViewWindow::TViewWindow(int width, int height) : Handle(nullptr), Edit(nullptr), PaintCount(0)
+TViewWindow::TViewWindow(int width, int height, HWND parent, int id)
+    : Handle(nullptr), Edit(nullptr), PaintCount(0)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterCustomEdit(instance);
-    Handle = CreateWindowExA(0, "CustomEdit", "", WS_POPUP | WS_BORDER | WS_VSCROLL, 10, 10, width, height, nullptr,
-                             nullptr, instance, nullptr);
+    const DWORD style = (parent != nullptr ? WS_CHILD : WS_POPUP) | WS_BORDER | WS_VSCROLL;
+    Handle = CreateWindowExA(0, "CustomEdit", "", style, 10, 10, width, height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     Edit = new TCustomEdit;
     Edit->Attach(Handle);
     SetPropA(Handle, CountProperty, this);

@@ -8,10 +8,11 @@
 #include "view/CustomEdit.h"
 
 // A real, shown "CustomEdit" window with its view attached, whose paints are
-// counted. The window owns the view, as in the program.
+// counted. The window owns the view, as in the program. With a parent it is
+// that window's child control with the id given, as in the dialog.
 class TViewWindow {
 public:
-    TViewWindow(int width = 300, int height = 200);
+    TViewWindow(int width = 300, int height = 200, HWND parent = nullptr, int id = 0);
     ~TViewWindow();
     TViewWindow(const TViewWindow&) = delete;
     TViewWindow& operator=(const TViewWindow&) = delete;
