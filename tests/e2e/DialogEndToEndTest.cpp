@@ -284,7 +284,8 @@ TEST(HeadlessEndToEndTest, UnwritableFileExitsWithTwo)
 TEST(HeadlessEndToEndTest, RefusedCommandLinesExitWithTwo)
 {
     const std::string usage = "envcheck: usage: envcheck.exe /report FILE\n";
-    const std::string folder = TempPath("");
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
     const struct {
         std::string Arguments;
         std::string Error;
@@ -296,7 +297,8 @@ TEST(HeadlessEndToEndTest, RefusedCommandLinesExitWithTwo)
         {"/report a b", usage},
         {"/report NUL", "envcheck: cannot write the report to NUL\n"},
         {"/report COM1", "envcheck: cannot write the report to COM1\n"},
-        {"/report \"" + folder + "nul.txt\"", "envcheck: cannot write the report to " + folder + "nul.txt\n"},
+        {"/report \"" + std::string(folder) + "nul.txt\"",
+         "envcheck: cannot write the report to " + std::string(folder) + "nul.txt\n"},
         {"/report aux.txt", "envcheck: cannot write the report to aux.txt\n"},
     };
     for (const auto& line : refused) {
