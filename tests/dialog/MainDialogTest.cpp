@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/MainDialog.h"
+#include "app/ReportSaver.h"
+#include "info/WideText.h"
 #include "info/OsVersion.h"
 #include "support/Await.h"
 #include "support/DialogDriver.h"
@@ -123,7 +125,99 @@ INT_PTR CALLBACK RecordingExit(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     return result;
 }
 
+// The clipboard's text in both forms, "" for a form it lacks.
+struct TClipboardText {
+    std::wstring Wide;
+    std::string Narrow;
+};
+
+TClipboardText ClipboardText()
+{
+    TClipboardText text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE wide = GetClipboardData(CF_UNICODETEXT)) {
+        text.Wide = static_cast<const wchar_t*>(GlobalLock(wide));
+        GlobalUnlock(wide);
+    }
+    if (HANDLE narrow = GetClipboardData(CF_TEXT)) {
+        text.Narrow = static_cast<const char*>(GlobalLock(narrow));
+        GlobalUnlock(narrow);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void PutSentinel()
+{
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4 * sizeof(wchar_t));
+    wcscpy(static_cast<wchar_t*>(GlobalLock(memory)), L"old");
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+// The view's context menu, opened as the keyboard opens it: its one item's
+// text and state, then closed without a choice.
+::testing::AssertionResult ContextMenuItem(HWND dialog, std::string& text, UINT& state, UINT& id)
+{
+    PostMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_VIEW)), MAKELPARAM(-1, -1));
+    HWND popup = nullptr;
+    ::testing::AssertionResult shown = Await("the context menu", [&] {
+        popup = FindWindowExA(nullptr, nullptr, "#32768", nullptr);
+        while (popup != nullptr && !IsWindowVisible(popup)) popup = FindWindowExA(nullptr, popup, "#32768", nullptr);
+        return popup != nullptr;
+    }, WindowLimit);
+    if (!shown) return shown;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    char item[64] = {};
+    if (GetMenuItemCount(menu) != 1) return ::testing::AssertionFailure() << GetMenuItemCount(menu) << " items";
+    GetMenuStringA(menu, 0, item, sizeof(item), MF_BYPOSITION);
+    text = item;
+    state = GetMenuState(menu, 0, MF_BYPOSITION);
+    id = GetMenuItemID(menu, 0);
+    // The menu's owner ends it.
+    SendMessageA(dialog, WM_CANCELMODE, 0, 0);
+    return Await("the context menu to close", [&] { return !IsWindowVisible(popup); }, WindowLimit);
+}
+
 }  // namespace
+
+TEST(MainDialogTest, CopyPutsTheFinishedReportOnTheClipboard)
+{
+    std::string text;
+    UINT before = 0, after = 0, id = 0;
+    std::string report;
+    TClipboardText beforeRun, copied, fromMenu;
+    EXPECT_EQ(0, RunDialog([&](HWND dialog) {
+                  HWND view = GetDlgItem(dialog, IDC_VIEW);
+                  const WPARAM copy = MAKEWPARAM(IDC_VIEW, CEN_COPYALL);
+                  ::testing::AssertionResult done = ContextMenuItem(dialog, text, before, id);
+                  PutSentinel();
+                  SendMessageA(dialog, WM_COMMAND, copy, reinterpret_cast<LPARAM>(view));
+                  beforeRun = ClipboardText();
+                  if (done) done = PressStart(dialog);
+                  if (done) done = AwaitSave(dialog);
+                  if (done) done = ContextMenuItem(dialog, text, after, id);
+                  report = ReportText(CollectorList);
+                  SendMessageA(dialog, WM_COMMAND, copy, reinterpret_cast<LPARAM>(view));
+                  copied = ClipboardText();
+                  PutSentinel();
+                  SendMessageA(dialog, WM_COMMAND, IDM_COPYALL, 0);
+                  fromMenu = ClipboardText();
+                  return done;
+              }));
+    EXPECT_EQ("すべてコピー", text);
+    EXPECT_EQ(static_cast<UINT>(IDM_COPYALL), id);
+    EXPECT_NE(0u, before & MF_GRAYED) << "no report before a finished run";
+    EXPECT_EQ(0u, after & (MF_GRAYED | MF_DISABLED));
+    EXPECT_EQ(L"old", beforeRun.Wide);
+    ASSERT_NE(std::string::npos, report.find("Drive information: \n"));
+    EXPECT_TRUE(copied.Wide == WideText(report, 932)) << copied.Wide.size() << " characters; the report's text, converted from cp932";
+    EXPECT_TRUE(copied.Narrow == report) << copied.Narrow.size() << " of " << report.size() << " bytes";
+    EXPECT_TRUE(fromMenu.Wide == copied.Wide);
+}
 
 TEST(MainDialogTest, RunShowsTheStartLineTheTitlesThenTheSections)
 {
