@@ -65,8 +65,14 @@ int RunHeadless(const TCommandLine& command)
         return 2;
     }
     std::vector<TBaseInfo*> collectors;
-    CreateCollectors(collectors);
-    const int result = RunHeadlessReport(command.ReportPath, collectors);
-    DeleteCollectors(collectors);
-    return result;
+    try {
+        CreateCollectors(collectors);
+        const int result = RunHeadlessReport(command.ReportPath, collectors);
+        DeleteCollectors(collectors);
+        return result;
+    } catch (...) {
+        // Out of memory outside the worker: the same word as inside it.
+        WriteError(std::string("envcheck: ") + TCheckThread::FailureLine);
+        return 1;
+    }
 }
