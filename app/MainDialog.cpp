@@ -144,6 +144,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_INITDIALOG:
         InitDialog(dialog);
         return TRUE;
+    case WM_MOUSEWHEEL:
+        // Whichever control has the focus, the wheel scrolls the report.
+        SendMessageA(GetDlgItem(dialog, IDC_VIEW), WM_MOUSEWHEEL, wParam, lParam);
+        return TRUE;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) != GetDlgItem(dialog, IDC_VIEW)) return FALSE;
         ShowViewMenu(dialog, lParam);
