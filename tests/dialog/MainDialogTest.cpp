@@ -11,10 +11,11 @@
 
 #include "app/MainDialog.h"
 #include "app/ReportSaver.h"
-#include "info/WideText.h"
 #include "info/OsVersion.h"
+#include "info/WideText.h"
 #include "support/Await.h"
 #include "support/DialogDriver.h"
+#include "support/TestSupport.h"
 #include "view/CustomEdit.h"
 
 namespace {
@@ -200,7 +201,10 @@ TEST(MainDialogTest, CopyPutsTheFinishedReportOnTheClipboard)
                   if (done) done = PressStart(dialog);
                   if (done) done = AwaitSave(dialog);
                   if (done) done = ContextMenuItem(dialog, text, after, id);
-                  report = ReportText(CollectorList);
+                  const std::string saved = TempPath("copied.txt");
+                  WriteReport(WideText(saved, CP_ACP), CollectorList);
+                  report = ReadFile(saved);
+                  DeleteFileA(saved.c_str());
                   SendMessageA(dialog, WM_COMMAND, copy, reinterpret_cast<LPARAM>(view));
                   copied = ClipboardText();
                   PutSentinel();
@@ -213,7 +217,7 @@ TEST(MainDialogTest, CopyPutsTheFinishedReportOnTheClipboard)
     EXPECT_NE(0u, before & MF_GRAYED) << "no report before a finished run";
     EXPECT_EQ(0u, after & (MF_GRAYED | MF_DISABLED));
     EXPECT_EQ(L"old", beforeRun.Wide);
-    ASSERT_NE(std::string::npos, report.find("Drive information: \n"));
+    ASSERT_NE(std::string::npos, report.find("Drive information: \n")) << "the saved file: " << report.size() << " bytes";
     EXPECT_TRUE(copied.Wide == WideText(report, 932)) << copied.Wide.size() << " characters; the report's text, converted from cp932";
     EXPECT_TRUE(copied.Narrow == report) << copied.Narrow.size() << " of " << report.size() << " bytes";
     EXPECT_TRUE(fromMenu.Wide == copied.Wide);

@@ -167,57 +167,45 @@ TEST(DialogEndToEndTest, EscapeAndTheCloseBoxExitLikeTheExitButton)
     }
 }
 
+// Two ways through a save: the Save button, then Exit; and Enter (after Start
+// the view keeps the focus, and Save is the default button once enabled) with
+// a close request while the save dialog is open, which waits until the whole
+// report is written.
 TEST(DialogEndToEndTest, RunThenSaveThroughTheSaveDialog)
 {
-    const std::string savedPath = TempPath("saved.txt");
-    DeleteFileA(savedPath.c_str());
     const std::string headless = HeadlessReport("headless.txt");
     ASSERT_FALSE(headless.empty());
+    for (bool closeDuringSave : {false, true}) {
+        SCOPED_TRACE(closeDuringSave ? "Enter, closed during the save" : "the Save button");
+        const std::string savedPath = TempPath("saved.txt");
+        DeleteFileA(savedPath.c_str());
+        TEnvcheck program;
+        HWND dialog = program.WaitForDialog();
+        ASSERT_NE(nullptr, dialog);
+        ASSERT_TRUE(Press(dialog, IDC_START));
+        ASSERT_TRUE(Await("Save to be enabled", [&] { return IsEnabled(dialog, IDC_SAVE); }, RunLimit));
+        EXPECT_FALSE(IsEnabled(dialog, IDC_START)) << "Start is disabled for good";
+        HWND view = GetDlgItem(dialog, IDC_VIEW);
+        EXPECT_EQ(view, FocusOf(dialog));
+        EXPECT_EQ(MAKELONG(IDC_SAVE, DC_HASDEFID), static_cast<LONG>(SendMessageA(dialog, DM_GETDEFID, 0, 0)));
 
-    TEnvcheck program;
-    HWND dialog = program.WaitForDialog();
-    ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(Press(dialog, IDC_START));
-    ASSERT_TRUE(Await("Save to be enabled", [&] { return IsEnabled(dialog, IDC_SAVE); }, RunLimit));
-    EXPECT_FALSE(IsEnabled(dialog, IDC_START)) << "Start is disabled for good";
-
-    ASSERT_TRUE(Press(dialog, IDC_SAVE));
-    ASSERT_NO_FATAL_FAILURE(SaveAs(program, savedPath, [] {}));
-    EXPECT_EQ(WithoutMovingFigures(headless), WithoutMovingFigures(ReadFile(savedPath)));
-    EXPECT_EQ(std::string::npos, ReadFile(savedPath).find('\r'));
-
-    ASSERT_TRUE(Press(dialog, IDCANCEL));
-    ExpectClosesWithZero(program);
-    DeleteFileA(savedPath.c_str());
-}
-
-// After Start the view keeps the focus, so Enter reaches the default button,
-// Save, once it is enabled; a close request inside the save dialog waits
-// until the whole report is written.
-TEST(DialogEndToEndTest, EnterSavesAndACloseDuringTheSaveWaitsForIt)
-{
-    const std::string savedPath = TempPath("closed.txt");
-    DeleteFileA(savedPath.c_str());
-    const std::string headless = HeadlessReport("headless-close.txt");
-    ASSERT_FALSE(headless.empty());
-
-    TEnvcheck program;
-    HWND dialog = program.WaitForDialog();
-    ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(Press(dialog, IDC_START));
-    ASSERT_TRUE(Await("Save to be enabled", [&] { return IsEnabled(dialog, IDC_SAVE); }, RunLimit));
-    HWND view = GetDlgItem(dialog, IDC_VIEW);
-    EXPECT_EQ(view, FocusOf(dialog));
-    EXPECT_EQ(MAKELONG(IDC_SAVE, DC_HASDEFID), static_cast<LONG>(SendMessageA(dialog, DM_GETDEFID, 0, 0)));
-
-    PostMessageA(view, WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_NO_FATAL_FAILURE(SaveAs(program, savedPath, [&] {
-        // As "end task" or a launcher asks: the dialog's exit, sent so that it has been handled.
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }));
-    ExpectClosesWithZero(program);
-    EXPECT_EQ(WithoutMovingFigures(headless), WithoutMovingFigures(ReadFile(savedPath)));
-    DeleteFileA(savedPath.c_str());
+        if (closeDuringSave) {
+            PostMessageA(view, WM_KEYDOWN, VK_RETURN, 0);
+        } else {
+            ASSERT_TRUE(Press(dialog, IDC_SAVE));
+        }
+        ASSERT_NO_FATAL_FAILURE(SaveAs(program, savedPath, [&] {
+            // As "end task" or a launcher asks: the dialog's exit, sent so that it has been handled.
+            if (closeDuringSave) SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }));
+        if (!closeDuringSave) {
+            ASSERT_TRUE(Press(dialog, IDCANCEL));
+        }
+        ExpectClosesWithZero(program);
+        EXPECT_EQ(WithoutMovingFigures(headless), WithoutMovingFigures(ReadFile(savedPath)));
+        EXPECT_EQ(std::string::npos, ReadFile(savedPath).find('\r'));
+        DeleteFileA(savedPath.c_str());
+    }
 }
 
 // Exit pressed at a moment of a run: the dialog goes and the process ends with 0.
