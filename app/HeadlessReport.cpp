@@ -29,10 +29,6 @@ public:
     }
 };
 
-}  // namespace
-
-namespace {
-
 int CannotWrite(const std::wstring& path)
 {
     WriteError("envcheck: cannot write the report to " + NarrowText(path, CP_ACP) + "\n");

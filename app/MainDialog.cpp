@@ -129,7 +129,6 @@ void Save(HWND dialog)
 
 void Start(HWND dialog)
 {
-    if (Saving) return;
     OnStart(dialog, *WorkerThread);
     EnableWindow(GetDlgItem(dialog, IDC_START), FALSE);
     // A disabled button keeps no focus: the view takes it, so keys still work.
