@@ -51,6 +51,14 @@ void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api)
         api.MessageBoxA(nullptr, "ファイルの保存に失敗しました", "保存エラー", MB_ICONEXCLAMATION);
 }
 
+namespace {
+
+// A close request that arrives inside the save dialog's own message loop
+// waits until the save has written from the collectors, or failed.
+bool Saving = false;
+bool ExitRequested = false;
+
+// Copy from the view: the whole report on the clipboard, once a run has finished.
 void OnCopy(HWND dialog, std::vector<TBaseInfo*>& collectors)
 {
     // Save is enabled only once a run has finished: before that there is no report.
@@ -61,13 +69,6 @@ void OnCopy(HWND dialog, std::vector<TBaseInfo*>& collectors)
         // Out of memory for the text: the clipboard keeps what it had.
     }
 }
-
-namespace {
-
-// A close request that arrives inside the save dialog's own message loop
-// waits until the save has written from the collectors, or failed.
-bool Saving = false;
-bool ExitRequested = false;
 
 void ShowViewMenu(HWND dialog, LPARAM where)
 {

@@ -21,9 +21,6 @@ void OnStart(HWND dialog, TThread& worker);
 // failure with the error box.
 void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api = Win32ShellApi());
 
-// Copy from the view: the whole report on the clipboard, once a run has finished.
-void OnCopy(HWND dialog, std::vector<TBaseInfo*>& collectors);
-
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

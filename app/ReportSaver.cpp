@@ -41,6 +41,16 @@ bool IsWritableFileOrNothing(const std::wstring& full)
     return type == FILE_TYPE_DISK;
 }
 
+// The full path of a target that may take a report, and its folder.
+bool ReportTarget(const std::wstring& path, std::wstring& full, std::wstring& folder)
+{
+    size_t nameAt = 0;
+    full = FullFilePath(path, nameAt);
+    if (full.empty() || !IsWritableFileOrNothing(full)) return false;
+    folder = full.substr(0, nameAt);
+    return true;
+}
+
 bool WriteWhole(const std::wstring& path, const std::string& bytes)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -70,20 +80,18 @@ std::string ReportText(std::vector<TBaseInfo*>& collectors)
 
 bool CanHoldReport(const std::wstring& path)
 {
-    size_t nameAt = 0;
-    const std::wstring full = FullFilePath(path, nameAt);
-    if (full.empty() || !IsWritableFileOrNothing(full)) return false;
-    const DWORD folder = GetFileAttributesW(full.substr(0, nameAt).c_str());
-    return folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::wstring full, folder;
+    if (!ReportTarget(path, full, folder)) return false;
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool WriteReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors)
 {
-    size_t nameAt = 0;
-    const std::wstring full = FullFilePath(path, nameAt);
-    if (full.empty() || !IsWritableFileOrNothing(full)) return false;
+    std::wstring full, folder;
+    if (!ReportTarget(path, full, folder)) return false;
     wchar_t temporary[MAX_PATH] = {};
-    if (GetTempFileNameW(full.substr(0, nameAt).c_str(), L"env", 0, temporary) == 0) return false;
+    if (GetTempFileNameW(folder.c_str(), L"env", 0, temporary) == 0) return false;
     bool saved = false;
     try {
         saved = WriteWhole(temporary, ReportText(collectors)) &&
