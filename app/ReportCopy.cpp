@@ -6,8 +6,6 @@
 
 namespace {
 
-const UINT ReportCodePage = 932;
-
 // Hands a NUL-ended copy of the bytes to the clipboard, which then owns it.
 bool SetClipboardBytes(UINT format, const void* bytes, size_t size, size_t terminator)
 {

@@ -179,7 +179,10 @@ public:
                                             usedDefaultChar);
         });
     }
-    BOOL IsDBCSLeadByte(BYTE value) override { return Timed([&] { return Real.IsDBCSLeadByte(value); }); }
+    BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value) override
+    {
+        return Timed([&] { return Real.IsDBCSLeadByteEx(codePage, value); });
+    }
     int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) override
     {
         return Timed([&] { return Real.StringFromGUID2(guid, text, size); });

@@ -89,5 +89,5 @@ std::string TRegistry::DataText() const
 {
     if (Data == nullptr) return std::string();
     const char* text = reinterpret_cast<const char*>(Data);
-    return BoundedText(text, DataSize);
+    return PlatformText(text, DataSize);
 }

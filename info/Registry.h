@@ -24,12 +24,13 @@ public:
     bool ReadValue(const std::string& name);
     void EnumKeys();
 
-    // The last value read as text: up to its NUL, never past its size.
+    // The last value read as the report's text: up to its NUL, never past its size.
     std::string DataText() const;
 
     DWORD ValueType;
     BYTE* Data;
     DWORD DataSize;
+    // As the platform gives them, to be opened again.
     std::set<std::string> SubKeys;
 
 private:

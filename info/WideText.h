@@ -5,9 +5,18 @@
 
 #include <string>
 
+// The code page of the report and of the program's own texts, whatever the
+// process's ANSI code page is.
+const UINT ReportCodePage = 932;
+
 // Text between a code page's bytes and UTF-16. A character the target code
 // page lacks becomes the code page's default character ('?').
 std::wstring WideText(const std::string& text, UINT codePage);
 std::string NarrowText(const std::wstring& text, UINT codePage);
+
+// A text in the given code page as the report's cp932: unchanged when it is
+// cp932 already; otherwise '?' for a character cp932 lacks (never a look-alike)
+// and for an invalid sequence, so every character comes out whole.
+std::string Cp932Text(const std::string& text, UINT codePage);
 
 #endif

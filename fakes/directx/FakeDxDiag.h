@@ -165,7 +165,7 @@ public:
         return ::WideCharToMultiByte(codePage, flags, wide, wideLength, narrow, narrowSize, defaultChar,
                                      usedDefaultChar);
     }
-    BOOL IsDBCSLeadByte(BYTE value) override { return ::IsDBCSLeadByte(value); }
+    BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value) override { return ::IsDBCSLeadByteEx(codePage, value); }
     int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) override
     {
         return FaultPlan.Fails("StringFromGUID2") ? 0 : ::StringFromGUID2(guid, text, size);

@@ -27,8 +27,8 @@ bool TDirectXInfo::WriteAdapterInfo()
     if (FAILED(Direct3D->GetAdapterIdentifier(D3DADAPTER_DEFAULT, 0, &adapter))) return false;
 
     AddLine(boost::format("Graphic Adapter information:\n"));
-    AddLine(boost::format(" Driver Name : %s\n") % BoundedText(adapter.Driver, sizeof(adapter.Driver)));
-    AddLine(boost::format(" Description : %s\n") % BoundedText(adapter.Description, sizeof(adapter.Description)));
+    AddLine(boost::format(" Driver Name : %s\n") % PlatformText(adapter.Driver, sizeof(adapter.Driver)));
+    AddLine(boost::format(" Description : %s\n") % PlatformText(adapter.Description, sizeof(adapter.Description)));
 
     WCHAR wideGuid[GuidTextSize] = {};
     Api.StringFromGUID2(adapter.DeviceIdentifier, wideGuid, GuidTextSize);

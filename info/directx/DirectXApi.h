@@ -17,7 +17,7 @@ public:
     virtual HRESULT VariantClear(VARIANTARG* value) = 0;
     virtual int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR narrow,
                                     int narrowSize, LPCCH defaultChar, LPBOOL usedDefaultChar) = 0;
-    virtual BOOL IsDBCSLeadByte(BYTE value) = 0;
+    virtual BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value) = 0;
     virtual int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) = 0;
 };
 
@@ -36,7 +36,7 @@ public:
         return ::WideCharToMultiByte(codePage, flags, wide, wideLength, narrow, narrowSize, defaultChar,
                                      usedDefaultChar);
     }
-    BOOL IsDBCSLeadByte(BYTE value) override { return ::IsDBCSLeadByte(value); }
+    BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value) override { return ::IsDBCSLeadByteEx(codePage, value); }
     int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) override
     {
         return ::StringFromGUID2(guid, text, size);

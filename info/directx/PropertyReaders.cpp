@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "info/PlatformBuffer.h"
+#include "info/WideText.h"
 
 namespace {
 
@@ -15,18 +16,20 @@ std::string TDirectXInfo::NarrowText(const wchar_t* wide)
 {
     if (wide == nullptr || *wide == L'\0') return std::string();
     // Converted whole first: a conversion into too small a buffer fails outright.
-    const int size = Api.WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
+    // Straight to cp932, whatever the ANSI code page (UTF-8 refuses these flags).
+    const int size =
+        Api.WideCharToMultiByte(ReportCodePage, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
     // A size beyond any real text is refused instead of allocated.
     if (size <= 0 || static_cast<size_t>(size) > TPlatformBuffer::Limit) return std::string();
     std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
-    const int written = Api.WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, buffer.data(), size, nullptr,
-                                                nullptr);
+    const int written = Api.WideCharToMultiByte(ReportCodePage, WC_NO_BEST_FIT_CHARS, wide, -1, buffer.data(), size,
+                                                nullptr, nullptr);
     if (written <= 0) return std::string();
     const size_t length = strnlen(buffer.data(), static_cast<size_t>(written));
 
     size_t kept = 0;
     while (kept < length) {
-        const bool pair = kept + 1 < length && Api.IsDBCSLeadByte(static_cast<BYTE>(buffer[kept]));
+        const bool pair = kept + 1 < length && Api.IsDBCSLeadByteEx(ReportCodePage, static_cast<BYTE>(buffer[kept]));
         const size_t step = pair ? 2 : 1;
         if (kept + step > TextSize - 1) break;
         kept += step;

@@ -93,8 +93,8 @@ void TDriveInfo::ReadVolumes()
         Api.GetVolumeInformationA(record.RootPath.c_str(), volumeName, NameSize - 1, &serialNumber,
                                   &maximumComponentLength, &flags, fileSystemName, NameSize - 1);
         // The last byte stays NUL whatever the platform wrote into the rest.
-        record.VolumeName = BoundedText(volumeName, NameSize - 1);
-        record.FileSystemName = BoundedText(fileSystemName, NameSize - 1);
+        record.VolumeName = PlatformText(volumeName, NameSize - 1);
+        record.FileSystemName = PlatformText(fileSystemName, NameSize - 1);
         record.SerialNumber = serialNumber;
         record.MaximumComponentLength = maximumComponentLength;
         record.FileSystemFlags = flags;

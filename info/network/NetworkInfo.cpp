@@ -56,12 +56,12 @@ void TNetworkInfo::WriteParameters()
         return;
     }
     const FIXED_INFO& info = *reinterpret_cast<const FIXED_INFO*>(buffer.Get());
-    AddLine(boost::format("Host Name: %s\n") % BoundedText(info.HostName));
-    AddLine(boost::format("Domain Name: %s\n") % BoundedText(info.DomainName));
+    AddLine(boost::format("Host Name: %s\n") % PlatformText(info.HostName));
+    AddLine(boost::format("Domain Name: %s\n") % PlatformText(info.DomainName));
     // The chain lies inside the buffer; a link out of it, or a loop, ends it.
     const IP_ADDR_STRING* server = &info.DnsServerList;
     for (size_t links = buffer.Size() / sizeof(IP_ADDR_STRING); server != nullptr && links > 0; --links) {
-        AddLine(boost::format("DNS Servers: %s\n") % BoundedText(server->IpAddress.String));
+        AddLine(boost::format("DNS Servers: %s\n") % PlatformText(server->IpAddress.String));
         server = buffer.Holds(server->Next, sizeof(IP_ADDR_STRING)) ? server->Next : nullptr;
     }
     switch (info.NodeType) {
@@ -107,26 +107,26 @@ void TNetworkInfo::WriteAdapters()
 
 void TNetworkInfo::WriteAdapter(const IP_ADAPTER_INFO& adapter, decltype(&::GetIfEntry) getIfEntry)
 {
-    const std::string name = BoundedText(adapter.AdapterName);
+    const std::string name = PlatformText(adapter.AdapterName);
     std::string label;
     AdapterLabel(label, name.c_str());
     AddLine(boost::format("AdapterName: %s\n") % label);
-    AddLine(boost::format("Description: %s\n") % BoundedText(adapter.Description));
+    AddLine(boost::format("Description: %s\n") % PlatformText(adapter.Description));
     AddLine(boost::format("Physical Address: "));
     const UINT length = adapter.AddressLength < sizeof(adapter.Address) ? adapter.AddressLength : sizeof(adapter.Address);
     for (UINT i = 0; i < length; ++i) AddLine(boost::format("%02X-") % static_cast<unsigned>(adapter.Address[i]));
     AddLine(boost::format("\n"));
-    AddLine(boost::format("IP Address: %s\n") % BoundedText(adapter.IpAddressList.IpAddress.String));
-    AddLine(boost::format("Subnet Mask: %s\n") % BoundedText(adapter.IpAddressList.IpMask.String));
-    AddLine(boost::format("Default Gateway: %s\n") % BoundedText(adapter.GatewayList.IpAddress.String));
+    AddLine(boost::format("IP Address: %s\n") % PlatformText(adapter.IpAddressList.IpAddress.String));
+    AddLine(boost::format("Subnet Mask: %s\n") % PlatformText(adapter.IpAddressList.IpMask.String));
+    AddLine(boost::format("Default Gateway: %s\n") % PlatformText(adapter.GatewayList.IpAddress.String));
     if (adapter.DhcpEnabled != 0) {
         AddLine(boost::format("adapter enabled DHCP.\n"));
-        AddLine(boost::format(" DHCP Server: %s\n") % BoundedText(adapter.DhcpServer.IpAddress.String));
+        AddLine(boost::format(" DHCP Server: %s\n") % PlatformText(adapter.DhcpServer.IpAddress.String));
     }
     if (adapter.HaveWins != 0) {
         AddLine(boost::format("adapter uses Wins.\n"));
-        AddLine(boost::format(" PrimaryWinsServer: %s\n") % BoundedText(adapter.PrimaryWinsServer.IpAddress.String));
-        AddLine(boost::format(" SecondaryWinsServer: %s\n") % BoundedText(adapter.SecondaryWinsServer.IpAddress.String));
+        AddLine(boost::format(" PrimaryWinsServer: %s\n") % PlatformText(adapter.PrimaryWinsServer.IpAddress.String));
+        AddLine(boost::format(" SecondaryWinsServer: %s\n") % PlatformText(adapter.SecondaryWinsServer.IpAddress.String));
     }
     MIB_IFROW row;
     ZeroMemory(&row, sizeof(row));

@@ -76,7 +76,7 @@ bool TProcessInfo::WalkProcesses()
     process.dwSize = sizeof(process);
     BOOL found = first(snapshot.Get(), &process);
     while (found) {
-        const std::string name = BoundedText(process.szExeFile, sizeof(process.szExeFile));
+        const std::string name = PlatformText(process.szExeFile, sizeof(process.szExeFile));
         AddEntry(process.th32ProcessID, 0, name);
         if (enumTasks != nullptr && Api.lstrcmpiA(name.c_str(), "NTVDM.EXE") == 0) {
             NtvdmProcessId = process.th32ProcessID;
@@ -92,7 +92,7 @@ bool TProcessInfo::WalkProcesses()
 BOOL WINAPI TProcessInfo::TaskCallback(DWORD, WORD, WORD task16, PSZ, PSZ fileName, LPARAM user)
 {
     TProcessInfo* self = reinterpret_cast<TProcessInfo*>(user);
-    self->AddEntry(self->NtvdmProcessId, task16, fileName != nullptr ? BoundedText(fileName, MAX_PATH) : "");
+    self->AddEntry(self->NtvdmProcessId, task16, fileName != nullptr ? PlatformText(fileName, MAX_PATH) : "");
     return FALSE;
 }
 
@@ -125,9 +125,9 @@ bool TProcessInfo::FindImagePath(std::string& path, DWORD processId)
     module.dwSize = sizeof(module);
     if (!Api.Module32First(snapshot.Get(), &module)) return false;
     do {
-        const std::string name = BoundedText(module.szModule, sizeof(module.szModule));
+        const std::string name = PlatformText(module.szModule, sizeof(module.szModule));
         if (Api.lstrcmpiA(path.c_str(), name.c_str()) == 0) {
-            path = BoundedText(module.szExePath, sizeof(module.szExePath));
+            path = PlatformText(module.szExePath, sizeof(module.szExePath));
             break;
         }
         ZeroMemory(&module, sizeof(module));
@@ -150,6 +150,6 @@ bool TProcessInfo::QueryImagePath(std::string& path, DWORD processId)
         if (!process.IsOpen()) return false;
         found = query(process.Get(), 0, buffer.data(), &size) != FALSE && size > 0 && size <= ImagePathSize;
     }
-    if (found) path = BoundedText(buffer.data(), size);
+    if (found) path = PlatformText(buffer.data(), size);
     return found;
 }

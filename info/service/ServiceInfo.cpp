@@ -29,7 +29,7 @@ std::string TextWithin(const TPlatformBuffer& buffer, const char* text)
     if (!buffer.Holds(text, 1)) return std::string();
     const BYTE* start = buffer.Get();
     const size_t room = buffer.Size() - static_cast<size_t>(reinterpret_cast<const BYTE*>(text) - start);
-    return BoundedText(text, room);
+    return PlatformText(text, room);
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ void TSystemInfo::AddBuild()
 {
     const DWORD build = OsVersion.dwBuildNumber & 0xFFFF;
     // szCSDVersion is 128 bytes; its text never runs past them.
-    const std::string servicePack = BoundedText(OsVersion.szCSDVersion);
+    const std::string servicePack = PlatformText(OsVersion.szCSDVersion);
     if (OsVersion.dwMajorVersion == 4 && Api.lstrcmpiA(servicePack.c_str(), "Service Pack 6") == 0) {
         HKEY opened = nullptr;
         if (Registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009",

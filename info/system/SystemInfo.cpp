@@ -26,20 +26,20 @@ void TSystemInfo::AddNamesSection()
     char buffer[BufferSize] = {};
     DWORD size = BufferSize;
     if (Api.GetComputerNameA(buffer, &size))
-        AddLine(boost::format("Computer name:  %s\n") % BoundedText(buffer, BufferSize));
+        AddLine(boost::format("Computer name:  %s\n") % PlatformText(buffer, BufferSize));
     size = BufferSize;
-    if (Api.GetUserNameA(buffer, &size)) AddLine(boost::format("User name:  %s\n") % BoundedText(buffer, BufferSize));
+    if (Api.GetUserNameA(buffer, &size)) AddLine(boost::format("User name:  %s\n") % PlatformText(buffer, BufferSize));
     // A result above the buffer's size is the size a longer path would need: nothing was written.
     UINT length = Api.GetSystemDirectoryA(buffer, DirectorySize);
     if (length != 0 && length < DirectorySize)
-        AddLine(boost::format("System directory:  %s \n") % BoundedText(buffer, DirectorySize));
+        AddLine(boost::format("System directory:  %s \n") % PlatformText(buffer, DirectorySize));
     length = Api.GetWindowsDirectoryA(buffer, DirectorySize);
     if (length != 0 && length < DirectorySize)
-        AddLine(boost::format("Windows directory:  %s \n") % BoundedText(buffer, DirectorySize));
+        AddLine(boost::format("Windows directory:  %s \n") % PlatformText(buffer, DirectorySize));
     AddLine(boost::format("Environment variables (partial list): \n"));
     for (const char* source : {"OS=%OS%", "PATH=%PATH%", "TEMP=%TEMP%"}) {
         const DWORD count = Api.ExpandEnvironmentStringsA(source, buffer, BufferSize);
-        if (count != 0 && count <= BufferSize) AddLine(boost::format("  %s\n") % BoundedText(buffer, BufferSize));
+        if (count != 0 && count <= BufferSize) AddLine(boost::format("  %s\n") % PlatformText(buffer, BufferSize));
     }
     AddLine(boost::format("\n"));
 }
