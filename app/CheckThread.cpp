@@ -35,7 +35,7 @@ int TCheckThread::Execute()
 {
     if (Terminated) return 1;
     if (Api.CoInitialize(nullptr) != S_OK) {
-        Api.MessageBoxA(nullptr, "COM初期化に失敗しました", "COM初期化エラー", MB_ICONEXCLAMATION);
+        ShowError(Api, "COM初期化に失敗しました", "COM初期化エラー");
         return -1;
     }
     ComStarted = true;
@@ -70,7 +70,7 @@ int TCheckThread::ExecuteFailed()
         if (!Terminated) view->Refresh();
     } else {
         const std::string text(FailureLine, std::char_traits<char>::length(FailureLine) - 1);
-        Api.MessageBoxA(nullptr, text.c_str(), "情報取得エラー", MB_ICONEXCLAMATION);
+        ShowError(Api, text.c_str(), "情報取得エラー");
     }
     if (ComStarted) {
         ComStarted = false;

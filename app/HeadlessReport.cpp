@@ -22,16 +22,17 @@ void WriteError(const std::string& line)
 // No window may appear: the run's message box becomes a line on standard error.
 class THeadlessShellApi : public TWin32ShellApi {
 public:
-    int MessageBoxA(HWND, LPCSTR text, LPCSTR, UINT) override
+    int MessageBoxW(HWND, LPCWSTR text, LPCWSTR, UINT) override
     {
-        WriteError(std::string("envcheck: ") + text + "\n");
+        WriteError("envcheck: " + NarrowText(text, ReportCodePage) + "\n");
         return IDOK;
     }
 };
 
 int CannotWrite(const std::wstring& path)
 {
-    WriteError("envcheck: cannot write the report to " + NarrowText(path, CP_ACP) + "\n");
+    // In cp932, like every other line envcheck writes.
+    WriteError("envcheck: cannot write the report to " + NarrowText(path, ReportCodePage) + "\n");
     return 2;
 }
 

@@ -14,5 +14,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (command.Mode != TCommandLine::Dialog) return RunHeadless(command);
 
     RegisterCustomEdit(instance);
-    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0));
+    return static_cast<int>(RunMainDialog(instance));
 }

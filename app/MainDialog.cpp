@@ -8,7 +8,6 @@
 #include "app/Collectors.h"
 #include "app/ReportCopy.h"
 #include "app/ReportSaver.h"
-#include "info/WideText.h"
 #include "view/CustomEdit.h"
 
 std::vector<TBaseInfo*> CollectorList;
@@ -27,28 +26,28 @@ void OnStart(HWND dialog, TThread& worker)
 
 void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api)
 {
-    static const char filter[] = "テキストファイル(*.txt)\0*.txt\0全てのファイル(*.*)\0*.*\0";
-    char fileName[512] = "ruk_syslog.txt";
-    char fileTitle[512] = "";
+    static const wchar_t filter[] = L"テキストファイル(*.txt)\0*.txt\0全てのファイル(*.*)\0*.*\0";
+    // Wide: the chosen path names the file it names, in any code page.
+    wchar_t fileName[512] = L"ruk_syslog.txt";
+    wchar_t fileTitle[512] = L"";
 
-    OPENFILENAMEA record = {};
-    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    OPENFILENAMEW record = {};
+    record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     record.hwndOwner = dialog;
     record.lpstrFilter = filter;
     record.nFilterIndex = 0;
     record.lpstrFile = fileName;
-    record.nMaxFile = sizeof(fileName);
+    record.nMaxFile = sizeof(fileName) / sizeof(fileName[0]);
     record.lpstrFileTitle = fileTitle;
-    record.nMaxFileTitle = sizeof(fileTitle);
+    record.nMaxFileTitle = sizeof(fileTitle) / sizeof(fileTitle[0]);
     record.lpstrInitialDir = nullptr;
-    record.lpstrTitle = "保存します。";
+    record.lpstrTitle = L"保存します。";
     record.Flags = OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT;
-    record.lpstrDefExt = "txt";
-    if (!api.GetSaveFileNameA(&record)) return;
+    record.lpstrDefExt = L"txt";
+    if (!api.GetSaveFileNameW(&record)) return;
 
     setlocale(LC_ALL, "japanese");
-    if (!WriteReport(WideText(fileName, CP_ACP), collectors))
-        api.MessageBoxA(nullptr, "ファイルの保存に失敗しました", "保存エラー", MB_ICONEXCLAMATION);
+    if (!WriteReport(fileName, collectors)) ShowError(api, "ファイルの保存に失敗しました", "保存エラー");
 }
 
 namespace {
@@ -75,7 +74,7 @@ void ShowViewMenu(HWND dialog, LPARAM where)
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return;
     const UINT state = IsWindowEnabled(GetDlgItem(dialog, IDC_SAVE)) ? MF_ENABLED : MF_GRAYED;
-    AppendMenuA(menu, MF_STRING | state, IDM_COPYALL, "すべてコピー");
+    AppendMenuW(menu, MF_STRING | state, IDM_COPYALL, L"すべてコピー");
     POINT at = {GET_X_LPARAM(where), GET_Y_LPARAM(where)};
     if (at.x == -1 && at.y == -1) {
         // Asked from the keyboard: at the view's corner.
@@ -137,6 +136,11 @@ void Start(HWND dialog)
 }
 
 }  // namespace
+
+INT_PTR RunMainDialog(HINSTANCE instance)
+{
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
+}
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -23,4 +23,8 @@ void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api = W
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The dialog from its resource, until it ends. Wide, so that the resource's
+// texts reach the controls as written whatever the ANSI code page.
+INT_PTR RunMainDialog(HINSTANCE instance);
+
 #endif

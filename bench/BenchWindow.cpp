@@ -38,7 +38,7 @@ TBenchDialog::TBenchDialog()
     HINSTANCE instance = GetModuleHandleA(nullptr);
     static const bool registered = (RegisterCustomEdit(instance), true);
     (void)registered;
-    Dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, BenchDialogProc, 0);
+    Dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, BenchDialogProc, 0);
     ShowWindow(Dialog, SW_SHOW);
     UpdateWindow(Dialog);
     HWND save = GetDlgItem(Dialog, IDC_SAVE);

@@ -30,11 +30,11 @@ public:
         return Timed([&] { return Win32ShellApi().CoInitialize(reserved); });
     }
     void CoUninitialize() override { Timed([&] { Win32ShellApi().CoUninitialize(); }); }
-    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override
+    int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) override
     {
-        return Win32ShellApi().MessageBoxA(owner, text, caption, type);
+        return Win32ShellApi().MessageBoxW(owner, text, caption, type);
     }
-    BOOL GetSaveFileNameA(LPOPENFILENAMEA record) override { return Win32ShellApi().GetSaveFileNameA(record); }
+    BOOL GetSaveFileNameW(LPOPENFILENAMEW record) override { return Win32ShellApi().GetSaveFileNameW(record); }
 };
 
 // The real platform's seams, timed; one set for every run.

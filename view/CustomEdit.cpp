@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "info/WideText.h"
+
 std::map<HWND, TCustomEdit*> EditWindows;
 
 namespace {
@@ -147,8 +149,9 @@ void TCustomEdit::Paint(HDC dc)
     GetWindowRect(Window, &bounds);
     const int height = bounds.bottom - bounds.top;
 
-    HFONT font = CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_TT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, "MS ゴシック");
+    // Wide, like the rows: the face's cp932 bytes name no font in another code page.
+    HFONT font = CreateFontW(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_TT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, L"MS ゴシック");
     HGDIOBJ previousFont = SelectObject(dc, font);
 
     if (!Lines.empty() && TopLine >= 0 && static_cast<size_t>(TopLine) < Lines.size()) {
@@ -157,7 +160,8 @@ void TCustomEdit::Paint(HDC dc)
         int y = 1;
 
         SIZE extent = {};
-        GetTextExtentPoint32A(dc, row->c_str(), static_cast<int>(row->size()), &extent);
+        const std::wstring first = WideText(*row, ReportCodePage);
+        GetTextExtentPoint32W(dc, first.c_str(), static_cast<int>(first.size()), &extent);
         LineHeight = extent.cy + 1;
         VisibleLines = height / LineHeight;
         const bool scrollable = Lines.size() > static_cast<size_t>(VisibleLines);
@@ -166,8 +170,8 @@ void TCustomEdit::Paint(HDC dc)
         for (; row != Lines.end(); ++row) {
             if (row->empty()) continue;
             const bool ends = EndsRow(*row);
-            const int length = static_cast<int>(row->size()) - (ends ? 1 : 0);
-            TextOutA(dc, 1, y, row->c_str(), length);
+            const std::wstring text = WideText(row->substr(0, row->size() - (ends ? 1 : 0)), ReportCodePage);
+            TextOutW(dc, 1, y, text.c_str(), static_cast<int>(text.size()));
             if (ends) y += LineHeight;
             if (y > height) break;
         }
@@ -338,20 +342,20 @@ std::list<std::string> TCustomEdit::GetLines()
 
 void RegisterCustomEdit(HINSTANCE instance)
 {
-    WNDCLASSA windowClass = {};
+    WNDCLASSW windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = CustomEditProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
-    windowClass.lpszClassName = "CustomEdit";
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = L"CustomEdit";
+    RegisterClassW(&windowClass);
 }
 
 LRESULT CALLBACK CustomEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     TCustomEdit* view = FindCustomEdit(window);
-    if (view == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (view == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -387,5 +391,5 @@ LRESULT CALLBACK CustomEditProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -10,6 +10,7 @@
 #include "thread/CriticalSection.h"
 
 // Read-only, line-based text view drawn into a "CustomEdit" control window.
+// Its rows are cp932, drawn as such whatever the ANSI code page.
 // Rows are appended from the worker thread and painted and scrolled on the
 // thread that owns the window, so every access to the rows and the scroll
 // state takes Lock, which is never held across a call that waits for the

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "app/ShellApi.h"
+#include "info/WideText.h"
 
-// Records the shell's platform calls; answers as configured.
+// Records the shell's platform calls, their texts as cp932; answers as configured.
 class TFakeShellApi : public TShellApi {
 public:
     struct TBox {
@@ -24,8 +25,8 @@ public:
 
     // The save dialog: the record as it was passed, and what to answer.
     BOOL SaveResult = TRUE;
-    std::string ChosenPath;
-    OPENFILENAMEA Record = {};
+    std::wstring ChosenPath;
+    OPENFILENAMEW Record = {};
     std::string FileBuffer;
     std::string Filter;
     int SaveDialogs = 0;
@@ -37,20 +38,20 @@ public:
         return reserved == nullptr ? InitializeResult : E_INVALIDARG;
     }
     void CoUninitialize() override { ++Uninitializes; }
-    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override
+    int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) override
     {
-        Boxes.push_back({owner, text, caption, type});
+        Boxes.push_back({owner, NarrowText(text, ReportCodePage), NarrowText(caption, ReportCodePage), type});
         return IDOK;
     }
-    BOOL GetSaveFileNameA(LPOPENFILENAMEA record) override
+    BOOL GetSaveFileNameW(LPOPENFILENAMEW record) override
     {
         ++SaveDialogs;
         Record = *record;
-        FileBuffer = record->lpstrFile;
+        FileBuffer = NarrowText(record->lpstrFile, ReportCodePage);
         Filter.clear();
-        for (const char* at = record->lpstrFilter; at != nullptr && *at != '\0'; at += std::string(at).size() + 1)
-            Filter += std::string(at) + '|';
-        if (SaveResult) std::snprintf(record->lpstrFile, record->nMaxFile, "%s", ChosenPath.c_str());
+        for (const wchar_t* at = record->lpstrFilter; at != nullptr && *at != L'\0'; at += wcslen(at) + 1)
+            Filter += NarrowText(at, ReportCodePage) + '|';
+        if (SaveResult) lstrcpynW(record->lpstrFile, ChosenPath.c_str(), static_cast<int>(record->nMaxFile));
         if (AfterChoice) AfterChoice();
         return SaveResult;
     }

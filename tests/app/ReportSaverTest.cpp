@@ -42,7 +42,7 @@ protected:
             collector->Collect();
             Collectors.push_back(collector.get());
         }
-        Api.ChosenPath = Path;
+        Api.ChosenPath = WideText(Path, CP_ACP);
         DeleteFileA(Path.c_str());
     }
     ~ReportSaverTest() override { DeleteFileA(Path.c_str()); }
@@ -60,7 +60,7 @@ TEST_F(ReportSaverTest, SaveDialogRecord)
 {
     OnSave(Owner, Collectors, Api);
     ASSERT_EQ(1, Api.SaveDialogs);
-    const OPENFILENAMEA& record = Api.Record;
+    const OPENFILENAMEW& record = Api.Record;
     // The 32-bit program's record; a 64-bit test build's pointers are wider.
     EXPECT_EQ(sizeof(void*) == 4 ? 76u : 136u, record.lStructSize);
     EXPECT_EQ(Owner, record.hwndOwner);
@@ -74,11 +74,11 @@ TEST_F(ReportSaverTest, SaveDialogRecord)
     EXPECT_NE(nullptr, record.lpstrFileTitle);
     EXPECT_EQ(512u, record.nMaxFileTitle);
     EXPECT_EQ(nullptr, record.lpstrInitialDir);
-    EXPECT_STREQ("保存します。", record.lpstrTitle);
+    EXPECT_STREQ(L"保存します。", record.lpstrTitle);
     EXPECT_EQ(0x2002u, record.Flags);
     EXPECT_EQ(0, record.nFileOffset);
     EXPECT_EQ(0, record.nFileExtension);
-    EXPECT_STREQ("txt", record.lpstrDefExt);
+    EXPECT_STREQ(L"txt", record.lpstrDefExt);
     EXPECT_EQ(0, record.lCustData);
     EXPECT_EQ(nullptr, record.lpfnHook);
     EXPECT_EQ(nullptr, record.lpTemplateName);
@@ -252,7 +252,7 @@ TEST_F(FailedSaveTest, SaveShowsTheErrorBoxAndKeepsTheEarlierFile)
     std::vector<TBaseInfo*> collectors = {&Big};
     for (const TFailedSave& save : Cases()) {
         TFakeShellApi api;
-        api.ChosenPath = save.Target;
+        api.ChosenPath = WideText(save.Target, CP_ACP);
         api.AfterChoice = save.AfterChoice;
         Check(save, [&](const TFailedSave&) { OnSave(Owner, collectors, api); });
         ASSERT_EQ(1u, api.Boxes.size()) << save.Name << ": a failed save must not pass for saved";

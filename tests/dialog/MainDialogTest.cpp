@@ -77,8 +77,7 @@ INT_PTR RunDialog(const TDrive& drive)
             TerminateProcess(GetCurrentProcess(), 3);
         }
     });
-    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr,
-                                           MainDialogProc, 0);
+    const INT_PTR result = RunMainDialog(GetModuleHandleA(nullptr));
     returned = true;
     driver.join();
     EXPECT_TRUE(outcome);

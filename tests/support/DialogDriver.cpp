@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "info/WideText.h"
 #include "support/Await.h"
 
 const char* const DialogCaption = "環境チェック  Version 20120508";
@@ -23,9 +24,12 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context)
     auto* search = reinterpret_cast<TSearch*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    char caption[256] = {};
-    GetWindowTextA(window, caption, sizeof(caption));
-    if (owner == search->ProcessId && search->Caption == caption) search->Found.push_back(window);
+    // Wide, and the caption sought converted from cp932: right whatever this
+    // process's code page is.
+    wchar_t caption[256] = {};
+    GetWindowTextW(window, caption, sizeof(caption) / sizeof(caption[0]));
+    if (owner == search->ProcessId && WideText(search->Caption, ReportCodePage) == caption)
+        search->Found.push_back(window);
     return TRUE;
 }
 

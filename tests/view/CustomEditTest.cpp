@@ -150,8 +150,9 @@ TEST(CustomEditWindowTest, ClassIsRegisteredAsDescribed)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterCustomEdit(instance);
-    WNDCLASSA info = {};
-    ASSERT_TRUE(GetClassInfoA(instance, "CustomEdit", &info));
+    // Registered wide: asked as ANSI, the procedure would be a converting stand-in.
+    WNDCLASSW info = {};
+    ASSERT_TRUE(GetClassInfoW(instance, L"CustomEdit", &info));
     EXPECT_EQ(static_cast<UINT>(CS_HREDRAW | CS_VREDRAW), info.style);
     EXPECT_EQ(&CustomEditProc, info.lpfnWndProc);
     EXPECT_EQ(0, info.cbClsExtra);
