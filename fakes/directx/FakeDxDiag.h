@@ -150,6 +150,9 @@ public:
 
     bool FreedWhileInUse = false;
     int LiveStrings = 0;
+    // The system's ANSI code page as the conversions see it; 0: the process's.
+    // Under UTF-8 they take no flags but WC_ERR_INVALID_CHARS, as on Windows.
+    UINT AnsiCodePage = 0;
 
     // Everything the collector was given is back to the test's own reference.
     bool AllReleased() const;
@@ -162,10 +165,18 @@ public:
                             LPCCH defaultChar, LPBOOL usedDefaultChar) override
     {
         if (FaultPlan.Fails("WideCharToMultiByte")) return 0;
+        if (codePage == CP_ACP && AnsiCodePage != 0) codePage = AnsiCodePage;
+        if (codePage == CP_UTF8 && (flags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) != 0) {
+            SetLastError(ERROR_INVALID_FLAGS);
+            return 0;
+        }
         return ::WideCharToMultiByte(codePage, flags, wide, wideLength, narrow, narrowSize, defaultChar,
                                      usedDefaultChar);
     }
-    BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value) override { return ::IsDBCSLeadByteEx(codePage, value); }
+    BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value) override
+    {
+        return ::IsDBCSLeadByteEx(codePage == CP_ACP && AnsiCodePage != 0 ? AnsiCodePage : codePage, value);
+    }
     int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) override
     {
         return FaultPlan.Fails("StringFromGUID2") ? 0 : ::StringFromGUID2(guid, text, size);

@@ -15,6 +15,7 @@
 #include "info/WideText.h"
 #include "support/Await.h"
 #include "support/DialogDriver.h"
+#include "support/DialogRun.h"
 #include "support/TestSupport.h"
 #include "view/CustomEdit.h"
 
@@ -46,42 +47,6 @@ size_t FirstPassRows(const std::vector<std::string>& rows)
     size_t count = 0;
     while (count < rows.size() && count < StartAndTitles.size() && rows[count] == StartAndTitles[count]) ++count;
     return count;
-}
-
-typedef std::function<::testing::AssertionResult(HWND dialog)> TDrive;
-
-// Runs the real dialog on this thread while a driver thread drives it once it
-// is ready. Whatever happens, the driver then asks the dialog to exit, so a
-// failed wait ends the test at once with what it saw.
-INT_PTR RunDialog(const TDrive& drive)
-{
-    RegisterCustomEdit(GetModuleHandleA(nullptr));
-    const DWORD self = GetCurrentThreadId();
-    std::atomic<bool> returned(false);
-    ::testing::AssertionResult outcome = ::testing::AssertionSuccess();
-    std::thread driver([&] {
-        HWND dialog = nullptr;
-        outcome = AwaitReadyDialog(GetCurrentProcessId(), dialog);
-        if (outcome) outcome = drive(dialog);
-        if (dialog != nullptr)
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        else if (!returned)
-            PostThreadMessageA(self, WM_QUIT, 0, 0);  // a dialog that never became ready
-        // A dialog thread that never comes back from its exit cannot report a
-        // failure itself: the whole test program fails now, saying so.
-        if (!WaitUntil([&] { return returned.load(); }, RunLimit)) {
-            // (Nothing here may ask the stuck thread: not even for a window's text.)
-            fprintf(stderr, "the dialog did not end within %lu ms of its exit request\n",
-                    static_cast<unsigned long>(RunLimit));
-            fflush(stderr);
-            TerminateProcess(GetCurrentProcess(), 3);
-        }
-    });
-    const INT_PTR result = RunMainDialog(GetModuleHandleA(nullptr));
-    returned = true;
-    driver.join();
-    EXPECT_TRUE(outcome);
-    return result;
 }
 
 ::testing::AssertionResult PressStart(HWND dialog)

@@ -28,30 +28,6 @@ std::string ClassOf(HWND window)
     return name;
 }
 
-// Free disk and memory, the page file, the clock and the process rows move
-// between two runs: they are masked.
-std::string WithoutMovingFigures(const std::string& report)
-{
-    static const char* const moving[] = {" ullUsedPageFile: ", " ullAvailPageFile: ", " szPageFileLocalized: ",
-                                         " szPageFileEnglish: ", " szTimeLocalized: ", " szTimeEnglish: "};
-    std::istringstream lines(report);
-    std::string line;
-    std::string kept;
-    bool processes = false;
-    while (std::getline(lines, line)) {
-        // Process IDs and the other programs of the moment differ between runs.
-        if (line == "Process Enum:") processes = true;
-        if (processes && line.empty()) processes = false;
-        if (processes && line != "Process Enum:") continue;  // its widths move too
-        const bool free = line.compare(0, 12, " FreeBytes: ") == 0 || line.find("空き") != std::string::npos;
-        if (free) line = line.substr(0, line.find_last_not_of("0123456789") + 1) + "*";
-        for (const char* prefix : moving)
-            if (line.compare(0, strlen(prefix), prefix) == 0) line = std::string(prefix) + "*";
-        kept += line + "\n";
-    }
-    return kept;
-}
-
 // In the open save dialog: the proposed name, then what happens while it is
 // open, then the path confirmed (and a new file's create prompt answered).
 template <typename Meanwhile>

@@ -1,6 +1,7 @@
 #include "e2e/Envcheck.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -28,7 +29,10 @@ TEnvcheck::TEnvcheck(const std::string& arguments, const std::string& executable
     Start(Wide(arguments), Wide(executable), Wide(currentDirectory));
 }
 
-TEnvcheck::TEnvcheck(const std::wstring& arguments) { Start(arguments, L"", L""); }
+TEnvcheck::TEnvcheck(const std::wstring& arguments, const std::wstring& executable)
+{
+    Start(arguments, executable, L"");
+}
 
 void TEnvcheck::Start(const std::wstring& arguments, const std::wstring& executable,
                       const std::wstring& currentDirectory)
@@ -133,4 +137,26 @@ size_t FindLine(const std::vector<std::string>& lines, const std::string& text, 
     for (size_t i = from; i < lines.size(); ++i)
         if (lines[i] == text) return i;
     return std::string::npos;
+}
+
+std::string WithoutMovingFigures(const std::string& report)
+{
+    static const char* const moving[] = {" ullUsedPageFile: ", " ullAvailPageFile: ", " szPageFileLocalized: ",
+                                         " szPageFileEnglish: ", " szTimeLocalized: ", " szTimeEnglish: "};
+    std::istringstream lines(report);
+    std::string line;
+    std::string kept;
+    bool processes = false;
+    while (std::getline(lines, line)) {
+        // Process IDs and the other programs of the moment differ between runs.
+        if (line == "Process Enum:") processes = true;
+        if (processes && line.empty()) processes = false;
+        if (processes && line != "Process Enum:") continue;  // its widths move too
+        const bool free = line.compare(0, 12, " FreeBytes: ") == 0 || line.find("空き") != std::string::npos;
+        if (free) line = line.substr(0, line.find_last_not_of("0123456789") + 1) + "*";
+        for (const char* prefix : moving)
+            if (line.compare(0, strlen(prefix), prefix) == 0) line = std::string(prefix) + "*";
+        kept += line + "\n";
+    }
+    return kept;
 }

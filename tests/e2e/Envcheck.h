@@ -15,7 +15,7 @@ public:
     // Another copy of the program and a current directory may be given.
     explicit TEnvcheck(const std::string& arguments = "", const std::string& executable = "",
                        const std::string& currentDirectory = "");
-    explicit TEnvcheck(const std::wstring& arguments);
+    explicit TEnvcheck(const std::wstring& arguments, const std::wstring& executable = L"");
     ~TEnvcheck();
     TEnvcheck(const TEnvcheck&) = delete;
     TEnvcheck& operator=(const TEnvcheck&) = delete;
@@ -43,6 +43,9 @@ private:
 // with a failure that says why, when it did not end with 0.
 std::string HeadlessReport(const std::string& fileName, const std::string& executable = "");
 std::vector<std::string> ReportLines(const std::string& report);
+// The report with what moves between two runs masked: free disk and memory,
+// the page file, the clock, and the process rows.
+std::string WithoutMovingFigures(const std::string& report);
 // Index of the first line equal to the text at or after from; npos when none.
 size_t FindLine(const std::vector<std::string>& lines, const std::string& text, size_t from = 0);
 

@@ -11,9 +11,17 @@ std::string ToCp932(const wchar_t* text, int length)
     return result;
 }
 
+struct TRecording {
+    std::vector<TDrawnText> Drawn;
+    std::vector<std::wstring>* Faces;
+};
+
 int CALLBACK Collect(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM context)
 {
-    auto* drawn = reinterpret_cast<std::vector<TDrawnText>*>(context);
+    auto* recording = reinterpret_cast<TRecording*>(context);
+    std::vector<TDrawnText>* drawn = &recording->Drawn;
+    if (record->iType == EMR_EXTCREATEFONTINDIRECTW && recording->Faces != nullptr)
+        recording->Faces->push_back(reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record)->elfw.elfLogFont.lfFaceName);
     if (record->iType == EMR_EXTTEXTOUTW || record->iType == EMR_EXTTEXTOUTA) {
         const auto* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
         const char* base = reinterpret_cast<const char*>(record);
@@ -30,15 +38,15 @@ int CALLBACK Collect(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM
 
 }  // namespace
 
-std::vector<TDrawnText> RecordPaint(TCustomEdit& view)
+std::vector<TDrawnText> RecordPaint(TCustomEdit& view, std::vector<std::wstring>* faces)
 {
     HDC reference = GetDC(view.GetWindow());
     HDC dc = CreateEnhMetaFileA(reference, nullptr, nullptr, nullptr);
     view.Paint(dc);
     HENHMETAFILE metafile = CloseEnhMetaFile(dc);
     ReleaseDC(view.GetWindow(), reference);
-    std::vector<TDrawnText> drawn;
-    EnumEnhMetaFile(nullptr, metafile, Collect, &drawn, nullptr);
+    TRecording recording = {{}, faces};
+    EnumEnhMetaFile(nullptr, metafile, Collect, &recording, nullptr);
     DeleteEnhMetaFile(metafile);
-    return drawn;
+    return recording.Drawn;
 }

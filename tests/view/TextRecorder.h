@@ -16,7 +16,8 @@ struct TDrawnText {
 };
 
 // Paints the view into an enhanced metafile and reads back every text
-// output it recorded, including those below the window's bottom edge.
-std::vector<TDrawnText> RecordPaint(TCustomEdit& view);
+// output it recorded, including those below the window's bottom edge, and
+// the face of every font it created.
+std::vector<TDrawnText> RecordPaint(TCustomEdit& view, std::vector<std::wstring>* faces = nullptr);
 
 #endif
