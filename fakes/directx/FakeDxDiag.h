@@ -165,7 +165,7 @@ public:
                             LPCCH defaultChar, LPBOOL usedDefaultChar) override
     {
         if (FaultPlan.Fails("WideCharToMultiByte")) return 0;
-        if (codePage == CP_ACP && AnsiCodePage != 0) codePage = AnsiCodePage;
+        codePage = Resolved(codePage);
         if (codePage == CP_UTF8 && (flags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) != 0) {
             SetLastError(ERROR_INVALID_FLAGS);
             return 0;
@@ -175,13 +175,16 @@ public:
     }
     BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value) override
     {
-        return ::IsDBCSLeadByteEx(codePage == CP_ACP && AnsiCodePage != 0 ? AnsiCodePage : codePage, value);
+        return ::IsDBCSLeadByteEx(Resolved(codePage), value);
     }
     int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) override
     {
         return FaultPlan.Fails("StringFromGUID2") ? 0 : ::StringFromGUID2(guid, text, size);
     }
     BOOL FreeLibrary(HMODULE module) override;
+
+private:
+    UINT Resolved(UINT codePage) const { return codePage == CP_ACP && AnsiCodePage != 0 ? AnsiCodePage : codePage; }
 };
 
 #endif

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,11 +15,7 @@ namespace {
 std::wstring BuildFile(const char* variable)
 {
     const char* unixPath = std::getenv(variable);
-    if (unixPath == nullptr) return std::wstring();
-    std::wstring path = L"Z:" + WideText(unixPath, CP_UTF8);
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
+    return unixPath == nullptr ? std::wstring() : WideText(WindowsPath(unixPath), CP_ACP);
 }
 
 std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
@@ -52,9 +47,8 @@ const wchar_t* const FolderName = L"テスト§\u00EB";
 
 struct TConfiguration {
     const char* Name;
-    const char* Program;  // the variable that names it
-    bool InFolder;
-    const char* ShownFolder;  // cp932, as its process row shows the folder
+    const char* Program;      // the variable that names it
+    const char* ShownFolder;  // run from the folder, which its process row shows thus (cp932); or null
 };
 
 }  // namespace
@@ -67,11 +61,11 @@ TEST(CodePageEndToEndTest, ReportIsTheJapaneseSystemsOnAnyCodePage)
 
     const TConfiguration configurations[] = {
         // Windows 11 honours the manifest's ja-JP: code page 932.
-        {"envcheck.exe (code page 932 by its manifest)", "ENVCHECK_EXE", false, nullptr},
+        {"envcheck.exe (code page 932 by its manifest)", "ENVCHECK_EXE", nullptr},
         // UTF-8: every character reaches the program; ë has no cp932 form.
-        {"UTF-8 by its manifest", "ENVCHECK_EXE_UTF8", true, "テスト§?"},
+        {"UTF-8 by its manifest", "ENVCHECK_EXE_UTF8", "テスト§?"},
         // 1252: the platform itself gives テスト as "???"; § and ë arrive.
-        {"no code page in its manifest (1252)", "ENVCHECK_EXE_LEGACY", true, "???§?"},
+        {"no code page in its manifest (1252)", "ENVCHECK_EXE_LEGACY", "???§?"},
     };
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
@@ -83,7 +77,7 @@ TEST(CodePageEndToEndTest, ReportIsTheJapaneseSystemsOnAnyCodePage)
         const std::wstring built = BuildFile(configuration.Program);
         ASSERT_FALSE(built.empty()) << configuration.Program << " names the program";
         std::wstring program = built;
-        if (configuration.InFolder) {
+        if (configuration.ShownFolder != nullptr) {
             program = folder + L"\\" + FileName(built);
             ASSERT_TRUE(CopyFileW(built.c_str(), program.c_str(), FALSE)) << GetLastError();
         }
@@ -98,7 +92,7 @@ TEST(CodePageEndToEndTest, ReportIsTheJapaneseSystemsOnAnyCodePage)
 
         EXPECT_TRUE(IsCp932Throughout(report));
         EXPECT_EQ(Comparable(reference), Comparable(report));
-        if (configuration.InFolder) {
+        if (configuration.ShownFolder != nullptr) {
             const std::string row = std::string(configuration.ShownFolder) + "\\" + NarrowText(FileName(built), 932);
             EXPECT_NE(std::string::npos, report.find(row)) << "no process row ends in " << row;
             DeleteFileW(program.c_str());

@@ -7,14 +7,18 @@
 
 #include "info/WideText.h"
 
-std::string TEnvcheck::ExecutablePath()
+std::string WindowsPath(const char* unixPath)
 {
-    const char* unixPath = std::getenv("ENVCHECK_EXE");
-    if (unixPath == nullptr) return "envcheck.exe";
     std::string path = std::string("Z:") + unixPath;
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
+}
+
+std::string TEnvcheck::ExecutablePath()
+{
+    const char* unixPath = std::getenv("ENVCHECK_EXE");
+    return unixPath == nullptr ? "envcheck.exe" : WindowsPath(unixPath);
 }
 
 namespace {

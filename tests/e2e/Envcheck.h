@@ -39,6 +39,9 @@ private:
     std::string ErrorFile;
 };
 
+// A file of the build, named as a Unix path, as Wine's Z: drive names it.
+std::string WindowsPath(const char* unixPath);
+
 // A whole headless report of the real program (or of a copy of it); empty,
 // with a failure that says why, when it did not end with 0.
 std::string HeadlessReport(const std::string& fileName, const std::string& executable = "");

@@ -18,14 +18,6 @@ namespace {
 const std::vector<std::string> LoadedAtStartUp = {"comctl32.dll", "version.dll", "shell32.dll", "uxtheme.dll",
                                                   "winspool.drv"};
 
-std::string WindowsPath(const char* unixPath)
-{
-    std::string path = std::string("Z:") + unixPath;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 // Libraries envcheck loads, or that are loaded on its behalf while it runs,
 // none of them protected by name the way kernel32 or user32 are: the names
 // the build tells Wine to take from the program's folder first
