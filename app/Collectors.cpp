@@ -3,6 +3,7 @@
 
 #include "app/Collectors.h"
 
+#include "info/current/CurrentSystemInfo.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/drive/DriveInfo.h"
 #include "info/network/NetworkInfo.h"
@@ -18,6 +19,7 @@ void CreateCollectors(std::vector<TBaseInfo*>& collectors)
     collectors.push_back(new TServiceInfo);
     collectors.push_back(new TNetworkInfo);
     collectors.push_back(new TDriveInfo);
+    collectors.push_back(new TCurrentSystemInfo);
 }
 
 void DeleteCollectors(std::vector<TBaseInfo*>& collectors)

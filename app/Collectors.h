@@ -5,7 +5,7 @@
 
 #include "info/BaseInfo.h"
 
-// The six collectors, in report order: for the dialog and the headless run alike.
+// The seven collectors, in report order: for the dialog and the headless run alike.
 void CreateCollectors(std::vector<TBaseInfo*>& collectors);
 void DeleteCollectors(std::vector<TBaseInfo*>& collectors);
 

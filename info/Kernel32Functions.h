@@ -19,6 +19,8 @@ ENVCHECK_RUNTIME_FUNCTION(SetDefaultDllDirectories)    // 8, or 7 and Vista with
 ENVCHECK_RUNTIME_FUNCTION(AddVectoredExceptionHandler)  // XP
 ENVCHECK_RUNTIME_FUNCTION(RemoveVectoredExceptionHandler)
 ENVCHECK_RUNTIME_FUNCTION(GetTickCount64)  // Vista
+ENVCHECK_RUNTIME_FUNCTION(IsWow64Process)  // XP SP2
+ENVCHECK_RUNTIME_FUNCTION_TYPED(IsWow64Process2, BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*))  // 10 1709
 }  // namespace Kernel32
 
 #endif

@@ -18,13 +18,13 @@ TRegistry::~TRegistry()
     delete[] Data;
 }
 
-bool TRegistry::OpenKey(HKEY root, const std::string& subkey)
+bool TRegistry::OpenKey(HKEY root, const std::string& subkey, REGSAM view)
 {
     Root = root;
     SubkeyName = subkey;
     if (Key != nullptr) CloseKey();
     HKEY opened = nullptr;
-    if (Api.RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    if (Api.RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
     Key = opened;
     return true;
 }

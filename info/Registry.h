@@ -18,7 +18,8 @@ public:
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
 
-    bool OpenKey(HKEY root, const std::string& subkey);
+    // view: 0, or KEY_WOW64_64KEY for the 64-bit registry on 64-bit Windows.
+    bool OpenKey(HKEY root, const std::string& subkey, REGSAM view = 0);
     LONG CloseKey();
     LONG FlushKey();
     bool ReadValue(const std::string& name);

@@ -31,6 +31,14 @@ public:
         static const char* Name() { return #name; }                                                                   \
     };
 
+// The same for a function whose prototype the headers show only to a newer
+// target than the program's, or to drivers alone: its type is spelt out.
+#define ENVCHECK_RUNTIME_FUNCTION_TYPED(name, ...)                                                                    \
+    struct name {                                                                                                     \
+        using Type = __VA_ARGS__;                                                                                     \
+        static const char* Name() { return #name; }                                                                   \
+    };
+
 // The function as a library finds it (anything with Find(name), such as
 // TSystemLibrary); null when the library or the function is missing, so the
 // caller checks it before the call.

@@ -37,5 +37,7 @@ std::string Cp932Text(const std::string& text, UINT codePage)
 {
     if (codePage == ReportCodePage) return text;
     // An invalid sequence arrives as U+FFFD, which cp932 lacks.
-    return Narrow(WideText(text, codePage), ReportCodePage, WC_NO_BEST_FIT_CHARS);
+    return Cp932Text(WideText(text, codePage));
 }
+
+std::string Cp932Text(const std::wstring& text) { return Narrow(text, ReportCodePage, WC_NO_BEST_FIT_CHARS); }

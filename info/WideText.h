@@ -18,5 +18,7 @@ std::string NarrowText(const std::wstring& text, UINT codePage);
 // cp932 already; otherwise '?' for a character cp932 lacks (never a look-alike)
 // and for an invalid sequence, so every character comes out whole.
 std::string Cp932Text(const std::string& text, UINT codePage);
+// A UTF-16 text as the report's cp932, with the same '?' for what cp932 lacks.
+std::string Cp932Text(const std::wstring& text);
 
 #endif
