@@ -30,6 +30,8 @@ public:
     // Key path (under HKEY_LOCAL_MACHINE) -> value name -> value.
     std::map<std::string, std::map<std::string, TValue>> Keys;
     std::set<std::string> Unopenable;  // listed, but refused
+    // 64-bit Windows: a 32-bit view of SOFTWARE is its WOW6432Node copy.
+    bool Redirects = false;
 
     bool Cpuid_ = true;
     std::map<unsigned, std::vector<unsigned>> Leaves;
@@ -53,11 +55,18 @@ public:
     {
         Keys[key][name] = {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)};
     }
+    void SetQword(const std::string& key, const std::string& name, ULONGLONG value)
+    {
+        Keys[key][name] = {REG_QWORD, std::string(reinterpret_cast<const char*>(&value), 8)};
+    }
 
     // Registry.
-    LONG RegOpenKeyExA(HKEY root, LPCSTR subkey, DWORD, REGSAM, PHKEY key) override
+    LONG RegOpenKeyExA(HKEY root, LPCSTR name, DWORD, REGSAM access, PHKEY key) override
     {
         if (FaultPlan.Fails("RegOpenKeyExA")) return ERROR_ACCESS_DENIED;
+        std::string subkey = name;
+        if (Redirects && (access & KEY_WOW64_64KEY) == 0 && subkey.compare(0, 9, "SOFTWARE\\") == 0)
+            subkey.insert(9, "WOW6432Node\\");
         if (root != HKEY_LOCAL_MACHINE || Keys.count(subkey) == 0) return ERROR_FILE_NOT_FOUND;
         if (Unopenable.count(subkey) != 0) return ERROR_ACCESS_DENIED;
         Open.push_back(subkey);
