@@ -12,6 +12,7 @@ std::string WindowsProductName(const WindowsRecord& windows)
     if (windows.PlatformId == VER_PLATFORM_WIN32_NT) {
         const bool server = windows.ProductType != VER_NT_WORKSTATION;
         const DWORD build = windows.Build;
+        if (major <= 4) return (boost::format("Windows NT %u.%u") % major % minor).str();
         if (major == 5 && minor == 0) return "Windows 2000";
         if (major == 5 && minor == 1) return "Windows XP";
         // The 64-bit XP shares its version with Server 2003.

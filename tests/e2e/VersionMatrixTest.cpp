@@ -5,47 +5,10 @@
 #include <string>
 
 #include "e2e/Envcheck.h"
+#include "e2e/WineVersion.h"
 #include "info/Registry.h"
 
 namespace {
-
-// A copy of the program under a name of its own: Wine's per-program version
-// setting then reaches only this copy, even when a killed test leaves it behind.
-const char* const AppDefaults = "Software\\Wine\\AppDefaults\\envcheck_versions.exe";
-
-class TVersionsCopy {
-public:
-    TVersionsCopy() : Folder(TempPath("versions")), Path(Folder + "\\envcheck_versions.exe")
-    {
-        CreateDirectoryA(Folder.c_str(), nullptr);
-        Copied = CopyFileA(TEnvcheck::ExecutablePath().c_str(), Path.c_str(), FALSE) != FALSE;
-    }
-    ~TVersionsCopy()
-    {
-        DeleteFileA(Path.c_str());
-        RemoveDirectoryA(Folder.c_str());
-    }
-    TVersionsCopy(const TVersionsCopy&) = delete;
-    TVersionsCopy& operator=(const TVersionsCopy&) = delete;
-
-    const std::string Folder;
-    const std::string Path;
-    bool Copied;
-};
-
-// Wine answers the copy's version calls as the Windows named here.
-class TWineVersion {
-public:
-    explicit TWineVersion(const char* version)
-    {
-        HKEY key = nullptr;
-        RegCreateKeyA(HKEY_CURRENT_USER, AppDefaults, &key);
-        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       static_cast<DWORD>(strlen(version) + 1));
-        RegCloseKey(key);
-    }
-    ~TWineVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, AppDefaults); }
-};
 
 // The row between the memory section and the computer name.
 std::string OsRow(const std::string& report)
@@ -64,7 +27,8 @@ void ExpectComplete(const std::string& report, const std::string& wine)
 {
     const char* const sections[] = {"Memory information: \n", "Graphic Adapter information:\n",
                                     "DxDialog DirectX File Infomation:\n", "Process Enum:\n",
-                                    "Service Infomation:\n", "Network Infomation:\n", "Drive information: \n"};
+                                    "Service Infomation:\n", "Network Infomation:\n", "Drive information: \n",
+                                    "Current system information:\n"};
     size_t at = 0;
     for (const char* section : sections) {
         at = report.find(section, at);
@@ -87,19 +51,20 @@ TEST(VersionMatrixTest, WholeReportAndOperatingSystemRowForEachWindows)
     const struct {
         const char* Wine;
         const char* Row;
+        const char* Windows;  // the closing section's true version
     } versions[] = {
         // 98's row has no line end: the computer name continues it.
-        {"win98", "Microsoft Windows 98 SE "},
-        {"nt40", "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"},
-        {"win2k", "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n"},
-        {"winxp", "Microsoft Windows XP Professional Service Pack 3 (Build 2600)\n"},
-        {"vista", "Microsoft Windows Vista Professional Service Pack 2 (Build 6002)\n"},
+        {"win98", "Microsoft Windows 98 SE ", "Windows 98"},
+        {"nt40", "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n", "Windows NT 4.0"},
+        {"win2k", "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n", "Windows 2000"},
+        {"winxp", "Microsoft Windows XP Professional Service Pack 3 (Build 2600)\n", "Windows XP"},
+        {"vista", "Microsoft Windows Vista Professional Service Pack 2 (Build 6002)\n", "Windows Vista"},
         // Wine answers "win7" from its entry for 6.1 build 7601 that it finds first,
         // which may be the server of the same version; either edition is right for it.
-        {"win7", "Microsoft Windows 7 "},
-        {"win8", "Microsoft Windows 8 Professional  (Build 9200)\n"},
-        {"win81", "Microsoft Windows 8.1 Professional  (Build 9600)\n"},
-        {"win10", "Microsoft Windows 10 Professional  (Build "},
+        {"win7", "Microsoft Windows 7 ", nullptr},
+        {"win8", "Microsoft Windows 8 Professional  (Build 9200)\n", "Windows 8"},
+        {"win81", "Microsoft Windows 8.1 Professional  (Build 9600)\n", "Windows 8.1"},
+        {"win10", "Microsoft Windows 10 Professional  (Build ", "Windows 10"},
     };
     TVersionsCopy copy;
     ASSERT_TRUE(copy.Copied) << copy.Path << ": error " << GetLastError();
@@ -113,6 +78,14 @@ TEST(VersionMatrixTest, WholeReportAndOperatingSystemRowForEachWindows)
             EXPECT_NE(std::string::npos, row.find(" Service Pack 1 (Build 7601)\n")) << row;
         }
         ExpectComplete(report, version.Wine);
+        const std::string closing = "\nCurrent system information:\n Windows: ";
+        const size_t at = report.find(closing);
+        const std::string windows = report.substr(at, report.find('\n', at + closing.size()) - at);
+        if (version.Windows != nullptr) {
+            EXPECT_EQ(closing + version.Windows, windows) << version.Wine;
+        } else {
+            EXPECT_TRUE(windows == closing + "Windows 7" || windows == closing + "Windows Server 2008 R2") << windows;
+        }
     }
 }
 

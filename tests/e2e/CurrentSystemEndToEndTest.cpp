@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/Envcheck.h"
+#include "e2e/WineVersion.h"
+
+namespace {
+
+const char* const CurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+
+// Release values the prefix lacks, written for the test and taken away after it.
+class TReleaseValues {
+public:
+    TReleaseValues()
+    {
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, CurrentVersion, 0, KEY_READ | KEY_SET_VALUE, &Key);
+        Add("EditionID", REG_SZ, "Professional", 13);
+        Add("DisplayVersion", REG_SZ, "22H2", 5);
+        const DWORD ubr = 4460;
+        Add("UBR", REG_DWORD, &ubr, sizeof(ubr));
+    }
+    ~TReleaseValues()
+    {
+        for (const std::string& name : Added) RegDeleteValueA(Key, name.c_str());
+        if (Key != nullptr) RegCloseKey(Key);
+    }
+    TReleaseValues(const TReleaseValues&) = delete;
+    TReleaseValues& operator=(const TReleaseValues&) = delete;
+
+    // What the key holds now, read as reg query reads it.
+    std::string Text(const char* name) const
+    {
+        char text[256] = {};
+        DWORD size = sizeof(text) - 1;
+        DWORD type = 0;
+        return RegQueryValueExA(Key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS &&
+                       type == REG_SZ
+                   ? text
+                   : "?";
+    }
+    DWORD Number(const char* name) const
+    {
+        DWORD value = 0;
+        DWORD size = sizeof(value);
+        RegQueryValueExA(Key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+        return value;
+    }
+
+private:
+    void Add(const char* name, DWORD type, const void* data, DWORD size)
+    {
+        if (Key == nullptr || RegQueryValueExA(Key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) return;
+        if (RegSetValueExA(Key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS)
+            Added.push_back(name);
+    }
+    HKEY Key = nullptr;
+    std::vector<std::string> Added;
+};
+
+std::string ValueAfter(const std::string& report, const std::string& label)
+{
+    const size_t at = report.find(label);
+    if (at == std::string::npos) return "?";
+    const size_t start = at + label.size();
+    return report.substr(start, report.find('\n', start) - start);
+}
+
+}  // namespace
+
+// The closing section of the real program agrees with what the test reads
+// itself: the registry, the Direct3D 9 adapter, the screen, and the version
+// Wine is told to answer.
+TEST(CurrentSystemEndToEndTest, SectionAgreesWithTheRegistryTheAdapterAndTheScreen)
+{
+    TReleaseValues release;
+    TVersionsCopy copy;
+    ASSERT_TRUE(copy.Copied) << copy.Path << ": error " << GetLastError();
+    const struct {
+        const char* Wine;
+        std::vector<std::string> Products;  // Wine's 6.1 may be either edition
+        const char* Version;
+    } versions[] = {
+        {"win7", {"Windows 7", "Windows Server 2008 R2"}, "6.1."},
+        {"win10", {"Windows 10"}, "10.0."},
+    };
+    for (const auto& version : versions) {
+        SCOPED_TRACE(version.Wine);
+        TWineVersion wine(version.Wine);
+        const std::string report = HeadlessReport("current.txt", copy.Path);
+        ASSERT_FALSE(report.empty());
+        const size_t at = report.find("\n\nCurrent system information:\n");
+        ASSERT_NE(std::string::npos, at) << "no closing section";
+        const std::string section = report.substr(at + 2);
+        EXPECT_LT(report.rfind("Drive information: \n"), at) << "the section closes the report";
+        ASSERT_EQ(section.size() - 2, section.find("\n\n", section.size() - 2)) << "ends with a blank line";
+
+        const std::string windows = ValueAfter(section, " Windows: ");
+        bool named = false;
+        for (const std::string& product : version.Products)
+            named = named || windows == product + " " + release.Text("EditionID");
+        EXPECT_TRUE(named) << windows;
+        EXPECT_EQ(release.Text("DisplayVersion"), ValueAfter(section, " Version: "));
+        // The build the operating-system row of the same report names, and the registry's UBR.
+        const std::string osBuild = ValueAfter(report, " (Build ");
+        EXPECT_EQ(version.Version + osBuild.substr(0, osBuild.find(')')) + "." + std::to_string(release.Number("UBR")),
+                  ValueAfter(section, " Build: "));
+
+        BOOL wow64 = FALSE;
+        IsWow64Process(GetCurrentProcess(), &wow64);
+        EXPECT_EQ(wow64 ? "x64" : "x86", ValueAfter(section, " Windows architecture: "));
+        EXPECT_EQ(wow64 ? "x86 on x64 (WOW64)" : "x86", ValueAfter(section, " envcheck runs as: "));
+        const std::string power = ValueAfter(section, " Power: ");
+        EXPECT_TRUE(power == "AC" || power == "unknown" || power.compare(0, 7, "battery") == 0) << power;
+
+        EXPECT_EQ(ValueAfter(report, "\n Description : "), ValueAfter(section, "\nGraphics adapter 0: "));
+        const HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        const std::string mode = std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
+                                 std::to_string(GetSystemMetrics(SM_CYSCREEN)) + " ";
+        const std::string display = ValueAfter(section, "\n Display: ");
+        EXPECT_EQ(0u, display.find("\\\\.\\DISPLAY1 " + mode)) << display;
+        const std::string scale = ", scale " + std::to_string((dpi * 100 + 48) / 96) + "%, primary";
+        EXPECT_EQ(display.size() - scale.size(), display.find(scale)) << display;
+    }
+}
