@@ -258,7 +258,8 @@ BOOL TFakeCurrentSystem::EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMOD
         return FALSE;
     for (const TFakeGpu& gpu : Gpus)
         for (const TFakeDisplay& display : gpu.Displays)
-            if (display.Name == device && display.HasMode) {
+            // The name as DXGI's field holds it.
+            if (display.Name.substr(0, 32) == device && display.HasMode) {
                 settings->dmPelsWidth = display.Width;
                 settings->dmPelsHeight = display.Height;
                 settings->dmDisplayFrequency = display.Refresh;

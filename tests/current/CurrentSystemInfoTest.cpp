@@ -262,3 +262,31 @@ TEST(CurrentSystemInfoTest, MachinesGiveTheirExactSection)
         }
     }
 }
+
+// Texts that fill DXGI's fields without a terminator, and lists that never end.
+TEST(CurrentSystemInfoTest, HostileShapesStayInsideTheirBounds)
+{
+    TFakeCurrentSystem machine;
+    TFakeSystem registry;
+    TFakeGpu gpu = Gpu(std::wstring(200, L'D').c_str(), 1, 2, 3, 4, 0, 0, 0);
+    TFakeDisplay display = Display(std::wstring(40, L'N').c_str(), 5, 640, 480, 60, 96);
+    gpu.Displays.assign(100, display);
+    machine.Gpus.assign(100, gpu);
+    TCurrentSystemInfo info(machine, registry);
+    info.Collect();
+    size_t adapters = 0;
+    size_t displays = 0;
+    for (const std::string& line : info.GetLines()) {
+        if (line.compare(0, 17, "Graphics adapter ") == 0) {
+            ++adapters;
+            EXPECT_EQ(std::string(128, 'D') + "\n", line.substr(line.find(": ") + 2));
+        }
+        if (line.compare(0, 10, " Display: ") == 0) {
+            ++displays;
+            EXPECT_EQ(" Display: " + std::string(32, 'N') + " 640 x 480 60 Hz, scale 100%\n", line);
+        }
+    }
+    EXPECT_EQ(64u, adapters);
+    EXPECT_EQ(64u * 64u, displays);
+    EXPECT_EQ(0, machine.LiveObjects);
+}

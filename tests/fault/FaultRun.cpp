@@ -1,5 +1,6 @@
 #include "fault/FaultRun.h"
 
+#include "info/current/CurrentSystemInfo.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/drive/DriveInfo.h"
 #include "info/network/NetworkInfo.h"
@@ -224,5 +225,49 @@ Lines RunNetwork(TFakeNetworkApi& api, TFakeSystem& registry, const Lines* norma
         CheckValuesFrom(info, *normal, {"AdapterName:"}, {"AdapterName: {AA}\n", "AdapterName: {BB}\n"});
     EXPECT_EQ(0, api.OpenLibraries()) << "iphlpapi.dll was left loaded";
     EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes)) << "each opened key is closed once";
+    return LinesOf(info);
+}
+
+void CurrentMachine(TFakeCurrentSystem& machine, TFakeSystem& registry)
+{
+    machine.SetVersion(10, 0, 22631);
+    machine.ProcessMachine = IMAGE_FILE_MACHINE_I386;
+    machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
+    const std::string version = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    registry.SetString(version, "EditionID", "Professional");
+    registry.SetString(version, "DisplayVersion", "23H2");
+    registry.SetDword(version, "UBR", 4460);
+    const std::string adapters = "SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}";
+    registry.Keys[adapters];
+    registry.SetString(adapters + "\\0000", "MatchingDeviceId", "pci\\ven_10de&dev_249d");
+    registry.SetQword(adapters + "\\0000", "HardwareInformation.qwMemorySize", 8ULL << 30);
+    TFakeGpu gpu;
+    gpu.Description = L"NVIDIA GeForce RTX 3070";
+    gpu.VendorId = 0x10DE;
+    gpu.DeviceId = 0x249D;
+    gpu.DedicatedVideoMemory = 0xFFFFFFFF;
+    gpu.DriverVersion = 0x001F0000000F0E27LL;
+    gpu.Displays.resize(2);
+    gpu.Displays[1].Name = L"\\\\.\\DISPLAY2";
+    gpu.Displays[1].Desktop.left = 1920;
+    machine.Gpus = {gpu, gpu};
+    machine.Gpus[1].Displays.clear();
+}
+
+Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry)
+{
+    TCurrentSystemInfo info(machine, registry);
+    EXPECT_NO_THROW(info.Collect());
+    CheckElements(info, "Current system information:\n");
+    EXPECT_EQ("\n", info.GetLines().back());
+    EXPECT_EQ(0, machine.LiveObjects) << "DXGI objects not released";
+    EXPECT_EQ(0, machine.OpenLibraries());
+    EXPECT_EQ(0, machine.DcsHeld);
+    EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes)) << "each opened key is closed once";
+    // The thread's DPI awareness is what it was, whatever failed.
+    if (machine.Awareness.size() > 1) {
+        EXPECT_EQ(DPI_AWARENESS_CONTEXT_UNAWARE, machine.Awareness.back());
+    }
+    EXPECT_LE(machine.Awareness.size(), 2u);
     return LinesOf(info);
 }

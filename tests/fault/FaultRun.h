@@ -15,6 +15,7 @@
 
 #include "drive/FakeDriveApi.h"
 #include "fakes/FaultPlan.h"
+#include "fakes/current/FakeCurrentSystem.h"
 #include "fakes/directx/FakeDxDiag.h"
 #include "fakes/network/FakeNetworkApi.h"
 #include "fakes/process/FakeProcessApi.h"
@@ -131,6 +132,7 @@ void DirectXMachine(TFakeApi& api);
 void ProcessMachine(TFakeProcessApi& api);
 void ServiceMachine(TFakeServiceApi& api);
 void NetworkMachine(TFakeNetworkApi& api, TFakeSystem& registry);
+void CurrentMachine(TFakeCurrentSystem& machine, TFakeSystem& registry);
 
 // Each collector's run on its fakes: Collect never throws, and the lines and
 // the fakes' books satisfy the invariants. The normal run's lines, where given,
@@ -141,5 +143,6 @@ Lines RunDirectX(TFakeApi& api);
 Lines RunProcess(TFakeProcessApi& api);
 Lines RunService(TFakeServiceApi& api);
 Lines RunNetwork(TFakeNetworkApi& api, TFakeSystem& registry, const Lines* normal = nullptr);
+Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry);
 
 #endif

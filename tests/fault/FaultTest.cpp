@@ -113,3 +113,13 @@ TEST(FaultTest, Network)
             RunNetwork(api, registry, &normal);
     });
 }
+
+TEST(FaultTest, Current)
+{
+    FailEachCall("current system", [&](bool) {
+        TFakeCurrentSystem machine;
+        TFakeSystem registry;
+        CurrentMachine(machine, registry);
+        RunCurrent(machine, registry);
+    });
+}
