@@ -173,6 +173,13 @@ BOOL WINAPI FakeIsWow64Process(HANDLE, PBOOL wow64)
     return TRUE;
 }
 
+BOOL WINAPI FakeGetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
+{
+    if (FaultPlan.Fails("GetSystemPowerStatus")) return FALSE;
+    *status = Machine().Power;
+    return TRUE;
+}
+
 DPI_AWARENESS_CONTEXT WINAPI FakeSetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT context)
 {
     if (FaultPlan.Fails("SetThreadDpiAwarenessContext")) return nullptr;
@@ -220,7 +227,9 @@ TFakeCurrentSystem::TFakeCurrentSystem()
 {
     Provide("ntdll.dll", reinterpret_cast<HMODULE>(0x7c900000), {{"RtlGetVersion", Entry(FakeRtlGetVersion)}});
     Provide("kernel32.dll", FakeKernel32,
-            {{"IsWow64Process2", Entry(FakeIsWow64Process2)}, {"IsWow64Process", Entry(FakeIsWow64Process)}});
+            {{"IsWow64Process2", Entry(FakeIsWow64Process2)},
+             {"IsWow64Process", Entry(FakeIsWow64Process)},
+             {"GetSystemPowerStatus", Entry(FakeGetSystemPowerStatus)}});
     Provide("user32.dll", reinterpret_cast<HMODULE>(0x7e410000),
             {{"SetThreadDpiAwarenessContext", Entry(FakeSetThreadDpiAwarenessContext)}});
     Provide("shcore.dll", reinterpret_cast<HMODULE>(0x6f000000), {{"GetDpiForMonitor", Entry(FakeGetDpiForMonitor)}});
@@ -242,13 +251,6 @@ void TFakeCurrentSystem::SetVersion(DWORD major, DWORD minor, DWORD build, BYTE 
 HMODULE TFakeCurrentSystem::GetModuleHandleA(LPCSTR name)
 {
     return FaultPlan.Fails("GetModuleHandleA") ? nullptr : Module(name);
-}
-
-BOOL TFakeCurrentSystem::GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
-{
-    if (FaultPlan.Fails("GetSystemPowerStatus")) return FALSE;
-    *status = Power;
-    return TRUE;
 }
 
 BOOL TFakeCurrentSystem::EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* settings)

@@ -63,7 +63,6 @@ public:
 
     HMODULE GetModuleHandleA(LPCSTR name) override;
     HANDLE GetCurrentProcess() override { return reinterpret_cast<HANDLE>(-1); }
-    BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) override;
     BOOL EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* settings) override;
     HDC GetDC(HWND window) override;
     int ReleaseDC(HWND window, HDC dc) override;

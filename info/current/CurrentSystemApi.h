@@ -14,7 +14,6 @@
 class TCurrentSystemApi : public TLibraryApi, public TModuleApi {
 public:
     virtual HANDLE GetCurrentProcess() = 0;
-    virtual BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) = 0;
     virtual BOOL EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* settings) = 0;
     virtual HDC GetDC(HWND window) = 0;
     virtual int ReleaseDC(HWND window, HDC dc) = 0;
@@ -25,7 +24,6 @@ class TWin32CurrentSystemApi : public TWin32LibraryCalls<TWin32ModuleCalls<TCurr
 public:
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override { return ::GetProcAddress(module, name); }
     HANDLE GetCurrentProcess() override { return ::GetCurrentProcess(); }
-    BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) override { return ::GetSystemPowerStatus(status); }
     BOOL EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* settings) override
     {
         return ::EnumDisplaySettingsW(device, mode, settings);

@@ -31,7 +31,8 @@ void TCurrentSystemInfo::ReadWindows()
     ReadVersion();
     ReadArchitecture();
     ReadCurrentVersionKey();
-    Windows.HasPower = Api.GetSystemPowerStatus(&Windows.Power) != FALSE;
+    const auto getPowerStatus = FindFunction<Kernel32::GetSystemPowerStatus>(TLoadedModule(Api, "kernel32.dll"));
+    Windows.HasPower = getPowerStatus != nullptr && getPowerStatus(&Windows.Power);
 }
 
 void TCurrentSystemInfo::ReadVersion()
