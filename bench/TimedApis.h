@@ -6,6 +6,7 @@
 #include "TimedFunctions.h"
 #include "info/RegistryApi.h"
 #include "info/VersionApi.h"
+#include "info/current/CurrentSystemApi.h"
 #include "info/directx/DirectXApi.h"
 #include "info/drive/DriveApi.h"
 #include "info/network/NetworkApi.h"
@@ -30,7 +31,8 @@ public:
     }
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override
     {
-        return TimedFunction(name, Timed([&] { return Real.GetProcAddress(module, name); }));
+        // A seam may also find functions in loaded modules: the same call either way.
+        return TimedFunction(name, Timed([&] { return static_cast<TLibraryApi&>(Real).GetProcAddress(module, name); }));
     }
     BOOL FreeLibrary(HMODULE module) override { return Timed([&] { return Real.FreeLibrary(module); }); }
 
@@ -221,6 +223,21 @@ public:
 class TTimedNetworkApi : public TTimedLibraryCalls<TNetworkApi> {
 public:
     TTimedNetworkApi() : TTimedLibraryCalls(Win32NetworkApi()) {}
+};
+
+// Its DXGI objects' calls are not timed: they count as envcheck's own.
+class TTimedCurrentSystemApi : public TTimedLibraryCalls<TCurrentSystemApi> {
+public:
+    TTimedCurrentSystemApi() : TTimedLibraryCalls(Win32CurrentSystemApi()) {}
+    HMODULE GetModuleHandleA(LPCSTR name) override { return Timed([&] { return Real.GetModuleHandleA(name); }); }
+    HANDLE GetCurrentProcess() override { return Timed([&] { return Real.GetCurrentProcess(); }); }
+    BOOL EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* settings) override
+    {
+        return Timed([&] { return Real.EnumDisplaySettingsW(device, mode, settings); });
+    }
+    HDC GetDC(HWND window) override { return Timed([&] { return Real.GetDC(window); }); }
+    int ReleaseDC(HWND window, HDC dc) override { return Timed([&] { return Real.ReleaseDC(window, dc); }); }
+    int GetDeviceCaps(HDC dc, int index) override { return Timed([&] { return Real.GetDeviceCaps(dc, index); }); }
 };
 
 #endif

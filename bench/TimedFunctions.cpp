@@ -4,6 +4,8 @@
 #include "TimedFunctions.h"
 
 #include <d3d9.h>
+#include <dxgi.h>
+#include <shellscalingapi.h>
 #include <iphlpapi.h>
 #include <tlhelp32.h>
 #include <vdmdbg.h>
@@ -49,6 +51,13 @@ FARPROC TimedFunction(LPCSTR function, FARPROC real)
     ENVCHECK_THUNK(GetNumberOfInterfaces, DWORD, PDWORD);
     ENVCHECK_THUNK(GetAdaptersInfo, DWORD, PIP_ADAPTER_INFO, PULONG);
     ENVCHECK_THUNK(GetIfEntry, DWORD, PMIB_IFROW);
+    ENVCHECK_THUNK(RtlGetVersion, LONG, PRTL_OSVERSIONINFOW);
+    ENVCHECK_THUNK(IsWow64Process, BOOL, HANDLE, PBOOL);
+    ENVCHECK_THUNK(IsWow64Process2, BOOL, HANDLE, USHORT*, USHORT*);
+    ENVCHECK_THUNK(GetSystemPowerStatus, BOOL, LPSYSTEM_POWER_STATUS);
+    ENVCHECK_THUNK(SetThreadDpiAwarenessContext, DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
+    ENVCHECK_THUNK(GetDpiForMonitor, HRESULT, HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
+    ENVCHECK_THUNK(CreateDXGIFactory1, HRESULT, REFIID, void**);
     if (strcmp(function, "Direct3DCreate9") == 0) {
         RealDirect3DCreate9 = FunctionCast<decltype(RealDirect3DCreate9)>(real);
         return FunctionCast<FARPROC>(&TimedDirect3DCreate9);

@@ -11,6 +11,7 @@
 #include "app/CheckThread.h"
 #include "app/MainDialog.h"
 #include "app/ShellApi.h"
+#include "info/current/CurrentSystemInfo.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/drive/DriveInfo.h"
 #include "info/network/NetworkInfo.h"
@@ -47,6 +48,7 @@ struct TTimedPlatform {
     TTimedServiceApi Service;
     TTimedNetworkApi Network;
     TTimedDriveApi Drive;
+    TTimedCurrentSystemApi Current;
     TTimedShellApi Shell;
 };
 
@@ -62,6 +64,7 @@ std::vector<std::unique_ptr<TTimedCollector>> CreateTimedCollectors(TTimedPlatfo
     add(new TServiceInfo(platform.Service));
     add(new TNetworkInfo(platform.Network, platform.Registry));
     add(new TDriveInfo(platform.Drive));
+    add(new TCurrentSystemInfo(platform.Current, platform.Registry));
     return collectors;
 }
 

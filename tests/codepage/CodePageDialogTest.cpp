@@ -61,6 +61,6 @@ TEST(CodePageDialogTest, ViewDrawsItsCp932RowsAsWrittenInItsOwnFont)
     std::vector<std::string> texts;
     for (const TDrawnText& text : drawn) texts.push_back(text.Text);
     EXPECT_EQ(rows, texts);
-    EXPECT_EQ(8u, texts.size());
+    EXPECT_EQ(9u, texts.size());
     EXPECT_EQ(std::vector<std::wstring>{L"MS ゴシック"}, faces) << "the fixed-pitch face, named as it is";
 }

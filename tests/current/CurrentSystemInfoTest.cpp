@@ -253,6 +253,8 @@ TEST(CurrentSystemInfoTest, MachinesGiveTheirExactSection)
         EXPECT_EQ(row.Section, TextOf(info));
         EXPECT_EQ(0, machine.LiveObjects) << "DXGI objects not released";
         EXPECT_EQ(0, machine.OpenLibraries());
+        for (const std::string& path : machine.LoadedPaths)
+            EXPECT_EQ(0u, path.find("C:\\WINDOWS\\system32\\")) << path << ": not from the system directory";
         EXPECT_EQ(0, machine.DcsHeld);
         EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes)) << "each opened key is closed once";
         if (!machine.Awareness.empty()) {

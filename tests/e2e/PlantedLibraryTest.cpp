@@ -15,6 +15,9 @@ namespace {
 // imports of comdlg32 and shell32, before any of envcheck's code runs: Wine
 // keeps no list of known libraries. Preferring the planted copies would stop
 // every program at start-up, so they stay planted but are not overridden.
+// shcore.dll, which envcheck loads for the displays' DPI, is not planted at
+// all: shell32 imports it, and Wine takes even an unoverridden copy from the
+// folder at start-up (Windows has it among its known DLLs).
 const std::vector<std::string> LoadedAtStartUp = {"comctl32.dll", "version.dll", "shell32.dll", "uxtheme.dll",
                                                   "winspool.drv"};
 
