@@ -22,7 +22,7 @@
 
 namespace {
 
-const char* const CollectorNames[] = {"system", "DirectX", "processes", "services", "network", "drives"};
+const char* const CollectorNames[] = {"system", "DirectX", "processes", "services", "network", "drives", "current"};
 
 struct TGoal {
     std::string Text;
@@ -75,7 +75,8 @@ std::deque<std::string> WholeRunSection(int runs)
     for (size_t i = 0; i < all[0].CollectMs.size(); ++i) {
         const double time = column([&](const TWholeRun& run) { return run.CollectMs[i]; });
         const double platform = column([&](const TWholeRun& run) { return run.PlatformMs[i]; });
-        printf("   %-12s %10.1f %10.1f %10.1f\n", CollectorNames[i], time, platform, time - platform);
+        const size_t named = sizeof(CollectorNames) / sizeof(CollectorNames[0]);
+        printf("   %-12s %10.1f %10.1f %10.1f\n", i < named ? CollectorNames[i] : "?", time, platform, time - platform);
     }
     const double pass2 = column([](const TWholeRun& run) { return run.Pass2Ms; });
     const double pass2Platform = column([](const TWholeRun& run) { return run.Pass2PlatformMs; });
