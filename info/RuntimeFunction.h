@@ -22,22 +22,19 @@ public:
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override { return ::GetProcAddress(module, name); }
 };
 
-// A platform function that older Windows may lack, found by name at run time
-// and typed from the platform header's own prototype. Each library's
-// functions are declared once, together, in a namespace named after it.
-#define ENVCHECK_RUNTIME_FUNCTION(name)                                                                               \
-    struct name {                                                                                                     \
-        typedef decltype(&::name) Type;                                                                               \
-        static const char* Name() { return #name; }                                                                   \
-    };
-
-// The same for a function whose prototype the headers show only to a newer
-// target than the program's, or to drivers alone: its type is spelt out.
+// A platform function that older Windows may lack, found by name at run time,
+// with its type. Each library's functions are declared once, together, in a
+// namespace named after it.
 #define ENVCHECK_RUNTIME_FUNCTION_TYPED(name, ...)                                                                    \
     struct name {                                                                                                     \
         using Type = __VA_ARGS__;                                                                                     \
         static const char* Name() { return #name; }                                                                   \
     };
+
+// Typed from the platform header's own prototype; the typed form is for a
+// function whose prototype the headers show only to a newer target than the
+// program's, or to drivers alone.
+#define ENVCHECK_RUNTIME_FUNCTION(name) ENVCHECK_RUNTIME_FUNCTION_TYPED(name, decltype(&::name))
 
 // The function as a library finds it (anything with Find(name), such as
 // TSystemLibrary); null when the library or the function is missing, so the

@@ -215,25 +215,22 @@ HRESULT WINAPI FakeCreateDXGIFactory1(REFIID id, void** factory)
     return S_OK;
 }
 
-template <typename Function>
-FARPROC Entry(Function function)
-{
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
-}
-
 }  // namespace
 
 TFakeCurrentSystem::TFakeCurrentSystem()
 {
-    Provide("ntdll.dll", reinterpret_cast<HMODULE>(0x7c900000), {{"RtlGetVersion", Entry(FakeRtlGetVersion)}});
+    Provide("ntdll.dll", reinterpret_cast<HMODULE>(0x7c900000),
+            {{"RtlGetVersion", FunctionCast<FARPROC>(&FakeRtlGetVersion)}});
     Provide("kernel32.dll", FakeKernel32,
-            {{"IsWow64Process2", Entry(FakeIsWow64Process2)},
-             {"IsWow64Process", Entry(FakeIsWow64Process)},
-             {"GetSystemPowerStatus", Entry(FakeGetSystemPowerStatus)}});
+            {{"IsWow64Process2", FunctionCast<FARPROC>(&FakeIsWow64Process2)},
+             {"IsWow64Process", FunctionCast<FARPROC>(&FakeIsWow64Process)},
+             {"GetSystemPowerStatus", FunctionCast<FARPROC>(&FakeGetSystemPowerStatus)}});
     Provide("user32.dll", reinterpret_cast<HMODULE>(0x7e410000),
-            {{"SetThreadDpiAwarenessContext", Entry(FakeSetThreadDpiAwarenessContext)}});
-    Provide("shcore.dll", reinterpret_cast<HMODULE>(0x6f000000), {{"GetDpiForMonitor", Entry(FakeGetDpiForMonitor)}});
-    Provide("dxgi.dll", reinterpret_cast<HMODULE>(0x6e000000), {{"CreateDXGIFactory1", Entry(FakeCreateDXGIFactory1)}});
+            {{"SetThreadDpiAwarenessContext", FunctionCast<FARPROC>(&FakeSetThreadDpiAwarenessContext)}});
+    Provide("shcore.dll", reinterpret_cast<HMODULE>(0x6f000000),
+            {{"GetDpiForMonitor", FunctionCast<FARPROC>(&FakeGetDpiForMonitor)}});
+    Provide("dxgi.dll", reinterpret_cast<HMODULE>(0x6e000000),
+            {{"CreateDXGIFactory1", FunctionCast<FARPROC>(&FakeCreateDXGIFactory1)}});
     SetVersion(10, 0, 19045);
 }
 

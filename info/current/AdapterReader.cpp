@@ -69,29 +69,34 @@ bool TCurrentSystemInfo::ReadAdapters()
     for (UINT index = 0; index < AdapterLimit; ++index) {
         TComRef<IDXGIAdapter1> adapter;
         if (FAILED(factory->EnumAdapters1(index, adapter.Receive())) || adapter.Get() == nullptr) break;
-        DXGI_ADAPTER_DESC1 desc = {};
-        if (FAILED(adapter->GetDesc1(&desc))) continue;
-        GraphicsAdapterRecord record;
-        record.Index = index;
-        record.Description = WideField(desc.Description);
-        record.Software = (desc.Flags & DXGI_ADAPTER_FLAG_SOFTWARE) != 0;
-        record.VendorId = desc.VendorId;
-        record.DeviceId = desc.DeviceId;
-        record.SubSysId = desc.SubSysId;
-        record.Revision = desc.Revision;
-        record.DedicatedVideoMemory = DxgiMemory(desc.DedicatedVideoMemory);
-        record.DedicatedSystemMemory = DxgiMemory(desc.DedicatedSystemMemory);
-        record.SharedSystemMemory = DxgiMemory(desc.SharedSystemMemory);
-        ULONGLONG trueSize = 0;
-        if (record.DedicatedVideoMemory.AtLeast && DriverMemorySize(record, trueSize) &&
-            trueSize >= record.DedicatedVideoMemory.Bytes)
-            record.DedicatedVideoMemory = {trueSize, false};
-        record.HasDriverVersion =
-            SUCCEEDED(adapter->CheckInterfaceSupport(__uuidof(IDXGIDevice), &record.DriverVersion));
-        ReadDisplays(*adapter.Get(), getDpi, record);
-        Adapters.push_back(record);
+        ReadAdapter(index, *adapter.Get(), getDpi);
     }
     return true;
+}
+
+void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi)
+{
+    DXGI_ADAPTER_DESC1 desc = {};
+    if (FAILED(adapter.GetDesc1(&desc))) return;
+    GraphicsAdapterRecord record;
+    record.Index = index;
+    record.Description = WideField(desc.Description);
+    record.Software = (desc.Flags & DXGI_ADAPTER_FLAG_SOFTWARE) != 0;
+    record.VendorId = desc.VendorId;
+    record.DeviceId = desc.DeviceId;
+    record.SubSysId = desc.SubSysId;
+    record.Revision = desc.Revision;
+    record.DedicatedVideoMemory = DxgiMemory(desc.DedicatedVideoMemory);
+    record.DedicatedSystemMemory = DxgiMemory(desc.DedicatedSystemMemory);
+    record.SharedSystemMemory = DxgiMemory(desc.SharedSystemMemory);
+    ULONGLONG trueSize = 0;
+    if (record.DedicatedVideoMemory.AtLeast && DriverMemorySize(record, trueSize) &&
+        trueSize >= record.DedicatedVideoMemory.Bytes)
+        record.DedicatedVideoMemory = {trueSize, false};
+    record.HasDriverVersion =
+        SUCCEEDED(adapter.CheckInterfaceSupport(__uuidof(IDXGIDevice), &record.DriverVersion));
+    ReadDisplays(adapter, getDpi, record);
+    Adapters.push_back(record);
 }
 
 void TCurrentSystemInfo::ReadDisplays(IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi,

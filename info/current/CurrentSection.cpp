@@ -91,10 +91,8 @@ void TCurrentSystemInfo::WriteSection(bool dxgi)
     AddLine(boost::format(" envcheck runs as: %s\n") % RunsAsText(Windows));
     AddLine(boost::format(" Power: %s\n") % PowerText(Windows));
     if (!dxgi) AddLine(boost::format(" DXGIが利用できません。\n"));
-    for (size_t i = 0; i < Adapters.size(); ++i) {
-        if (i == 0) AddLine(boost::format("\n"));
-        WriteAdapter(Adapters[i]);
-    }
+    if (!Adapters.empty()) AddLine(boost::format("\n"));
+    for (const GraphicsAdapterRecord& record : Adapters) WriteAdapter(record);
     AddLine(boost::format("\n"));
 }
 

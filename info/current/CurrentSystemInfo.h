@@ -77,14 +77,11 @@ public:
     bool ReadAdapters();
     void WriteSection(bool dxgi);
 
-    const WindowsRecord& GetWindows() const { return Windows; }
-    const std::vector<GraphicsAdapterRecord>& GetAdapters() const { return Adapters; }
-
 private:
     void ReadVersion();
     void ReadArchitecture();
     void ReadCurrentVersionKey();
-    void ReadAdapter(IDXGIAdapter1& adapter);
+    void ReadAdapter(UINT index, IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi);
     void ReadDisplays(IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi, GraphicsAdapterRecord& record);
     UINT SystemDpi();
     // The true size of a card's own memory where its driver keeps it.
