@@ -1,0 +1,19 @@
+#ifndef ENVCHECK_READER_PARSER_H
+#define ENVCHECK_READER_PARSER_H
+
+#include <string>
+
+#include "Report.h"
+
+namespace reader {
+
+// No report is this large; a bigger file is refused before it is split.
+constexpr size_t MaxReportBytes = 16u * 1024 * 1024;
+
+// Reads a report from its bytes. Never throws for any input: what does not
+// fit a report's shape is kept as text and named in Problems.
+Report Parse(const std::string& bytes);
+
+}  // namespace reader
+
+#endif
