@@ -1,0 +1,204 @@
+#include "Database.h"
+
+#include <sqlite3.h>
+
+#include "Output.h"
+
+namespace reader {
+
+namespace {
+
+const char Schema[] = R"sql(
+PRAGMA foreign_keys = ON;
+CREATE TABLE IF NOT EXISTS reports (
+    id INTEGER PRIMARY KEY, file TEXT NOT NULL, sha256 TEXT NOT NULL UNIQUE, status TEXT NOT NULL,
+    report_date TEXT, computer TEXT, user TEXT, cpu TEXT, cpu_family INTEGER, cpu_model INTEGER,
+    cpu_count INTEGER, clock_mhz INTEGER, memory_bytes INTEGER, os_row TEXT, os_product TEXT, os_edition TEXT,
+    os_service_pack TEXT, os_build INTEGER, windows TEXT, windows_version TEXT, windows_build TEXT,
+    windows_architecture TEXT, directx TEXT, d3d9_adapter TEXT, d3d9_driver_version TEXT, whql TEXT);
+CREATE TABLE IF NOT EXISTS processes (report_id INTEGER NOT NULL REFERENCES reports(id), pid INTEGER,
+    name TEXT, path TEXT);
+CREATE TABLE IF NOT EXISTS services (report_id INTEGER NOT NULL REFERENCES reports(id), kind TEXT,
+    display_name TEXT, name TEXT, state TEXT);
+CREATE TABLE IF NOT EXISTS adapters (report_id INTEGER NOT NULL REFERENCES reports(id), source TEXT,
+    position INTEGER, description TEXT, vendor_id TEXT, device_id TEXT, driver_version TEXT, driver_date TEXT,
+    memory TEXT, software INTEGER);
+CREATE TABLE IF NOT EXISTS displays (report_id INTEGER NOT NULL REFERENCES reports(id), source TEXT,
+    adapter INTEGER, device TEXT, width INTEGER, height INTEGER, refresh INTEGER, text TEXT);
+CREATE TABLE IF NOT EXISTS drives (report_id INTEGER NOT NULL REFERENCES reports(id), root TEXT,
+    volume_name TEXT, file_system TEXT, type TEXT, total_bytes INTEGER, free_bytes INTEGER);
+CREATE TABLE IF NOT EXISTS findings (report_id INTEGER NOT NULL REFERENCES reports(id), rule TEXT, text TEXT);
+CREATE INDEX IF NOT EXISTS processes_name ON processes(name);
+CREATE INDEX IF NOT EXISTS processes_report ON processes(report_id);
+CREATE INDEX IF NOT EXISTS services_name ON services(name, state);
+CREATE INDEX IF NOT EXISTS services_report ON services(report_id);
+CREATE INDEX IF NOT EXISTS adapters_description ON adapters(description, driver_version);
+CREATE INDEX IF NOT EXISTS adapters_report ON adapters(report_id);
+CREATE INDEX IF NOT EXISTS displays_report ON displays(report_id);
+CREATE INDEX IF NOT EXISTS drives_report ON drives(report_id);
+CREATE INDEX IF NOT EXISTS findings_rule ON findings(rule);
+CREATE INDEX IF NOT EXISTS findings_report ON findings(report_id);
+CREATE INDEX IF NOT EXISTS reports_os ON reports(os_product, os_build);
+)sql";
+
+const char* const Sql[] = {
+    "SELECT 1 FROM reports WHERE sha256 = ?",
+    "INSERT INTO reports (file, sha256, status, report_date, computer, user, cpu, cpu_family, cpu_model, cpu_count,"
+    " clock_mhz, memory_bytes, os_row, os_product, os_edition, os_service_pack, os_build, windows, windows_version,"
+    " windows_build, windows_architecture, directx, d3d9_adapter, d3d9_driver_version, whql)"
+    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+    "INSERT INTO processes VALUES (?,?,?,?)",
+    "INSERT INTO services VALUES (?,?,?,?,?)",
+    "INSERT INTO adapters VALUES (?,?,?,?,?,?,?,?,?,?)",
+    "INSERT INTO displays VALUES (?,?,?,?,?,?,?,?)",
+    "INSERT INTO drives VALUES (?,?,?,?,?,?,?)",
+    "INSERT INTO findings VALUES (?,?,?)",
+};
+
+// Binds values in order; an empty text or a negative number is NULL.
+class TRow {
+public:
+    TRow(sqlite3_stmt* statement) : Statement(statement) { sqlite3_reset(Statement); }
+    TRow& Text(const std::string& text)
+    {
+        if (text.empty())
+            sqlite3_bind_null(Statement, ++At);
+        else
+            sqlite3_bind_text(Statement, ++At, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    TRow& Number(long long value)
+    {
+        if (value < 0)
+            sqlite3_bind_null(Statement, ++At);
+        else
+            sqlite3_bind_int64(Statement, ++At, value);
+        return *this;
+    }
+    int Step() { return sqlite3_step(Statement); }
+
+private:
+    sqlite3_stmt* Statement;
+    int At = 0;
+};
+
+}  // namespace
+
+TDatabase::TDatabase(const std::string& path)
+{
+    if (sqlite3_open(path.c_str(), &Handle) != SQLITE_OK) {
+        Fail();
+        sqlite3_close(Handle);
+        Handle = nullptr;
+        return;
+    }
+    bool ready = Exec(Schema);
+    for (int n = 0; ready && n < Statements; ++n)
+        ready = sqlite3_prepare_v2(Handle, Sql[n], -1, &Prepared[n], nullptr) == SQLITE_OK || Fail();
+    if (ready) return;
+    for (sqlite3_stmt*& statement : Prepared) sqlite3_finalize(statement);
+    sqlite3_close(Handle);
+    Handle = nullptr;
+}
+
+TDatabase::~TDatabase()
+{
+    for (sqlite3_stmt* statement : Prepared) sqlite3_finalize(statement);
+    if (Handle != nullptr) sqlite3_close(Handle);
+}
+
+bool TDatabase::Fail()
+{
+    Message = Handle != nullptr ? sqlite3_errmsg(Handle) : "out of memory";
+    return false;
+}
+
+bool TDatabase::Exec(const char* sql) { return sqlite3_exec(Handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail(); }
+
+bool TDatabase::Begin() { return Exec("BEGIN"); }
+
+bool TDatabase::Commit() { return Exec("COMMIT"); }
+
+bool TDatabase::Add(const Loaded& loaded)
+{
+    Message.clear();
+    TRow known(Prepared[Known]);
+    const int found = known.Text(loaded.Sha256).Step();
+    if (found == SQLITE_ROW) return false;
+    if (found != SQLITE_DONE) return Fail();
+    // A report goes in whole or not at all.
+    if (!Exec("SAVEPOINT report")) return false;
+    if (Insert(loaded)) return Exec("RELEASE report");
+    const std::string error = Message;
+    Exec("ROLLBACK TO report");
+    Exec("RELEASE report");
+    Message = error;
+    return false;
+}
+
+bool TDatabase::Insert(const Loaded& loaded)
+{
+    const Facts& f = loaded.Data;
+    TRow report(Prepared[Report]);
+    report.Text(loaded.Path).Text(loaded.Sha256).Text(StatusName(loaded.Model.State)).Text(f.ReportDate);
+    report.Text(f.Computer).Text(f.User).Text(f.CpuName).Number(f.TrueFamily).Number(f.Model).Number(f.Processors);
+    report.Number(f.Clock).Number(f.MemoryTotal).Text(f.OsRow).Text(f.OsProduct).Text(f.OsEdition);
+    report.Text(f.OsServicePack).Number(f.OsBuild).Text(f.Windows).Text(f.WindowsVersion).Text(f.WindowsBuild);
+    report.Text(f.WindowsArchitecture).Text(f.DirectX).Text(f.D3d9Description).Text(f.D3d9DriverVersion).Text(f.D3d9Whql);
+    if (report.Step() != SQLITE_DONE) return Fail();
+    const long long id = sqlite3_last_insert_rowid(Handle);
+    bool ok = true;
+    auto done = [&](TRow& row) { ok = (row.Step() == SQLITE_DONE || Fail()) && ok; };
+    for (const auto& p : f.Processes) {
+        TRow row(Prepared[Process]);
+        row.Number(id).Number(p.Pid).Text(p.Name).Text(p.Path);
+        done(row);
+    }
+    for (const auto& s : f.Services) {
+        TRow row(Prepared[Service]);
+        row.Number(id).Text(s.Kind).Text(s.DisplayName).Text(s.Name).Text(s.State);
+        done(row);
+    }
+    if (!f.D3d9Description.empty()) {
+        TRow row(Prepared[Adapter]);
+        row.Number(id).Text("d3d9").Number(0).Text(f.D3d9Description).Text("").Text("").Text(f.D3d9DriverVersion);
+        row.Text("").Text("").Number(0);
+        done(row);
+    }
+    long long position = 0;
+    for (const auto& d : f.Displays) {
+        TRow adapter(Prepared[Adapter]);
+        adapter.Number(id).Text("dxdiag").Number(position).Text(d.Description).Text("").Text("");
+        adapter.Text(d.DriverVersion).Text(d.DriverDate).Text("").Number(0);
+        done(adapter);
+        TRow row(Prepared[Display]);
+        row.Number(id).Text("dxdiag").Number(position++).Text(d.Device).Number(d.Width).Number(d.Height);
+        row.Number(d.Refresh).Text(d.Mode);
+        done(row);
+    }
+    for (const auto& a : f.Adapters) {
+        TRow adapter(Prepared[Adapter]);
+        adapter.Number(id).Text("dxgi").Number(a.Index).Text(a.Description).Text(a.VendorId).Text(a.DeviceId);
+        adapter.Text(a.DriverVersion).Text("").Text(a.DedicatedVideo).Number(a.Software ? 1 : 0);
+        done(adapter);
+        for (const std::string& display : a.Displays) {
+            TRow row(Prepared[Display]);
+            row.Number(id).Text("dxgi").Number(a.Index).Text(display.substr(0, display.find(' ')));
+            row.Number(-1).Number(-1).Number(-1).Text(display);
+            done(row);
+        }
+    }
+    for (const auto& d : f.Drives) {
+        TRow row(Prepared[Drive]);
+        row.Number(id).Text(d.Root).Text(d.VolumeName).Text(d.FileSystem).Text(d.Type).Number(d.Total).Number(d.Free);
+        done(row);
+    }
+    for (const auto& finding : loaded.Findings) {
+        TRow row(Prepared[Finding]);
+        row.Number(id).Text(finding.Id).Text(finding.Text);
+        done(row);
+    }
+    return ok;
+}
+
+}  // namespace reader

@@ -1,0 +1,239 @@
+#include "Facts.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "Cp932.h"
+
+namespace reader {
+
+namespace {
+
+const Item* FieldOf(const Section* section, const char* name)
+{
+    if (section == nullptr) return nullptr;
+    for (const Item& item : section->Items)
+        if (item.Type == Item::Field && item.Name == name) return &item;
+    return nullptr;
+}
+
+std::string Text(const Section* section, const char* name)
+{
+    const Item* item = FieldOf(section, name);
+    return item != nullptr ? Utf8(item->Value) : std::string();
+}
+
+long long Number(const std::string& text, int base = 10)
+{
+    if (text.empty()) return -1;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, base);
+    return end != nullptr && *end == '\0' && value >= 0 ? value : -1;
+}
+
+long long Number(const Section* section, const char* name, int base = 10) { return Number(Text(section, name), base); }
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+// The fields of a section cut into blocks, each starting at a field of the given name.
+template <typename Each>
+void Blocks(const Section* section, const std::string& first, Each each)
+{
+    if (section == nullptr) return;
+    Section block;
+    bool open = false;
+    for (const Item& item : section->Items) {
+        if (item.Type == Item::Field && StartsWith(item.Name, first)) {
+            if (open) each(block);
+            block.Items.clear();
+            open = true;
+        }
+        if (open) block.Items.push_back(item);
+    }
+    if (open) each(block);
+}
+
+const Table* TableAt(const Section* section, size_t n)
+{
+    if (section == nullptr) return nullptr;
+    for (const Item& item : section->Items)
+        if (item.Type == Item::Grid && n-- == 0) return &item.Cells;
+    return nullptr;
+}
+
+std::string CellText(const std::vector<Cell>& row, size_t n) { return n < row.size() ? Utf8(row[n].Text) : ""; }
+
+void ReadOsRow(const std::string& row, Facts& facts)
+{
+    facts.OsRow = row;
+    while (!facts.OsRow.empty() && facts.OsRow.back() == ' ') facts.OsRow.pop_back();
+    static const char* const Products[] = {
+        "Microsoft Windows Server&nbsp;2003 family,", "Microsoft Windows Millennium Edition", "Microsoft Windows Vista",
+        "Microsoft Windows 2000", "Microsoft Windows 8.1", "Microsoft Windows 10", "Microsoft Windows 11",
+        "Microsoft Windows 95", "Microsoft Windows 98", "Microsoft Windows XP", "Microsoft Windows NT",
+        "Microsoft Windows 7", "Microsoft Windows 8", "Microsoft Win32s"};
+    static const char* const Editions[] = {
+        "Server 4.0, Enterprise Edition", "Datacenter Edition", "Enterprise Edition", "Standard Edition", "Web Edition",
+        "Home Edition", "Professional", "Workstation 4.0", "Datacenter Server", "Advanced Server", "Server 4.0",
+        "Workstation", "Server", "OSR2", "SE"};
+    std::string rest = facts.OsRow;
+    for (const char* product : Products) {
+        if (StartsWith(rest, product) && (rest.size() == std::strlen(product) || rest[std::strlen(product)] == ' ')) {
+            facts.OsProduct = product;
+            rest = rest.substr(std::min(rest.size(), std::strlen(product) + 1));
+            break;
+        }
+    }
+    for (const char* edition : Editions) {
+        if (StartsWith(rest, edition) && (rest.size() == std::strlen(edition) || rest[std::strlen(edition)] == ' ')) {
+            facts.OsEdition = edition;
+            rest = rest.substr(std::min(rest.size(), std::strlen(edition) + 1));
+            break;
+        }
+    }
+    // An NT without the extended record names its version after the edition.
+    if (rest.size() >= 4 && rest[1] == '.' && rest[3] == ' ' && std::isdigit(static_cast<unsigned char>(rest[0])))
+        rest = rest.substr(4);
+    const size_t build = rest.rfind("(Build ");
+    if (build == std::string::npos) return;
+    facts.OsBuild = Number(rest.substr(build + 7, rest.size() - build - 8));
+    facts.OsServicePack = rest.substr(0, build);
+    while (!facts.OsServicePack.empty() && facts.OsServicePack.back() == ' ') facts.OsServicePack.pop_back();
+}
+
+void ReadCurrent(const Section* section, Facts& facts)
+{
+    facts.Windows = Text(section, "Windows");
+    facts.WindowsVersion = Text(section, "Version");
+    facts.WindowsBuild = Text(section, "Build");
+    facts.WindowsArchitecture = Text(section, "Windows architecture");
+    facts.RunsAs = Text(section, "envcheck runs as");
+    facts.Power = Text(section, "Power");
+    Blocks(section, "Graphics adapter ", [&](const Section& block) {
+        Facts::GraphicsAdapter adapter;
+        const Item& head = block.Items.front();
+        adapter.Index = Number(Utf8(head.Name.substr(17)));
+        adapter.Description = Utf8(head.Value);
+        const std::string software = " (software)";
+        if (adapter.Description.size() > software.size() &&
+            adapter.Description.compare(adapter.Description.size() - software.size(), software.size(), software) == 0) {
+            adapter.Software = true;
+            adapter.Description.resize(adapter.Description.size() - software.size());
+        }
+        // " VendorId: 0x10DE  DeviceId: 0x06CD  SubSysId: ...": one line of four.
+        const std::string ids = Text(&block, "VendorId");
+        adapter.VendorId = ids.substr(0, ids.find(' '));
+        const size_t device = ids.find("DeviceId: ");
+        if (device != std::string::npos) adapter.DeviceId = ids.substr(device + 10, ids.find(' ', device + 10) - device - 10);
+        adapter.DedicatedVideo = Text(&block, "Dedicated video memory");
+        adapter.DriverVersion = Text(&block, "Driver version");
+        for (const Item& item : block.Items)
+            if (item.Type == Item::Field && item.Name == "Display") adapter.Displays.push_back(Utf8(item.Value));
+        facts.Adapters.push_back(adapter);
+    });
+}
+
+}  // namespace
+
+std::string IsoDate(const std::string& english)
+{
+    unsigned month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
+    char text[64];
+    if (std::sscanf(english.c_str(), "%u/%u/%u%*[, ]%u:%u:%u", &month, &day, &year, &hour, &minute, &second) < 3)
+        return "";
+    if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1980 || year > 9999 || hour > 23 || minute > 59 ||
+        second > 60)
+        return "";
+    std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", year, month, day, hour, minute, second);
+    return text;
+}
+
+long long TrueFamily(long long family, long long extended)
+{
+    if (family < 0) return -1;
+    return family + (extended > 0 ? extended / 16 : 0);
+}
+
+Facts FactsOf(const Report& report)
+{
+    Facts facts;
+    const Section* hardware = report.Find("hardware");
+    facts.CpuName = Text(hardware, "ProcessorName");
+    facts.CpuId = Text(hardware, "ID");
+    facts.Clock = Number(Text(hardware, "Clock").substr(0, Text(hardware, "Clock").find(' ')));
+    facts.Processors = Number(hardware, "Number of processors");
+    facts.Vendor = Text(hardware, "Vendor name");
+    facts.Family = Number(hardware, "Family");
+    facts.ExtendedFamily = Number(hardware, "Extended Family");
+    facts.TrueFamily = TrueFamily(facts.Family, facts.ExtendedFamily);
+    facts.Stepping = Number(hardware, "Stepping");
+    // Two fields are named Model: the name, then the number.
+    if (hardware != nullptr)
+        for (const Item& item : hardware->Items)
+            if (item.Type == Item::Field && item.Name == "Model" && Number(Utf8(item.Value)) >= 0)
+                facts.Model = Number(Utf8(item.Value));
+    const Section* memory = report.Find("memory");
+    if (memory != nullptr && memory->Items.size() > 2) {
+        facts.MemoryTotal = Number(Utf8(memory->Items[1].Value));
+        facts.MemoryFree = Number(Utf8(memory->Items[2].Value));
+    }
+    if (const Section* os = report.Find("os"))
+        for (const Item& item : os->Items)
+            if (item.Type == Item::Text) ReadOsRow(Utf8(item.Value), facts);
+    const Section* names = report.Find("names");
+    facts.Computer = Text(names, "Computer name");
+    facts.User = Text(names, "User name");
+    facts.SystemDirectory = Text(names, "System directory");
+    facts.WindowsDirectory = Text(names, "Windows directory");
+
+    facts.DirectXFailed = report.Find("directx") != nullptr;
+    const Section* d3d9 = report.Find("d3d9");
+    facts.D3d9Description = Text(d3d9, "Description");
+    facts.D3d9DriverVersion = Text(d3d9, "Driver Version");
+    facts.D3d9Whql = Text(d3d9, "Windows Hardware Quality Labs(WHQL)妥当性レベル");
+    const Section* system = report.Find("dx_system");
+    facts.ReportDate = IsoDate(Text(system, "szTimeEnglish"));
+    facts.DirectX = Text(system, "szDirectXVersionEnglish");
+    facts.OsMajor = Number(system, "dwOSMajorVersion");
+    Blocks(report.Find("dx_display"), "szDeviceName", [&](const Section& block) {
+        Facts::Display display;
+        display.Device = Text(&block, "szDeviceName");
+        display.Description = Text(&block, "szDescription");
+        display.Manufacturer = Text(&block, "szManufacturer");
+        display.DriverVersion = Text(&block, "szDriverVersion");
+        display.DriverDate = IsoDate(Text(&block, "szDriverDateEnglish")).substr(0, 10);
+        display.Mode = Text(&block, "szDisplayModeEnglish");
+        display.Width = Number(&block, "dwWidth");
+        display.Height = Number(&block, "dwHeight");
+        display.Refresh = Number(&block, "dwRefreshRate");
+        facts.Displays.push_back(display);
+    });
+    if (const Table* table = TableAt(report.Find("processes"), 0))
+        for (const auto& row : table->Rows) facts.Processes.push_back({Number(CellText(row, 0)), CellText(row, 1), CellText(row, 2)});
+    for (size_t n = 0; n < 2; ++n)
+        if (const Table* table = TableAt(report.Find("services"), n))
+            for (const auto& row : table->Rows)
+                facts.Services.push_back({n == 0 ? "service" : "driver", CellText(row, 0), CellText(row, 1), CellText(row, 2)});
+    const Section* network = report.Find("network");
+    facts.Host = Text(network, "Host Name");
+    facts.Domain = Text(network, "Domain Name");
+    if (network != nullptr)
+        for (const Item& item : network->Items)
+            if (item.Type == Item::Field && item.Name == "DNS Servers") facts.DnsServers.push_back(Utf8(item.Value));
+    Blocks(network, "AdapterName", [&](const Section& block) {
+        Facts::NetworkAdapter adapter{Text(&block, "AdapterName"), Text(&block, "Description"),
+                                      Text(&block, "Physical Address"), Text(&block, "IP Address"),
+                                      Text(&block, "Subnet Mask"), Text(&block, "Default Gateway"), false};
+        for (const Item& item : block.Items) adapter.Dhcp = adapter.Dhcp || item.Value == "adapter enabled DHCP.";
+        facts.NetworkAdapters.push_back(adapter);
+    });
+    Blocks(report.Find("drives"), "Drive", [&](const Section& block) {
+        facts.Drives.push_back({Text(&block, "Drive"), Text(&block, "VolumeName"), Text(&block, "FileSystem"),
+                                Text(&block, "nDriveType"), Number(&block, "TotalBytes"), Number(&block, "FreeBytes")});
+    });
+    ReadCurrent(report.Find("current"), facts);
+    return facts;
+}
+
+}  // namespace reader

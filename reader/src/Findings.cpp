@@ -1,0 +1,121 @@
+#include "Findings.h"
+
+#include <cstdlib>
+
+namespace reader {
+
+namespace {
+
+const long long GiB = 1024LL * 1024 * 1024;
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+bool D3d9Unavailable(const Facts& facts) { return facts.DirectXFailed || facts.D3d9Description.empty(); }
+
+bool OlderThan10(const Facts& facts)
+{
+    const long long major = WindowsMajor(facts);
+    return major >= 0 && major < 10;
+}
+
+bool Windows32Bit(const Facts& facts) { return facts.WindowsArchitecture == "x86"; }
+
+bool LittleMemory(const Facts& facts) { return facts.MemoryTotal >= 0 && facts.MemoryTotal < 4 * GiB; }
+
+bool SystemDriveFull(const Facts& facts)
+{
+    if (facts.SystemDirectory.size() < 3) return false;
+    const std::string root = facts.SystemDirectory.substr(0, 3);
+    for (const Facts::Drive& drive : facts.Drives)
+        if (drive.Root == root) return drive.Free >= 0 && drive.Free < 10 * GiB;
+    return false;
+}
+
+bool OldDriver(const Facts& facts)
+{
+    const std::string report = facts.ReportDate.substr(0, 10);
+    if (report.size() != 10) return false;
+    for (const Facts::Display& display : facts.Displays) {
+        const std::string& date = display.DriverDate;
+        if (date.size() != 10) continue;
+        // Two years on: the same day two calendar years later; ISO dates compare as text.
+        const std::string later = std::to_string(std::atoi(date.substr(0, 4).c_str()) + 2) + date.substr(4);
+        if (later < report) return true;
+    }
+    return false;
+}
+
+const char BasicAdapter[] = "Microsoft Basic Display Adapter";
+
+bool NoVendorDriver(const Facts& facts)
+{
+    if (StartsWith(facts.D3d9Description, BasicAdapter)) return true;
+    for (const Facts::Display& display : facts.Displays)
+        if (StartsWith(display.Description, BasicAdapter)) return true;
+    for (const Facts::GraphicsAdapter& adapter : facts.Adapters)
+        if (!adapter.Software && StartsWith(adapter.Description, BasicAdapter)) return true;
+    return false;
+}
+
+bool OtherAdapter(const Facts& facts)
+{
+    if (facts.D3d9Description.empty()) return false;
+    for (const Facts::GraphicsAdapter& adapter : facts.Adapters)
+        if (!adapter.Software && adapter.Description != facts.D3d9Description) return true;
+    return false;
+}
+
+bool NoServiceList(const Facts& facts) { return facts.Services.empty() && facts.OsRow.find("Windows 9") == std::string::npos; }
+
+}  // namespace
+
+long long WindowsMajor(const Facts& facts)
+{
+    // The closing section's build is the true version; older reports have DirectX's.
+    if (!facts.WindowsBuild.empty()) return std::atoll(facts.WindowsBuild.c_str());
+    if (StartsWith(facts.Windows, "Windows 11") || StartsWith(facts.Windows, "Windows 10")) return 10;
+    static const struct {
+        const char* Product;
+        long long Major;
+    } majors[] = {{"Microsoft Windows 1", 10}, {"Microsoft Windows 8", 6}, {"Microsoft Windows 7", 6},
+                  {"Microsoft Windows Vista", 6}, {"Microsoft Windows XP", 5}, {"Microsoft Windows 2000", 5},
+                  {"Microsoft Windows Server", 5}, {"Microsoft Windows NT", 4}, {"Microsoft Windows 9", 4},
+                  {"Microsoft Windows Millennium", 4}, {"Microsoft Win32s", 3}};
+    for (const auto& entry : majors)
+        if (StartsWith(facts.OsProduct, entry.Product)) return entry.Major;
+    return facts.OsMajor;
+}
+
+const std::vector<Rule>& Rules()
+{
+    static const std::vector<Rule> rules = {
+        {"d3d9-unavailable", "the DirectX failure line; Graphic Adapter information: Description",
+         "Direct3D 9 is not available", D3d9Unavailable},
+        {"windows-before-10", "Current system information: Build, Windows; the OS row; dwOSMajorVersion",
+         "Windows older than 10", OlderThan10},
+        {"windows-32bit", "Current system information: Windows architecture", "32-bit Windows", Windows32Bit},
+        {"memory-under-4gib", "Memory information: the first line (total physical memory)", "under 4 GiB of memory",
+         LittleMemory},
+        {"system-drive-under-10gib", "System directory; the drive of that letter: FreeBytes",
+         "under 10 GiB free on the system drive", SystemDriveFull},
+        {"driver-over-2-years", "szDriverDateEnglish of each display; szTimeEnglish (the report's date)",
+         "graphics driver over two years older than the report", OldDriver},
+        {"basic-display-adapter", "Description, szDescription, the closing section's adapters",
+         "Microsoft Basic Display Adapter: no vendor graphics driver", NoVendorDriver},
+        {"adapter-not-in-d3d9", "the closing section's adapters; Graphic Adapter information: Description",
+         "an adapter Direct3D 9 does not use: the game may run on the other GPU", OtherAdapter},
+        {"no-service-list", "Service Infomation: the tables, on an NT Windows", "the service list could not be read",
+         NoServiceList},
+    };
+    return rules;
+}
+
+std::vector<Finding> FindingsOf(const Facts& facts)
+{
+    std::vector<Finding> findings;
+    for (const Rule& rule : Rules())
+        if (rule.Fires(facts)) findings.push_back({rule.Id, rule.Text});
+    return findings;
+}
+
+}  // namespace reader

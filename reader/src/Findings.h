@@ -1,0 +1,31 @@
+#ifndef ENVCHECK_READER_FINDINGS_H
+#define ENVCHECK_READER_FINDINGS_H
+
+#include <string>
+#include <vector>
+
+#include "Facts.h"
+
+namespace reader {
+
+struct Finding {
+    std::string Id, Text;
+};
+
+// One rule of what support checks first.
+struct Rule {
+    const char* Id;
+    const char* Reads;  // the fields it looks at, for the documentation
+    const char* Text;
+    bool (*Fires)(const Facts&);
+};
+
+const std::vector<Rule>& Rules();
+std::vector<Finding> FindingsOf(const Facts& facts);
+
+// The major version of the Windows a report ran on, or -1.
+long long WindowsMajor(const Facts& facts);
+
+}  // namespace reader
+
+#endif

@@ -1,0 +1,51 @@
+#include "Load.h"
+
+#include <fstream>
+
+#include "Parser.h"
+#include "Sha256.h"
+
+namespace reader {
+
+Loaded LoadBytes(const std::string& path, const std::string& bytes)
+{
+    Loaded loaded;
+    loaded.Path = path;
+    loaded.Sha256 = Sha256Hex(bytes);
+    loaded.Model = Parse(bytes);
+    if (loaded.Model.State != Status::Unreadable) {
+        loaded.Data = FactsOf(loaded.Model);
+        loaded.Findings = FindingsOf(loaded.Data);
+    }
+    return loaded;
+}
+
+Loaded LoadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        Loaded loaded;
+        loaded.Path = path;
+        loaded.Model.State = Status::Unreadable;
+        loaded.Model.Problems.push_back({0, "cannot be opened"});
+        return loaded;
+    }
+    // Reads one byte past the largest report, so a larger file is refused unread.
+    std::string bytes(MaxReportBytes + 1, '\0');
+    file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(file.gcount()));
+    if (file.bad()) {
+        Loaded loaded;
+        loaded.Path = path;
+        loaded.Model.State = Status::Unreadable;
+        loaded.Model.Problems.push_back({0, "cannot be read"});
+        return loaded;
+    }
+    return LoadBytes(path, bytes);
+}
+
+Status Worse(Status a, Status b) { return static_cast<int>(a) > static_cast<int>(b) ? a : b; }
+
+int ExitCodeOf(Status worst) { return static_cast<int>(worst); }
+
+}  // namespace reader

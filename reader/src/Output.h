@@ -1,0 +1,23 @@
+#ifndef ENVCHECK_READER_OUTPUT_H
+#define ENVCHECK_READER_OUTPUT_H
+
+#include <ostream>
+#include <string>
+
+#include "Load.h"
+
+namespace reader {
+
+const char* StatusName(Status status);
+// One line of JSON (UTF-8) for a report: its facts, findings, problems and every section.
+std::string JsonLine(const Loaded& loaded);
+// A screen for support: machine, OS, GPU, findings and problems.
+void WriteSummary(std::ostream& out, const Loaded& loaded);
+// What changed from one report of a player to the next; false when nothing did.
+bool WriteDiff(std::ostream& out, const Loaded& older, const Loaded& newer);
+// "file:line: message" for each problem, as a compiler says it.
+void WriteProblems(std::ostream& out, const Loaded& loaded);
+
+}  // namespace reader
+
+#endif

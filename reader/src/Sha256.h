@@ -1,0 +1,13 @@
+#ifndef ENVCHECK_READER_SHA256_H
+#define ENVCHECK_READER_SHA256_H
+
+#include <string>
+
+namespace reader {
+
+// Lower-case hexadecimal SHA-256 of the bytes: the same file is never stored twice.
+std::string Sha256Hex(const std::string& bytes);
+
+}  // namespace reader
+
+#endif
