@@ -44,7 +44,7 @@ bool IsText(const std::filesystem::path& path)
 }
 
 // The files named, and the *.txt files under the folders named, in a stable order.
-std::vector<std::string> Expand(const std::vector<std::string>& names, Status& worst)
+[[maybe_unused]] std::vector<std::string> Expand(const std::vector<std::string>& names, Status& worst)
 {
     std::vector<std::string> files;
     for (const std::string& name : names) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "e2e/Envcheck.h"
@@ -9,6 +11,17 @@
 #include "info/Registry.h"
 
 namespace {
+
+// Kept for the reader's round trip when a folder is named for them.
+void KeepForReader(const std::string& name, const std::string& report)
+{
+    const char* folder = std::getenv("ENVCHECK_REPORT_DIR");
+    if (folder == nullptr || *folder == '\0') return;
+    const std::string path = WindowsPath(folder) + "\\" + name;
+    std::ofstream file(path, std::ios::binary);
+    file << report;
+    EXPECT_TRUE(file.good()) << path;
+}
 
 // The row between the memory section and the computer name.
 std::string OsRow(const std::string& report)
@@ -72,6 +85,7 @@ TEST(VersionMatrixTest, WholeReportAndOperatingSystemRowForEachWindows)
         TWineVersion wine(version.Wine);
         const std::string report = HeadlessReport("matrix.txt", copy.Path);
         ASSERT_FALSE(report.empty()) << version.Wine << ": no report";
+        KeepForReader(std::string("matrix-") + version.Wine + ".txt", report);
         const std::string row = OsRow(report);
         EXPECT_EQ(0u, row.find(version.Row)) << version.Wine << ": " << row;
         if (std::string(version.Wine) == "win7") {
