@@ -86,15 +86,15 @@ bool IsBorder(const std::string& line)
     return line.find_first_not_of("+-") == std::string::npos && line.find("++") == std::string::npos;
 }
 
-std::vector<size_t> BorderWidths(const std::string& line)
+std::vector<size_t> BorderDashes(const std::string& line)
 {
-    std::vector<size_t> widths;
+    std::vector<size_t> dashes;
     size_t start = 1;
     for (size_t plus = line.find('+', 1); plus != std::string::npos; plus = line.find('+', plus + 1)) {
-        widths.push_back(plus - start >= 2 ? plus - start - 2 : 0);
+        dashes.push_back(plus - start);
         start = plus + 1;
     }
-    return widths;
+    return dashes;
 }
 
 // The content of one cell without its padding; false when both sides are padded.
@@ -356,8 +356,14 @@ private:
         const std::vector<std::string>& lines = *Lines;
         Item& item = Add(Item::Grid);
         Table& table = item.Cells;
-        table.Widths = BorderWidths(lines[Index]);
+        table.Dashes = BorderDashes(lines[Index]);
+        for (size_t dashes : table.Dashes) table.Widths.push_back(dashes >= 2 ? dashes - 2 : 0);
         const std::string border = lines[Index];
+        // An empty table's border may be narrower than its header.
+        if (Index + 1 < lines.size() && !ParseRow(table.Widths, lines[Index + 1], table.Header)) {
+            const std::vector<size_t> own = OwnWidths(lines[Index + 1], table.Widths.size());
+            if (!own.empty()) table.Widths = own;
+        }
         if (Index + 2 >= lines.size() || lines[Index + 2] != border ||
             !ParseRow(table.Widths, lines[Index + 1], table.Header)) {
             // Not a table after all: the lines stay as they are.
@@ -376,7 +382,7 @@ private:
             if (line.empty() || line[0] != '|') break;
             std::vector<Cell> cells;
             if (table.Rows.empty() && !ParseRow(table.Widths, line, cells)) {
-                const std::vector<size_t> own = OwnWidths(line, table.Widths.size());
+                const std::vector<size_t> own = OwnWidths(line, table.Dashes.size());
                 if (!own.empty() && ParseRow(own, line, cells)) table.RowWidths = own;
             }
             const std::vector<size_t>& widths = table.RowWidths.empty() ? table.Widths : table.RowWidths;

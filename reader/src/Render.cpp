@@ -5,7 +5,7 @@ namespace reader {
 std::string RenderBorder(const Table& table)
 {
     std::string line = "+";
-    for (size_t width : table.Widths) line += std::string(width + 2, '-') + "+";
+    for (size_t dashes : table.Dashes) line += std::string(dashes, '-') + "+";
     return line;
 }
 

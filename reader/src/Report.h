@@ -16,7 +16,8 @@ struct Cell {
 };
 
 struct Table {
-    std::vector<size_t> Widths;     // in bytes, from the border line
+    std::vector<size_t> Dashes;     // of each column in the border line
+    std::vector<size_t> Widths;     // of the header's cells, in bytes: the border's, or its own
     std::vector<size_t> RowWidths;  // the rows' own, where they differ (the files table)
     std::vector<Cell> Header;
     std::vector<std::vector<Cell>> Rows;

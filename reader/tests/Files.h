@@ -1,0 +1,37 @@
+#ifndef ENVCHECK_READER_TESTS_FILES_H
+#define ENVCHECK_READER_TESTS_FILES_H
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+inline std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+inline void WriteAll(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    file << bytes;
+}
+
+inline std::string Sample(const char* windows)
+{
+    return ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / (std::string("matrix-") + windows + ".txt"));
+}
+
+// A folder of its own for one test, empty at the start.
+inline std::filesystem::path FreshFolder(const std::string& name)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("envcheck-read-" + name + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+#endif
