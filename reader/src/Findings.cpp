@@ -71,18 +71,23 @@ bool NoServiceList(const Facts& facts) { return facts.Services.empty() && facts.
 
 long long WindowsMajor(const Facts& facts)
 {
-    // The closing section's build is the true version; older reports have DirectX's.
+    // The closing section's build is the true version, and its name the next best.
     if (!facts.WindowsBuild.empty()) return std::atoll(facts.WindowsBuild.c_str());
-    if (StartsWith(facts.Windows, "Windows 11") || StartsWith(facts.Windows, "Windows 10")) return 10;
     static const struct {
-        const char* Product;
+        const char* Name;
         long long Major;
-    } majors[] = {{"Microsoft Windows 1", 10}, {"Microsoft Windows 8", 6}, {"Microsoft Windows 7", 6},
-                  {"Microsoft Windows Vista", 6}, {"Microsoft Windows XP", 5}, {"Microsoft Windows 2000", 5},
-                  {"Microsoft Windows Server", 5}, {"Microsoft Windows NT", 4}, {"Microsoft Windows 9", 4},
-                  {"Microsoft Windows Millennium", 4}, {"Microsoft Win32s", 3}};
+    } majors[] = {{"Windows 1", 10}, {"Windows Server 2016", 10}, {"Windows Server 2019", 10},
+                  {"Windows Server 2022", 10}, {"Windows Server 2025", 10}, {"Windows 8", 6}, {"Windows 7", 6},
+                  {"Windows Vista", 6}, {"Windows Server 2008", 6}, {"Windows Server 2012", 6}, {"Windows XP", 5},
+                  {"Windows 2000", 5}, {"Windows Server 2003", 5}, {"Windows NT 4", 4}, {"Windows 9", 4},
+                  {"Windows Me", 4}};
     for (const auto& entry : majors)
-        if (StartsWith(facts.OsProduct, entry.Product)) return entry.Major;
+        if (StartsWith(facts.Windows, entry.Name)) return entry.Major;
+    // Older reports: the OS row's product, then what DirectX says.
+    for (const auto& entry : majors)
+        if (StartsWith(facts.OsProduct, std::string("Microsoft ") + entry.Name)) return entry.Major;
+    if (StartsWith(facts.OsProduct, "Microsoft Windows NT")) return 4;
+    if (StartsWith(facts.OsProduct, "Microsoft Windows Millennium")) return 4;
     return facts.OsMajor;
 }
 

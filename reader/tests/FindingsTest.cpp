@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "Files.h"
+#include "Findings.h"
+#include "Load.h"
+
+using namespace reader;
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    EXPECT_NE(std::string::npos, at) << "the report has no: " << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+std::set<std::string> Fired(const std::string& report)
+{
+    std::set<std::string> ids;
+    for (const Finding& finding : LoadBytes("report", report).Findings) ids.insert(finding.Id);
+    return ids;
+}
+
+// The Windows 10 report of the version matrix, made a machine that fires no rule.
+std::string Clean()
+{
+    std::string report = Sample("win10");
+    report = Replaced(report, " Windows architecture: x86", " Windows architecture: x64");
+    report = Replaced(report, "szDriverDateEnglish: 1/1/2016", "szDriverDateEnglish: 1/1/2026");
+    return report;
+}
+
+}  // namespace
+
+TEST(FindingsTest, EachRuleFiresOnItsReportAndNotOnTheClean)
+{
+    const std::string clean = Clean();
+    ASSERT_EQ(std::set<std::string>{}, Fired(clean)) << "the clean report fires a rule";
+    const std::string free = "FreeBytes: " + std::to_string(LoadBytes("clean", clean).Data.Drives.at(0).Free);
+    const size_t services = clean.find("Service Infomation:\n");
+    const std::string serviceTables = clean.substr(services, clean.find("Network Infomation:") - services);
+    const struct {
+        const char* Rule;
+        std::string From, To;
+    } rows[] = {
+        {"d3d9-unavailable", "Graphic Adapter information:\n", "DirectXの初期化に失敗しました\n"},
+        {"windows-before-10", " Windows: Windows 10", " Windows: Windows 8.1"},
+        {"windows-32bit", " Windows architecture: x64", " Windows architecture: x86"},
+        {"memory-under-4gib", "物理メモリ合計      25276153856", "物理メモリ合計       4294967295"},
+        {"system-drive-under-10gib", free, "FreeBytes: 10737418239"},
+        {"driver-over-2-years", "szDriverDateEnglish: 1/1/2026", "szDriverDateEnglish: 12/8/2024"},
+        {"basic-display-adapter", "szDescription: NVIDIA GeForce GTX 470", "szDescription: Microsoft Basic Display Adapter"},
+        {"adapter-not-in-d3d9", "Graphics adapter 0: NVIDIA GeForce GTX 470\n", "Graphics adapter 0: Intel(R) UHD Graphics 630\n"},
+        {"no-service-list", serviceTables, "Service Infomation:\nサービスの取得に失敗。\n"},
+    };
+    std::set<std::string> covered;
+    for (const auto& row : rows) {
+        EXPECT_EQ(std::set<std::string>{row.Rule}, Fired(Replaced(clean, row.From, row.To))) << row.Rule;
+        covered.insert(row.Rule);
+    }
+    for (const Rule& rule : Rules()) EXPECT_EQ(1u, covered.count(rule.Id)) << rule.Id << " has no row here";
+    // The edge: a driver exactly two years old is not over two years.
+    EXPECT_EQ(std::set<std::string>{}, Fired(Replaced(clean, "szDriverDateEnglish: 1/1/2026", "szDriverDateEnglish: 12/9/2024")));
+}
+
+TEST(FindingsTest, TrueFamilyAddsTheShiftedExtendedFamily)
+{
+    EXPECT_EQ(25, TrueFamily(15, 160));  // Zen 3: "Family: 15", "Extended Family: 160"
+    EXPECT_EQ(6, TrueFamily(6, 0));
+    EXPECT_EQ(-1, TrueFamily(-1, 160));
+    EXPECT_EQ("2026-12-09 15:14:26", IsoDate("12/9/2026, 15:14:26"));
+    EXPECT_EQ("2016-01-01 10:00:00", IsoDate("1/1/2016 10:00:00"));
+    EXPECT_EQ("", IsoDate("13/1/2016"));
+    EXPECT_EQ("", IsoDate("Failed to get parameter"));
+}
