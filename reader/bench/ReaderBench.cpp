@@ -142,7 +142,10 @@ int main(int argc, char** argv)
     const fs::path samples = argc > 1 ? fs::path(argv[1]) : fs::path(ENVCHECK_READER_SAMPLES);
     const fs::path self = fs::read_symlink("/proc/self/exe");
     std::string pattern = (fs::temp_directory_path() / "envcheck-read-bench-XXXXXX").string();
-    if (mkdtemp(&pattern[0]) == nullptr) return std::perror("bench: temporary folder"), 2;
+    if (mkdtemp(&pattern[0]) == nullptr) {
+        std::perror("bench: temporary folder");
+        return 2;
+    }
     const fs::path folder = pattern;
     const std::vector<std::string> paths = MakeCopies(samples, folder);
     const std::string database = (folder / "bench.db").string();

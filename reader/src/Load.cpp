@@ -1,5 +1,6 @@
 #include "Load.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "Parser.h"
@@ -28,6 +29,16 @@ Loaded LoadFile(const std::string& path)
         loaded.Path = path;
         loaded.Model.State = Status::Unreadable;
         loaded.Model.Problems.push_back({0, "cannot be opened"});
+        return loaded;
+    }
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > MaxReportBytes) {
+        Loaded loaded;
+        loaded.Path = path;
+        loaded.Model.State = Status::Unreadable;
+        loaded.Model.Problems.push_back({0, "the file has " + std::to_string(size) + " bytes; no report is larger than " +
+                                                std::to_string(MaxReportBytes)});
         return loaded;
     }
     // Reads one byte past the largest report, so a larger file is refused unread.

@@ -100,7 +100,9 @@ std::vector<size_t> BorderDashes(const std::string& line)
 // The content of one cell without its padding; false when both sides are padded.
 bool CellOf(const std::string& content, size_t width, Cell& cell)
 {
+    // A text longer than its column is written unpadded.
     if (content.size() > width) {
+        if (content.front() == ' ' || content.back() == ' ') return false;
         cell = {content, false};
         return true;
     }
@@ -119,12 +121,12 @@ bool CellOf(const std::string& content, size_t width, Cell& cell)
     return true;
 }
 
-// Splits a row at its '|' signs, stepping over double-byte characters
-// (whose second byte may be a '|').
-bool SplitRow(const std::string& line, const std::vector<size_t>& widths, std::vector<Cell>& cells)
+// The parts of a row between its '|' signs, stepping over double-byte
+// characters (whose second byte may be a '|'); empty when it is no row.
+std::vector<std::string> RowParts(const std::string& line)
 {
     std::vector<std::string> parts;
-    if (line.empty() || line[0] != '|') return false;
+    if (line.empty() || line[0] != '|') return parts;
     size_t start = 1;
     for (size_t at = 1; at < line.size();) {
         if (line[at] == '|') {
@@ -134,41 +136,32 @@ bool SplitRow(const std::string& line, const std::vector<size_t>& widths, std::v
         const size_t length = Cp932CharLength(line, at);
         at += length == 0 ? 1 : length;
     }
-    if (start != line.size() || parts.size() != widths.size()) return false;
+    if (start != line.size()) parts.clear();
+    return parts;
+}
+
+bool ParseRow(const std::vector<size_t>& widths, const std::string& line, std::vector<Cell>& cells)
+{
+    const std::vector<std::string> parts = RowParts(line);
+    if (parts.size() != widths.size()) return false;
     cells.clear();
     for (size_t n = 0; n < parts.size(); ++n) {
         const std::string& part = parts[n];
         if (part.size() < 2 || part.front() != ' ' || part.back() != ' ') return false;
         const std::string content = part.substr(1, part.size() - 2);
-        if (content.size() < widths[n]) return false;
         Cell cell;
-        if (!CellOf(content, widths[n], cell)) return false;
+        if (content.size() < widths[n] || !CellOf(content, widths[n], cell)) return false;
         cells.push_back(cell);
     }
-    return true;
-}
-
-bool ParseRow(const std::vector<size_t>& widths, const std::string& line, std::vector<Cell>& cells)
-{
-    if (!SplitRow(line, widths, cells)) return false;
     return RenderCells(widths, cells) == line;
 }
 
 // The widths a row itself has, cell by cell.
 std::vector<size_t> OwnWidths(const std::string& line, size_t columns)
 {
-    std::vector<size_t> widths(columns, 0);
-    std::vector<Cell> cells;
-    if (!SplitRow(line, widths, cells)) return {};
-    for (size_t n = 0; n < columns; ++n) widths[n] = cells[n].Text.size();
-    // Each cell's content was at least its text; the padded size is what the split saw.
-    size_t at = 1;
-    for (size_t n = 0; n < columns; ++n) {
-        size_t next = at;
-        while (next < line.size() && line[next] != '|') next += std::max<size_t>(1, Cp932CharLength(line, next));
-        widths[n] = next - at - 2;
-        at = next + 1;
-    }
+    std::vector<size_t> widths;
+    for (const std::string& part : RowParts(line)) widths.push_back(part.size() >= 2 ? part.size() - 2 : 0);
+    if (widths.size() != columns) widths.clear();
     return widths;
 }
 
@@ -373,29 +366,50 @@ private:
             return;
         }
         Index += 3;
-        for (; Index < lines.size(); ++Index) {
-            const std::string& line = lines[Index];
-            if (line == border) {
-                table.Closed = true;
-                return;
-            }
-            if (line.empty() || line[0] != '|') break;
+        const size_t first = Index;
+        while (Index < lines.size() && lines[Index] != border && !lines[Index].empty() && lines[Index][0] == '|') ++Index;
+        table.Closed = Index < lines.size() && lines[Index] == border;
+        const size_t end = Index;
+        table.RowWidths = RowWidths(table, lines, first, end);
+        const std::vector<size_t>& widths = table.RowWidths.empty() ? table.Widths : table.RowWidths;
+        for (Index = first; Index < end; ++Index) {
             std::vector<Cell> cells;
-            if (table.Rows.empty() && !ParseRow(table.Widths, line, cells)) {
-                const std::vector<size_t> own = OwnWidths(line, table.Dashes.size());
-                if (!own.empty() && ParseRow(own, line, cells)) table.RowWidths = own;
-            }
-            const std::vector<size_t>& widths = table.RowWidths.empty() ? table.Widths : table.RowWidths;
             table.Rows.push_back({});
-            if (ParseRow(widths, line, cells)) {
+            if (ParseRow(widths, lines[Index], cells)) {
                 table.Rows.back() = cells;
             } else {
-                table.Raw[table.Rows.size() - 1] = line;
+                table.Raw[table.Rows.size() - 1] = lines[Index];
                 Flag(LineNo(), "a table row that does not fit its columns");
             }
         }
+        if (table.Closed) return;
         Flag(LineNo(), "the table has no closing border: its list was cut short");
         --Index;
+    }
+
+    // The rows' widths where they are not the header's (the files table):
+    // those most rows have, so one edited row cannot set them.
+    static std::vector<size_t> RowWidths(const Table& table, const std::vector<std::string>& lines, size_t first,
+                                         size_t end)
+    {
+        std::map<std::vector<size_t>, size_t> seen;
+        std::vector<Cell> cells;
+        for (size_t n = first; n < end; ++n) {
+            if (ParseRow(table.Widths, lines[n], cells)) {
+                ++seen[table.Widths];
+                continue;
+            }
+            const std::vector<size_t> own = OwnWidths(lines[n], table.Dashes.size());
+            if (!own.empty() && ParseRow(own, lines[n], cells)) ++seen[own];
+        }
+        std::vector<size_t> best;
+        size_t most = 0;
+        for (const auto& entry : seen)
+            if (entry.second > most) {
+                best = entry.first;
+                most = entry.second;
+            }
+        return best == table.Widths ? std::vector<size_t>() : best;
     }
 
     void Finish()
