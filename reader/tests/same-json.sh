@@ -1,0 +1,26 @@
+#!/bin/sh
+# same-json.sh WINDOWS_EXE NATIVE_EXE WINE_EXEC REPORT...: the Windows build of
+# envcheck-read, run under Wine, gives each report the same JSON and exit code
+# as the native build (the file's path apart).
+set -u
+windows="$1"; native="$2"; wine_exec="$3"; shift 3
+status=0
+for report in "$@"; do
+    "$native" --json "$report" >/tmp/same-json-native.$$ 2>/dev/null; native_code=$?
+    "$wine_exec" "$windows" --json "Z:$(echo "$report" | tr / '\\\\')" 2>/dev/null | tr -d '\r' >/tmp/same-json-windows.$$
+    windows_code=$?
+    if ! python3 - /tmp/same-json-native.$$ /tmp/same-json-windows.$$ <<'PY'
+import json, sys
+a, b = (json.load(open(name)) for name in sys.argv[1:3])
+for line in (a, b):
+    line.pop("file", None)
+sys.exit(0 if a == b else 1)
+PY
+    then
+        echo "$report: the Windows build's JSON differs"; status=1
+    fi
+    [ "$native_code" = "$windows_code" ] || { echo "$report: exit $windows_code on Windows, $native_code here"; status=1; }
+done
+rm -f /tmp/same-json-native.$$ /tmp/same-json-windows.$$
+[ "$status" = 0 ] && echo "$# reports: the same JSON from both builds"
+exit "$status"
