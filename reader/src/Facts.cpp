@@ -174,10 +174,8 @@ Facts FactsOf(const Report& report)
             if (item.Type == Item::Field && item.Name == "Model" && Number(Utf8(item.Value)) >= 0)
                 facts.Model = Number(Utf8(item.Value));
     const Section* memory = report.Find("memory");
-    if (memory != nullptr && memory->Items.size() > 2) {
-        facts.MemoryTotal = Number(Utf8(memory->Items[1].Value));
-        facts.MemoryFree = Number(Utf8(memory->Items[2].Value));
-    }
+    facts.MemoryTotal = Number(memory, "物理メモリ合計");
+    facts.MemoryFree = Number(memory, "物理メモリ空き");
     if (const Section* os = report.Find("os"))
         for (const Item& item : os->Items)
             if (item.Type == Item::Text) ReadOsRow(Utf8(item.Value), facts);

@@ -15,10 +15,12 @@ struct Heading {
     const char* Id;
 };
 
+const char EnvironmentHeading[] = "Environment variables (partial list): ";
+
 const Heading Headings[] = {
     {"Hardware information: ", "hardware"},
     {"Memory information: ", "memory"},
-    {"Environment variables (partial list): ", "environment"},
+    {EnvironmentHeading, "environment"},
     {"Graphic Adapter information:", "d3d9"},
     {"DxDialog DirectX Infomation:", "dx_system"},
     {"DxDialog DirectSound Infomation:", "dx_sound"},
@@ -255,18 +257,18 @@ private:
         TakeLine(line);
     }
 
-    // The OS row; on Windows 9x it has no line end and the names run on after it.
+    // The OS row; on Windows 9x it has no line end, and what follows it (the
+    // names, or the environment's heading when no name could be read) runs on.
     void TakeOsRow(const std::string& line)
     {
         Open("os");
-        const size_t names = NamePrefixAt(line);
-        if (names == std::string::npos) {
+        const size_t next = std::min(NamePrefixAt(line), line.find(EnvironmentHeading));
+        if (next == std::string::npos || next == 0) {
             AddText(line);
             return;
         }
-        AddText(line.substr(0, names)).RunsOn = true;
-        Open("names");
-        AddField(line.substr(names), ':');
+        AddText(line.substr(0, next)).RunsOn = true;
+        Take(line.substr(next));
     }
 
     void TakeLine(const std::string& line)

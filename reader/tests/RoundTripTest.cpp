@@ -98,8 +98,14 @@ TEST(RoundTripTest, AnyBytesComeBack)
         {"a table border alone", "Process Enum:\n+---+\n"},
         {"binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
         {"lines only", "\n\n\n"},
+        {"a Windows 95 without names", report.substr(0, report.find("Microsoft Windows 7")) +
+                                            "Microsoft Windows 95 Environment variables (partial list): \n  OS=x\n\n"},
     };
     for (const auto& c : cases) ExpectRoundTrip(c.first, c.second, LoadBytes(c.first, c.second).Model);
+    const Loaded nameless = LoadBytes("95", report.substr(0, report.find("Microsoft Windows 7")) +
+                                                "Microsoft Windows 95 Environment variables (partial list): \n  OS=x\n\n");
+    ASSERT_NE(nullptr, nameless.Model.Find("environment"));
+    EXPECT_EQ("Microsoft Windows 95", nameless.Data.OsProduct);
     const Loaded windows = LoadBytes("crlf", crlf);
     EXPECT_EQ(Status::Read, windows.Model.State) << Problems(windows.Model);
     EXPECT_EQ("VM", windows.Data.Computer);
