@@ -16,6 +16,8 @@ std::string Gib(long long bytes)
     return text;
 }
 
+std::string Count(long long value) { return value < 0 ? "?" : std::to_string(value); }
+
 std::string Or(const std::string& text, const char* otherwise = "?") { return text.empty() ? otherwise : text; }
 
 const Facts::Display* MainDisplay(const Facts& f) { return f.Displays.empty() ? nullptr : &f.Displays.front(); }
@@ -45,10 +47,10 @@ void WriteSummary(std::ostream& out, const Loaded& loaded)
     if (loaded.Model.State != Status::Unreadable) {
         out << "Report date: " << Or(f.ReportDate) << "\n";
         out << "Machine:     " << Or(f.Computer) << ", user " << Or(f.User) << "\n";
-        out << "Processor:   " << Or(f.CpuName) << ", " << (f.Processors < 0 ? "?" : std::to_string(f.Processors))
-            << " x " << (f.Clock < 0 ? "?" : std::to_string(f.Clock)) << " MHz (family "
-            << (f.TrueFamily < 0 ? "?" : std::to_string(f.TrueFamily)) << ", model "
-            << (f.Model < 0 ? "?" : std::to_string(f.Model)) << ")\n";
+        out << "Processor:   " << Or(f.CpuName) << ", " << Count(f.Processors)
+            << " x " << Count(f.Clock) << " MHz (family " << Count(f.TrueFamily) << " = " << Count(f.Family) << " + "
+            << Count(f.ExtendedFamily) << "/16, model " << Count(f.Model) << ", stepping " << Count(f.Stepping)
+            << ")\n";
         out << "Memory:      " << Gib(f.MemoryTotal) << " physical, " << Gib(f.MemoryFree) << " free\n";
         out << "OS:          " << Or(f.OsRow) << "\n";
         if (!f.Windows.empty())
@@ -60,8 +62,10 @@ void WriteSummary(std::ostream& out, const Loaded& loaded)
         for (const Facts::GraphicsAdapter& a : f.Adapters)
             out << "  adapter " << a.Index << ": " << a.Description << (a.Software ? " (software)" : "") << ", "
                 << Or(a.DedicatedVideo) << "\n";
-        out << "Drives:     ";
-        for (const Facts::Drive& d : f.Drives) out << " " << d.Root << " " << Gib(d.Free) << " free of " << Gib(d.Total) << ";";
+        out << "Drives:      ";
+        for (size_t n = 0; n < f.Drives.size(); ++n)
+            out << (n == 0 ? "" : "; ") << f.Drives[n].Root << " " << Gib(f.Drives[n].Free) << " free of "
+                << Gib(f.Drives[n].Total);
         out << "\n";
         out << "Processes:   " << f.Processes.size() << ", services and drivers: " << f.Services.size() << "\n";
         out << "Findings:" << (loaded.Findings.empty() ? " none" : "") << "\n";

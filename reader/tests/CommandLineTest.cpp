@@ -95,6 +95,29 @@ TEST(CommandLineTest, HostileInputsSayWhereAndExitByTheWorst)
     std::filesystem::remove_all(folder);
 }
 
+TEST(CommandLineTest, SummaryOfAReport)
+{
+    const std::string path = std::string(ENVCHECK_READER_SAMPLES) + "/matrix-nt40.txt";
+    const TRun run = Reader(path);
+    EXPECT_EQ(0, run.Code);
+    EXPECT_EQ("== " + path + " (read)\n"
+              "Report date: 2026-12-09 15:15:14\n"
+              "Machine:     VM, user root\n"
+              "Processor:   Intel(R) Xeon(R) Processor, 2 x 2600 MHz (family 6 = 6 + 0/16, model 7, stepping 1)\n"
+              "Memory:      23.5 GiB physical, 23.2 GiB free\n"
+              "OS:          Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"
+              "Windows:     Windows NT 4.0, x86\n"
+              "GPU:         NVIDIA GeForce GTX 470, driver 4.14.0013.9135 of 2016-01-01\n"
+              "  adapter 0: NVIDIA GeForce GTX 470, 2047 MB\n"
+              "Drives:      C:\\ 67.6 GiB free of 252.0 GiB; Z:\\ 67.6 GiB free of 252.0 GiB\n"
+              "Processes:   0, services and drivers: 23\n"
+              "Findings:\n"
+              "  [windows-before-10] Windows older than 10\n"
+              "  [windows-32bit] 32-bit Windows\n"
+              "  [driver-over-2-years] graphics driver over two years older than the report\n\n",
+              run.Output);
+}
+
 TEST(CommandLineTest, DatabaseTakesEachReportOnce)
 {
     const auto folder = FreshFolder("db");
