@@ -10,9 +10,6 @@ namespace reader {
 
 namespace {
 
-bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool IsTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
 const char Replacement[] = "\xEF\xBF\xBD";
 
 #ifdef _WIN32
@@ -65,18 +62,11 @@ bool DecodeChar(const char* bytes, size_t length, std::string& out)
 
 }  // namespace
 
-size_t Cp932CharLength(const std::string& text, size_t at)
-{
-    const unsigned char c = static_cast<unsigned char>(text[at]);
-    if (c == 0) return 0;
-    if (c < 0x80 || (c >= 0xA1 && c <= 0xDF)) return 1;
-    if (!IsLead(c) || at + 1 >= text.size()) return 0;
-    return IsTrail(static_cast<unsigned char>(text[at + 1])) ? 2 : 0;
-}
-
-size_t FirstInvalidCp932(const std::string& text)
+size_t FirstInvalidCp932(std::string_view text)
 {
     for (size_t at = 0; at < text.size();) {
+        at += AsciiRun(text, at);
+        if (at >= text.size()) break;
         const size_t length = Cp932CharLength(text, at);
         if (length == 0) return at;
         at += length;

@@ -41,8 +41,8 @@ Loaded LoadFile(const std::string& path)
                                                 std::to_string(MaxReportBytes)});
         return loaded;
     }
-    // Reads one byte past the largest report, so a larger file is refused unread.
-    std::string bytes(MaxReportBytes + 1, '\0');
+    // Never more than one byte past the largest report: a file that grows is refused too.
+    std::string bytes(error ? MaxReportBytes + 1 : static_cast<size_t>(size) + 1, '\0');
     file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(file.gcount()));
     if (file.bad()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "Cp932.h"
 #include "Render.h"
@@ -10,8 +11,10 @@ namespace reader {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 struct Heading {
-    const char* Text;
+    std::string_view Text;
     const char* Id;
 };
 
@@ -59,36 +62,32 @@ const Heading Statements[] = {
 
 const char* const NamePrefixes[] = {"Computer name:", "User name:", "System directory:", "Windows directory:"};
 
-const char* HeadingId(const std::string& line)
+template <size_t Count>
+const char* Lookup(const Heading (&table)[Count], std::string_view line)
 {
-    for (const Heading& heading : Headings)
-        if (line == heading.Text) return heading.Id;
+    for (const Heading& entry : table)
+        if (line.size() == entry.Text.size() && line == entry.Text) return entry.Id;
     return nullptr;
 }
 
-const char* Lookup(const Heading* table, size_t count, const std::string& line)
-{
-    for (size_t n = 0; n < count; ++n)
-        if (line == table[n].Text) return table[n].Id;
-    return nullptr;
-}
+const char* HeadingId(std::string_view line) { return Lookup(Headings, line); }
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.compare(0, std::strlen(prefix), prefix) == 0; }
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
-size_t NamePrefixAt(const std::string& line)
+size_t NamePrefixAt(std::string_view line)
 {
     size_t first = std::string::npos;
     for (const char* prefix : NamePrefixes) first = std::min(first, line.find(prefix));
     return first;
 }
 
-bool IsBorder(const std::string& line)
+bool IsBorder(std::string_view line)
 {
     if (line.size() < 4 || line[0] != '+' || line.back() != '+' || line[1] != '-') return false;
     return line.find_first_not_of("+-") == std::string::npos && line.find("++") == std::string::npos;
 }
 
-std::vector<size_t> BorderDashes(const std::string& line)
+std::vector<size_t> BorderDashes(std::string_view line)
 {
     std::vector<size_t> dashes;
     size_t start = 1;
@@ -100,12 +99,12 @@ std::vector<size_t> BorderDashes(const std::string& line)
 }
 
 // The content of one cell without its padding; false when both sides are padded.
-bool CellOf(const std::string& content, size_t width, Cell& cell)
+bool CellOf(std::string_view content, size_t width, Cell& cell)
 {
     // A text longer than its column is written unpadded.
     if (content.size() > width) {
         if (content.front() == ' ' || content.back() == ' ') return false;
-        cell = {content, false};
+        cell = {std::string(content), false};
         return true;
     }
     const size_t first = content.find_first_not_of(' ');
@@ -115,54 +114,66 @@ bool CellOf(const std::string& content, size_t width, Cell& cell)
     }
     const size_t last = content.find_last_not_of(' ');
     if (first == 0) {
-        cell = {content.substr(0, last + 1), false};
+        cell = {std::string(content.substr(0, last + 1)), false};
         return true;
     }
     if (last + 1 != content.size()) return false;
-    cell = {content.substr(first), true};
+    cell = {std::string(content.substr(first)), true};
     return true;
 }
 
-// The parts of a row between its '|' signs, stepping over double-byte
-// characters (whose second byte may be a '|'); empty when it is no row.
-std::vector<std::string> RowParts(const std::string& line)
+// The parts of a row between its '|' signs, as offset and length, stepping
+// over double-byte characters (whose second byte may be a '|'); empty when it is no row.
+std::vector<std::pair<size_t, size_t>> RowParts(std::string_view line)
 {
-    std::vector<std::string> parts;
+    std::vector<std::pair<size_t, size_t>> parts;
     if (line.empty() || line[0] != '|') return parts;
     size_t start = 1;
-    for (size_t at = 1; at < line.size();) {
-        if (line[at] == '|') {
-            parts.push_back(line.substr(start, at - start));
-            start = at + 1;
+    if (AsciiRun(line, 0) == line.size()) {
+        for (size_t bar = line.find('|', 1); bar != std::string_view::npos; bar = line.find('|', bar + 1)) {
+            parts.emplace_back(start, bar - start);
+            start = bar + 1;
         }
-        const size_t length = Cp932CharLength(line, at);
-        at += length == 0 ? 1 : length;
+    } else {
+        for (size_t at = 1; at < line.size();) {
+            if (line[at] == '|') {
+                parts.emplace_back(start, at - start);
+                start = at + 1;
+            }
+            const size_t length = Cp932CharLength(line, at);
+            at += length == 0 ? 1 : length;
+        }
     }
     if (start != line.size()) parts.clear();
     return parts;
 }
 
-bool ParseRow(const std::vector<size_t>& widths, const std::string& line, std::vector<Cell>& cells)
+bool ParseRow(const std::vector<size_t>& widths, std::string_view line, std::vector<Cell>& cells)
 {
-    const std::vector<std::string> parts = RowParts(line);
+    const auto parts = RowParts(line);
     if (parts.size() != widths.size()) return false;
-    cells.clear();
+    // The shape first, before any cell is made.
     for (size_t n = 0; n < parts.size(); ++n) {
-        const std::string& part = parts[n];
-        if (part.size() < 2 || part.front() != ' ' || part.back() != ' ') return false;
-        const std::string content = part.substr(1, part.size() - 2);
-        Cell cell;
-        if (content.size() < widths[n] || !CellOf(content, widths[n], cell)) return false;
-        cells.push_back(cell);
+        const auto [at, size] = parts[n];
+        if (size < 2 || line[at] != ' ' || line[at + size - 1] != ' ' || size - 2 < widths[n]) return false;
     }
-    return RenderCells(widths, cells) == line;
+    cells.clear();
+    cells.reserve(parts.size());
+    for (size_t n = 0; n < parts.size(); ++n) {
+        const auto [at, size] = parts[n];
+        Cell cell;
+        if (!CellOf(line.substr(at + 1, size - 2), widths[n], cell)) return false;
+        cells.push_back(std::move(cell));
+    }
+    // Each cell is its text padded on one side only, so rendering gives the line again.
+    return true;
 }
 
 // The widths a row itself has, cell by cell.
-std::vector<size_t> OwnWidths(const std::string& line, size_t columns)
+std::vector<size_t> OwnWidths(std::string_view line, size_t columns)
 {
     std::vector<size_t> widths;
-    for (const std::string& part : RowParts(line)) widths.push_back(part.size() >= 2 ? part.size() - 2 : 0);
+    for (const auto& part : RowParts(line)) widths.push_back(part.second >= 2 ? part.second - 2 : 0);
     if (widths.size() != columns) widths.clear();
     return widths;
 }
@@ -171,7 +182,7 @@ class TParser {
 public:
     explicit TParser(Report& report) : Out(report) {}
 
-    void Run(const std::vector<std::string>& lines)
+    void Run(const std::vector<std::string_view>& lines)
     {
         Lines = &lines;
         for (Index = 0; Index < lines.size(); ++Index) Take(lines[Index]);
@@ -192,10 +203,10 @@ private:
 
     Section& Open(const std::string& id)
     {
-        Section section;
+        Section& section = Out.Sections.emplace_back();
         section.Id = id;
         section.Line = LineNo();
-        Out.Sections.push_back(section);
+        section.Items.reserve(64);
         SeenBlank = false;
         return Out.Sections.back();
     }
@@ -211,22 +222,21 @@ private:
 
     Item& Add(Item::Kind kind)
     {
-        Item item;
+        Item& item = Current().Items.emplace_back();
         item.Type = kind;
         item.Line = LineNo();
-        Current().Items.push_back(item);
-        return Current().Items.back();
+        return item;
     }
 
-    void Take(const std::string& line)
+    void Take(std::string_view line)
     {
         if (const char* id = HeadingId(line)) {
             Open(id);
             AddText(line);
             return;
         }
-        const std::string section = Out.Sections.empty() ? "" : Out.Sections.back().Id;
-        if (const char* failure = Lookup(Failures, sizeof(Failures) / sizeof(Failures[0]), line)) {
+        const std::string_view section = Out.Sections.empty() ? std::string_view() : Out.Sections.back().Id;
+        if (const char* failure = Lookup(Failures, line)) {
             if (section != failure) Open(failure);
             Section& current = Current();
             if (!current.Failed) {
@@ -241,13 +251,13 @@ private:
             SeenBlank = true;
             return;
         }
-        if (section == "memory" && SeenBlank) {
+        if (section == "memory"sv && SeenBlank) {
             if (NamePrefixAt(line) != 0) {
                 TakeOsRow(line);
                 return;
             }
             Open("names");
-        } else if (section == "os") {
+        } else if (section == "os"sv) {
             Open("names");
         }
         if (IsBorder(line)) {
@@ -259,7 +269,7 @@ private:
 
     // The OS row; on Windows 9x it has no line end, and what follows it (the
     // names, or the environment's heading when no name could be read) runs on.
-    void TakeOsRow(const std::string& line)
+    void TakeOsRow(std::string_view line)
     {
         Open("os");
         const size_t next = std::min(NamePrefixAt(line), line.find(EnvironmentHeading));
@@ -271,10 +281,10 @@ private:
         Take(line.substr(next));
     }
 
-    void TakeLine(const std::string& line)
+    void TakeLine(std::string_view line)
     {
         const std::string& id = Current().Id;
-        if (id == "memory") {
+        if (id == "memory"sv) {
             const size_t space = line.find(' ');
             if (space != std::string::npos && space > 0) {
                 Item& item = Add(Item::Field);
@@ -284,7 +294,7 @@ private:
                 item.Value = value == std::string::npos ? "" : line.substr(value);
                 return;
             }
-        } else if (id == "environment") {
+        } else if (id == "environment"sv) {
             const size_t indent = line.find_first_not_of(' ');
             const size_t equals = indent == std::string::npos ? std::string::npos : line.find('=', indent + 1);
             if (equals != std::string::npos) {
@@ -295,29 +305,29 @@ private:
                 item.Value = line.substr(equals + 1);
                 return;
             }
-        } else if (line.find(':') != std::string::npos && id != "os") {
+        } else if (line.find(':') != std::string::npos && id != "os"sv) {
             AddField(line, ':');
             return;
         }
         AddText(line);
-        if (!Expected(id, line)) Flag(LineNo(), "a line the section '" + id + "' does not have: " + Utf8(line.substr(0, 80)));
+        if (!Expected(id, line)) Flag(LineNo(), "a line the section '" + id + "' does not have: " + Utf8(std::string(line.substr(0, 80))));
     }
 
-    static bool Expected(const std::string& id, const std::string& line)
+    static bool Expected(const std::string& id, std::string_view line)
     {
-        if (id == "os" || id == "unknown") return true;
-        if (const char* owner = Lookup(Statements, sizeof(Statements) / sizeof(Statements[0]), line)) return id == owner;
-        if (id == "hardware") {
+        if (id == "os"sv || id == "unknown"sv) return true;
+        if (const char* owner = Lookup(Statements, line)) return id == owner;
+        if (id == "hardware"sv) {
             const size_t start = line.find_first_not_of(' ');
-            const std::string text = line.substr(start == std::string::npos ? line.size() : start);
-            const std::string tail = "Support.";
+            const std::string_view text = line.substr(start == std::string::npos ? line.size() : start);
+            const std::string_view tail = "Support.";
             return StartsWith(text, "HyperThreading Support. (") ||
                    (text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0);
         }
         return false;
     }
 
-    Item& AddText(const std::string& line)
+    Item& AddText(std::string_view line)
     {
         Item& item = Add(Item::Text);
         const size_t start = line.find_first_not_of(' ');
@@ -327,7 +337,7 @@ private:
         return item;
     }
 
-    void AddField(const std::string& line, char sign)
+    void AddField(std::string_view line, char sign)
     {
         Item& item = Add(Item::Field);
         const size_t start = line.find_first_not_of(' ');
@@ -348,12 +358,12 @@ private:
     // A border, a header, a border, rows, and a closing border.
     void TakeTable()
     {
-        const std::vector<std::string>& lines = *Lines;
+        const std::vector<std::string_view>& lines = *Lines;
         Item& item = Add(Item::Grid);
         Table& table = item.Cells;
         table.Dashes = BorderDashes(lines[Index]);
         for (size_t dashes : table.Dashes) table.Widths.push_back(dashes >= 2 ? dashes - 2 : 0);
-        const std::string border = lines[Index];
+        const std::string_view border = lines[Index];
         // An empty table's border may be narrower than its header.
         if (Index + 1 < lines.size() && !ParseRow(table.Widths, lines[Index + 1], table.Header)) {
             const std::vector<size_t> own = OwnWidths(lines[Index + 1], table.Widths.size());
@@ -372,18 +382,26 @@ private:
         while (Index < lines.size() && lines[Index] != border && !lines[Index].empty() && lines[Index][0] == '|') ++Index;
         table.Closed = Index < lines.size() && lines[Index] == border;
         const size_t end = Index;
-        table.RowWidths = RowWidths(table, lines, first, end);
-        const std::vector<size_t>& widths = table.RowWidths.empty() ? table.Widths : table.RowWidths;
-        for (Index = first; Index < end; ++Index) {
-            std::vector<Cell> cells;
-            table.Rows.push_back({});
-            if (ParseRow(widths, lines[Index], cells)) {
-                table.Rows.back() = cells;
-            } else {
-                table.Raw[table.Rows.size() - 1] = lines[Index];
-                Flag(LineNo(), "a table row that does not fit its columns");
+        std::vector<std::vector<Cell>> rows(end - first);
+        std::vector<size_t> misfits;
+        for (size_t n = first; n < end; ++n)
+            if (!ParseRow(table.Widths, lines[n], rows[n - first])) misfits.push_back(n);
+        if (!misfits.empty() && misfits.size() * 2 >= rows.size()) {
+            table.RowWidths = RowWidths(table, lines, misfits, rows.size() - misfits.size());
+            if (!table.RowWidths.empty()) {
+                misfits.clear();
+                for (size_t n = first; n < end; ++n)
+                    if (!ParseRow(table.RowWidths, lines[n], rows[n - first])) misfits.push_back(n);
             }
         }
+        table.Rows = std::move(rows);
+        for (size_t n : misfits) {
+            Index = n;
+            table.Rows[n - first].clear();
+            table.Raw[n - first] = lines[n];
+            Flag(LineNo(), "a table row that does not fit its columns");
+        }
+        Index = end;
         if (table.Closed) return;
         Flag(LineNo(), "the table has no closing border: its list was cut short");
         --Index;
@@ -391,27 +409,23 @@ private:
 
     // The rows' widths where they are not the header's (the files table):
     // those most rows have, so one edited row cannot set them.
-    static std::vector<size_t> RowWidths(const Table& table, const std::vector<std::string>& lines, size_t first,
-                                         size_t end)
+    static std::vector<size_t> RowWidths(const Table& table, const std::vector<std::string_view>& lines,
+                                         const std::vector<size_t>& misfits, size_t fitting)
     {
         std::map<std::vector<size_t>, size_t> seen;
         std::vector<Cell> cells;
-        for (size_t n = first; n < end; ++n) {
-            if (ParseRow(table.Widths, lines[n], cells)) {
-                ++seen[table.Widths];
-                continue;
-            }
+        for (size_t n : misfits) {
             const std::vector<size_t> own = OwnWidths(lines[n], table.Dashes.size());
             if (!own.empty() && ParseRow(own, lines[n], cells)) ++seen[own];
         }
         std::vector<size_t> best;
-        size_t most = 0;
+        size_t most = fitting;
         for (const auto& entry : seen)
             if (entry.second > most) {
                 best = entry.first;
                 most = entry.second;
             }
-        return best == table.Widths ? std::vector<size_t>() : best;
+        return best;
     }
 
     void Finish()
@@ -447,7 +461,7 @@ private:
     }
 
     Report& Out;
-    const std::vector<std::string>* Lines = nullptr;
+    const std::vector<std::string_view>* Lines = nullptr;
     size_t Index = 0;
     bool SeenBlank = false;
 };
@@ -479,15 +493,16 @@ Report Parse(const std::string& bytes)
     }
     const size_t firstEnd = bytes.find('\n');
     if (firstEnd != std::string::npos && firstEnd > 0 && bytes[firstEnd - 1] == '\r') report.LineEnd = "\r\n";
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
+    lines.reserve(bytes.size() / 32 + 1);  // a report's lines are some 40 bytes
     for (size_t start = 0; start < bytes.size();) {
         size_t end = bytes.find(report.LineEnd, start);
         if (end == std::string::npos) {
-            lines.push_back(bytes.substr(start));
+            lines.push_back(std::string_view(bytes).substr(start));
             report.FinalLineEnd = false;
             break;
         }
-        lines.push_back(bytes.substr(start, end - start));
+        lines.push_back(std::string_view(bytes).substr(start, end - start));
         start = end + report.LineEnd.size();
     }
     TParser parser(report);
