@@ -124,9 +124,13 @@ bool CellOf(std::string_view content, size_t width, Cell& cell)
 
 // The parts of a row between its '|' signs, as offset and length, stepping
 // over double-byte characters (whose second byte may be a '|'); empty when it is no row.
-std::vector<std::pair<size_t, size_t>> RowParts(std::string_view line)
+using Parts = std::vector<std::pair<size_t, size_t>>;
+
+// Fills one buffer per thread: rows are many, and each would allocate its own.
+const Parts& RowParts(std::string_view line)
 {
-    std::vector<std::pair<size_t, size_t>> parts;
+    thread_local Parts parts;
+    parts.clear();
     if (line.empty() || line[0] != '|') return parts;
     size_t start = 1;
     if (AsciiRun(line, 0) == line.size()) {
@@ -150,7 +154,7 @@ std::vector<std::pair<size_t, size_t>> RowParts(std::string_view line)
 
 bool ParseRow(const std::vector<size_t>& widths, std::string_view line, std::vector<Cell>& cells)
 {
-    const auto parts = RowParts(line);
+    const Parts& parts = RowParts(line);
     if (parts.size() != widths.size()) return false;
     // The shape first, before any cell is made.
     for (size_t n = 0; n < parts.size(); ++n) {
