@@ -2,9 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <algorithm>
 
 #include "Cp932.h"
+#include "Text.h"
 
 namespace reader {
 
@@ -34,8 +35,6 @@ long long Number(const std::string& text, int base = 10)
 
 long long Number(const Section* section, const char* name, int base = 10) { return Number(Text(section, name), base); }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
 // The fields of a section cut into blocks, each starting at a field of the given name.
 template <typename Each>
 void Blocks(const Section* section, const std::string& first, Each each)
@@ -64,6 +63,20 @@ const Table* TableAt(const Section* section, size_t n)
 
 std::string CellText(const std::vector<Cell>& row, size_t n) { return n < row.size() ? Utf8(row[n].Text) : ""; }
 
+// The first of the names that the text begins with, as whole words; the text
+// is left with what follows it.
+template <size_t Count>
+std::string TakeWords(std::string& text, const char* const (&names)[Count])
+{
+    for (const std::string_view name : names) {
+        if (StartsWith(text, name) && (text.size() == name.size() || text[name.size()] == ' ')) {
+            text.erase(0, std::min(text.size(), name.size() + 1));
+            return std::string(name);
+        }
+    }
+    return "";
+}
+
 void ReadOsRow(const std::string& row, Facts& facts)
 {
     facts.OsRow = row;
@@ -78,20 +91,8 @@ void ReadOsRow(const std::string& row, Facts& facts)
         "Home Edition", "Professional", "Workstation 4.0", "Datacenter Server", "Advanced Server", "Server 4.0",
         "Workstation", "Server", "OSR2", "SE"};
     std::string rest = facts.OsRow;
-    for (const char* product : Products) {
-        if (StartsWith(rest, product) && (rest.size() == std::strlen(product) || rest[std::strlen(product)] == ' ')) {
-            facts.OsProduct = product;
-            rest = rest.substr(std::min(rest.size(), std::strlen(product) + 1));
-            break;
-        }
-    }
-    for (const char* edition : Editions) {
-        if (StartsWith(rest, edition) && (rest.size() == std::strlen(edition) || rest[std::strlen(edition)] == ' ')) {
-            facts.OsEdition = edition;
-            rest = rest.substr(std::min(rest.size(), std::strlen(edition) + 1));
-            break;
-        }
-    }
+    facts.OsProduct = TakeWords(rest, Products);
+    facts.OsEdition = TakeWords(rest, Editions);
     // An NT without the extended record names its version after the edition.
     if (rest.size() >= 4 && rest[1] == '.' && rest[3] == ' ' && std::isdigit(static_cast<unsigned char>(rest[0])))
         rest = rest.substr(4);

@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
+#include "Text.h"
+
 namespace reader {
 
 namespace {
 
 const long long GiB = 1024LL * 1024 * 1024;
-
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
 bool D3d9Unavailable(const Facts& facts) { return facts.DirectXFailed || facts.D3d9Description.empty(); }
 

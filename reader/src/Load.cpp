@@ -21,37 +21,32 @@ Loaded LoadBytes(const std::string& path, const std::string& bytes)
     return loaded;
 }
 
+namespace {
+
+Loaded Unreadable(const std::string& path, const std::string& why)
+{
+    Loaded loaded;
+    loaded.Path = path;
+    loaded.Model.State = Status::Unreadable;
+    loaded.Model.Problems.push_back({0, why});
+    return loaded;
+}
+
+}  // namespace
+
 Loaded LoadFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        Loaded loaded;
-        loaded.Path = path;
-        loaded.Model.State = Status::Unreadable;
-        loaded.Model.Problems.push_back({0, "cannot be opened"});
-        return loaded;
-    }
+    if (!file) return Unreadable(path, "cannot be opened");
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
-    if (!error && size > MaxReportBytes) {
-        Loaded loaded;
-        loaded.Path = path;
-        loaded.Model.State = Status::Unreadable;
-        loaded.Model.Problems.push_back({0, "the file has " + std::to_string(size) + " bytes; no report is larger than " +
-                                                std::to_string(MaxReportBytes)});
-        return loaded;
-    }
-    // Never more than one byte past the largest report: a file that grows is refused too.
+    if (!error && size > MaxReportBytes) return Unreadable(path, TooLarge(size));
+    // The file's size and one byte more (or, where it has none, the largest
+    // report's): Parse then refuses whatever is larger than a report.
     std::string bytes(error ? MaxReportBytes + 1 : static_cast<size_t>(size) + 1, '\0');
     file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(file.gcount()));
-    if (file.bad()) {
-        Loaded loaded;
-        loaded.Path = path;
-        loaded.Model.State = Status::Unreadable;
-        loaded.Model.Problems.push_back({0, "cannot be read"});
-        return loaded;
-    }
+    if (file.bad()) return Unreadable(path, "cannot be read");
     return LoadBytes(path, bytes);
 }
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "Cp932.h"
-#include "Render.h"
+#include "Text.h"
 
 namespace reader {
 
@@ -71,8 +71,6 @@ const char* Lookup(const Heading (&table)[Count], std::string_view line)
 }
 
 const char* HeadingId(std::string_view line) { return Lookup(Headings, line); }
-
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 size_t NamePrefixAt(std::string_view line)
 {
@@ -481,6 +479,11 @@ const std::vector<std::string>& SectionOrder()
     return order;
 }
 
+std::string TooLarge(unsigned long long size)
+{
+    return "the file has " + std::to_string(size) + " bytes; no report is larger than " + std::to_string(MaxReportBytes);
+}
+
 Report Parse(const std::string& bytes)
 {
     Report report;
@@ -491,8 +494,7 @@ Report Parse(const std::string& bytes)
     }
     if (bytes.size() > MaxReportBytes) {
         report.State = Status::Unreadable;
-        report.Problems.push_back({0, "the file has " + std::to_string(bytes.size()) +
-                                          " bytes; no report is larger than " + std::to_string(MaxReportBytes)});
+        report.Problems.push_back({0, TooLarge(bytes.size())});
         return report;
     }
     const size_t firstEnd = bytes.find('\n');

@@ -10,6 +10,9 @@ namespace reader {
 // No report is this large; a bigger file is refused before it is split.
 constexpr size_t MaxReportBytes = 16u * 1024 * 1024;
 
+// The problem of a file over that size.
+std::string TooLarge(unsigned long long size);
+
 // Reads a report from its bytes. Never throws for any input: what does not
 // fit a report's shape is kept as text and named in Problems.
 Report Parse(const std::string& bytes);

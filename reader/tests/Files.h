@@ -1,6 +1,8 @@
 #ifndef ENVCHECK_READER_TESTS_FILES_H
 #define ENVCHECK_READER_TESTS_FILES_H
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
