@@ -101,13 +101,16 @@ TExitTimes MeasureExit(const char* envcheck, int runs)
     for (int run = 0; run < runs; ++run) {
         const double start = NowMs();
         PROCESS_INFORMATION process = Start(envcheck, " /report \"" + report + "\"");
-        if (process.hProcess == nullptr) continue;
+        if (process.hProcess == nullptr) {
+            times.StartError = GetLastError();
+            return times;
+        }
         WaitForSingleObject(process.hProcess, 60000);
         wholeRuns.push_back(NowMs() - start);
         Close(process);
     }
     DeleteFileA(report.c_str());
-    times.WholeRunMs = wholeRuns.empty() ? 0 : Median(wholeRuns);
+    times.WholeRunMs = Median(wholeRuns);
 
     std::vector<double> idle;
     for (int run = 0; run < runs; ++run) {

@@ -1,6 +1,8 @@
 #ifndef ENVCHECK_BENCH_EXITBENCH_H
 #define ENVCHECK_BENCH_EXITBENCH_H
 
+#include <windows.h>
+
 // How long Exit takes at moments spread over a run of the real program.
 struct TExitTimes {
     double WholeRunMs;   // a headless run, for the spread and the goal
@@ -9,6 +11,7 @@ struct TExitTimes {
     double LongestEndedMs;
     int Moments;
     int Failures;  // moments where the dialog never came or never went
+    DWORD StartError;  // why the program could not be started at all; 0 when it could
 };
 
 TExitTimes MeasureExit(const char* envcheck, int runs);

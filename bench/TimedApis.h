@@ -238,6 +238,10 @@ public:
     HDC GetDC(HWND window) override { return Timed([&] { return Real.GetDC(window); }); }
     int ReleaseDC(HWND window, HDC dc) override { return Timed([&] { return Real.ReleaseDC(window, dc); }); }
     int GetDeviceCaps(HDC dc, int index) override { return Timed([&] { return Real.GetDeviceCaps(dc, index); }); }
+    BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) override
+    {
+        return Timed([&] { return Real.GetMonitorInfoW(monitor, info); });
+    }
 };
 
 #endif

@@ -11,6 +11,25 @@ TFakeCurrentSystem& Machine() { return TFakeCurrentSystem::Current(); }
 // A monitor handle names its adapter and output.
 HMONITOR MonitorOf(size_t gpu, size_t display) { return reinterpret_cast<HMONITOR>(0x10000 + gpu * 0x100 + display); }
 
+const TFakeDisplay* DisplayOf(HMONITOR monitor)
+{
+    const size_t index = reinterpret_cast<size_t>(monitor) - 0x10000;
+    const size_t gpu = index / 0x100;
+    const size_t display = index % 0x100;
+    const std::vector<TFakeGpu>& gpus = Machine().Gpus;
+    if (gpu >= gpus.size() || display >= gpus[gpu].Displays.size()) return nullptr;
+    return &gpus[gpu].Displays[display];
+}
+
+// DXGI's figure as this build's process is told it.
+SIZE_T Told(ULONGLONG bytes) { return bytes > SIZE_T(-1) ? SIZE_T(-1) : static_cast<SIZE_T>(bytes); }
+
+// Only a 32-bit program on 64-bit Windows runs under WOW64.
+bool Wow64()
+{
+    return Machine().ProgramMachine == IMAGE_FILE_MACHINE_I386 && Machine().NativeMachine != IMAGE_FILE_MACHINE_I386;
+}
+
 template <size_t Size>
 void CopyText(WCHAR (&field)[Size], const std::wstring& text)
 {
@@ -96,7 +115,7 @@ public:
     {
         *output = nullptr;
         if (FaultPlan.Fails("IDXGIAdapter::EnumOutputs")) return E_FAIL;
-        if (index >= Machine().Gpus[Gpu].Displays.size()) return DXGI_ERROR_NOT_FOUND;
+        if (index >= Machine().Gpus[Gpu].Displays.size()) return Machine().Gpus[Gpu].OutputsEnd;
         *output = new TFakeOutput(Gpu, index);
         return S_OK;
     }
@@ -118,9 +137,9 @@ public:
         desc->DeviceId = gpu.DeviceId;
         desc->SubSysId = gpu.SubSysId;
         desc->Revision = gpu.Revision;
-        desc->DedicatedVideoMemory = gpu.DedicatedVideoMemory;
-        desc->DedicatedSystemMemory = gpu.DedicatedSystemMemory;
-        desc->SharedSystemMemory = gpu.SharedSystemMemory;
+        desc->DedicatedVideoMemory = Told(gpu.DedicatedVideoMemory);
+        desc->DedicatedSystemMemory = Told(gpu.DedicatedSystemMemory);
+        desc->SharedSystemMemory = Told(gpu.SharedSystemMemory);
         desc->Flags = gpu.Flags;
         return S_OK;
     }
@@ -143,7 +162,7 @@ public:
     {
         *adapter = nullptr;
         if (FaultPlan.Fails("IDXGIFactory1::EnumAdapters1")) return E_FAIL;
-        if (index >= Machine().Gpus.size()) return DXGI_ERROR_NOT_FOUND;
+        if (index >= Machine().Gpus.size()) return Machine().AdaptersEnd;
         *adapter = new TFakeAdapter(index);
         return S_OK;
     }
@@ -161,7 +180,8 @@ LONG WINAPI FakeRtlGetVersion(PRTL_OSVERSIONINFOW version)
 BOOL WINAPI FakeIsWow64Process2(HANDLE, USHORT* process, USHORT* native)
 {
     if (FaultPlan.Fails("IsWow64Process2")) return FALSE;
-    *process = Machine().ProcessMachine;
+    // UNKNOWN for any program WOW64 does not run, an emulated x64 one too.
+    *process = Wow64() ? Machine().ProgramMachine : IMAGE_FILE_MACHINE_UNKNOWN;
     *native = Machine().NativeMachine;
     return TRUE;
 }
@@ -169,7 +189,18 @@ BOOL WINAPI FakeIsWow64Process2(HANDLE, USHORT* process, USHORT* native)
 BOOL WINAPI FakeIsWow64Process(HANDLE, PBOOL wow64)
 {
     if (FaultPlan.Fails("IsWow64Process")) return FALSE;
-    *wow64 = Machine().Wow64;
+    *wow64 = Wow64();
+    return TRUE;
+}
+
+BOOL WINAPI FakeGetProcessInformation(HANDLE, PROCESS_INFORMATION_CLASS type, LPVOID information, DWORD size)
+{
+    if (FaultPlan.Fails("GetProcessInformation")) return FALSE;
+    if (type != ProcessMachineTypeInfo || size != sizeof(PROCESS_MACHINE_INFORMATION)) return FALSE;
+    PROCESS_MACHINE_INFORMATION machine = {};
+    machine.ProcessMachine = Machine().ProgramMachine;
+    machine.MachineAttributes = static_cast<MACHINE_ATTRIBUTES>(UserEnabled | (Wow64() ? Wow64Container : 0));
+    CopyMemory(information, &machine, sizeof(machine));
     return TRUE;
 }
 
@@ -192,13 +223,10 @@ DPI_AWARENESS_CONTEXT WINAPI FakeSetThreadDpiAwarenessContext(DPI_AWARENESS_CONT
 HRESULT WINAPI FakeGetDpiForMonitor(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* x, UINT* y)
 {
     if (FaultPlan.Fails("GetDpiForMonitor")) return E_FAIL;
-    const size_t index = reinterpret_cast<size_t>(monitor) - 0x10000;
-    const size_t gpu = index / 0x100;
-    const size_t display = index % 0x100;
+    const TFakeDisplay* display = DisplayOf(monitor);
     TFakeCurrentSystem& machine = Machine();
-    if (type != MDT_EFFECTIVE_DPI || gpu >= machine.Gpus.size() || display >= machine.Gpus[gpu].Displays.size())
-        return E_INVALIDARG;
-    const UINT dpi = machine.Gpus[gpu].Displays[display].Dpi;
+    if (type != MDT_EFFECTIVE_DPI || display == nullptr) return E_INVALIDARG;
+    const UINT dpi = display->Dpi;
     if (dpi == 0) return E_FAIL;
     // A thread that is not per-monitor aware is told 96 everywhere.
     const bool aware = !machine.Awareness.empty() && machine.Awareness.back() == DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE;
@@ -224,7 +252,8 @@ TFakeCurrentSystem::TFakeCurrentSystem()
     Provide("kernel32.dll", FakeKernel32,
             {{"IsWow64Process2", FunctionCast<FARPROC>(&FakeIsWow64Process2)},
              {"IsWow64Process", FunctionCast<FARPROC>(&FakeIsWow64Process)},
-             {"GetSystemPowerStatus", FunctionCast<FARPROC>(&FakeGetSystemPowerStatus)}});
+             {"GetSystemPowerStatus", FunctionCast<FARPROC>(&FakeGetSystemPowerStatus)},
+             {"GetProcessInformation", FunctionCast<FARPROC>(&FakeGetProcessInformation)}});
     Provide("user32.dll", reinterpret_cast<HMODULE>(0x7e410000),
             {{"SetThreadDpiAwarenessContext", FunctionCast<FARPROC>(&FakeSetThreadDpiAwarenessContext)}});
     Provide("shcore.dll", reinterpret_cast<HMODULE>(0x6f000000),
@@ -281,3 +310,12 @@ int TFakeCurrentSystem::ReleaseDC(HWND, HDC dc)
 }
 
 int TFakeCurrentSystem::GetDeviceCaps(HDC, int index) { return index == LOGPIXELSX ? SystemDpi : 0; }
+
+BOOL TFakeCurrentSystem::GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
+{
+    const TFakeDisplay* display = DisplayOf(monitor);
+    if (FaultPlan.Fails("GetMonitorInfoW") || display == nullptr || info->cbSize < sizeof(MONITORINFO)) return FALSE;
+    info->rcMonitor = info->rcWork = display->Desktop;
+    info->dwFlags = display->Primary ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
+}

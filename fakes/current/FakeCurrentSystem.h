@@ -10,6 +10,7 @@
 #include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraryCalls.h"
 #include "info/current/CurrentSystemApi.h"
+#include "info/current/CurrentSystemInfo.h"
 
 // One output of a fake graphics adapter, and its mode and DPI.
 struct TFakeDisplay {
@@ -21,6 +22,7 @@ struct TFakeDisplay {
     DWORD Height = 1080;
     DWORD Refresh = 60;
     UINT Dpi = 96;  // 0: GetDpiForMonitor fails for this monitor
+    bool Primary = false;  // GetMonitorInfoW's MONITORINFOF_PRIMARY
 };
 
 // One graphics adapter as DXGI describes it.
@@ -30,12 +32,14 @@ struct TFakeGpu {
     UINT DeviceId = 0;
     UINT SubSysId = 0;
     UINT Revision = 0;
-    SIZE_T DedicatedVideoMemory = 0;
-    SIZE_T DedicatedSystemMemory = 0;
-    SIZE_T SharedSystemMemory = 0;
+    // The true sizes: a 32-bit process is told at most 4 GiB - 1.
+    ULONGLONG DedicatedVideoMemory = 0;
+    ULONGLONG DedicatedSystemMemory = 0;
+    ULONGLONG SharedSystemMemory = 0;
     UINT Flags = 0;
     LONGLONG DriverVersion = 0;  // 0: CheckInterfaceSupport fails
     std::vector<TFakeDisplay> Displays;
+    HRESULT OutputsEnd = DXGI_ERROR_NOT_FOUND;  // what EnumOutputs answers past the last
 };
 
 // A machine for the current-system collector: ntdll, kernel32, user32, shcore
@@ -46,12 +50,15 @@ public:
     TFakeCurrentSystem();
 
     RTL_OSVERSIONINFOEXW Version = {};
-    USHORT ProcessMachine = IMAGE_FILE_MACHINE_UNKNOWN;  // IsWow64Process2's answers
-    USHORT NativeMachine = IMAGE_FILE_MACHINE_I386;
-    BOOL Wow64 = FALSE;  // IsWow64Process's
+    // Windows' machine and the program's: the WOW64 and machine-type calls
+    // answer as Windows answers such a program. Both are this build's own
+    // unless a test says otherwise.
+    USHORT NativeMachine = OwnMachine;
+    USHORT ProgramMachine = OwnMachine;
     SYSTEM_POWER_STATUS Power = {1, 128, 255, 0, 0xFFFFFFFF, 0xFFFFFFFF};
-    int SystemDpi = 96;
+    int SystemDpi = 96;  // what GetDeviceCaps answers
     std::vector<TFakeGpu> Gpus;
+    HRESULT AdaptersEnd = DXGI_ERROR_NOT_FOUND;  // what EnumAdapters1 answers past the last
 
     void SetVersion(DWORD major, DWORD minor, DWORD build, BYTE productType = VER_NT_WORKSTATION);
 
@@ -67,6 +74,7 @@ public:
     HDC GetDC(HWND window) override;
     int ReleaseDC(HWND window, HDC dc) override;
     int GetDeviceCaps(HDC dc, int index) override;
+    BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) override;
 };
 
 #endif

@@ -33,6 +33,7 @@ public:
     {
         if (Previous != nullptr) SetAwareness(Previous);
     }
+    bool Made() const { return Previous != nullptr; }
     TPerMonitorAwareness(const TPerMonitorAwareness&) = delete;
     TPerMonitorAwareness& operator=(const TPerMonitorAwareness&) = delete;
 
@@ -68,13 +69,16 @@ bool TCurrentSystemInfo::ReadAdapters()
     TPerMonitorAwareness aware(Api);
     for (UINT index = 0; index < AdapterLimit; ++index) {
         TComRef<IDXGIAdapter1> adapter;
-        if (FAILED(factory->EnumAdapters1(index, adapter.Receive())) || adapter.Get() == nullptr) break;
-        ReadAdapter(index, *adapter.Get(), getDpi);
+        const HRESULT result = factory->EnumAdapters1(index, adapter.Receive());
+        if (FAILED(result) && result != DXGI_ERROR_NOT_FOUND) AdaptersFailure = result;
+        if (FAILED(result) || adapter.Get() == nullptr) break;
+        ReadAdapter(index, *adapter.Get(), getDpi, aware.Made());
     }
     return true;
 }
 
-void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi)
+void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi,
+                                     bool perMonitor)
 {
     DXGI_ADAPTER_DESC1 desc = {};
     if (FAILED(adapter.GetDesc1(&desc))) return;
@@ -95,23 +99,27 @@ void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, Shcore:
         record.DedicatedVideoMemory = {trueSize, false};
     record.HasDriverVersion =
         SUCCEEDED(adapter.CheckInterfaceSupport(__uuidof(IDXGIDevice), &record.DriverVersion));
-    ReadDisplays(adapter, getDpi, record);
+    ReadDisplays(adapter, getDpi, perMonitor, record);
     Adapters.push_back(record);
 }
 
-void TCurrentSystemInfo::ReadDisplays(IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi,
+void TCurrentSystemInfo::ReadDisplays(IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi, bool perMonitor,
                                       GraphicsAdapterRecord& record)
 {
     for (UINT index = 0; index < OutputLimit; ++index) {
         TComRef<IDXGIOutput> output;
-        if (FAILED(adapter.EnumOutputs(index, output.Receive())) || output.Get() == nullptr) break;
+        const HRESULT result = adapter.EnumOutputs(index, output.Receive());
+        if (FAILED(result) && result != DXGI_ERROR_NOT_FOUND) record.OutputsFailure = result;
+        if (FAILED(result) || output.Get() == nullptr) break;
         DXGI_OUTPUT_DESC desc = {};
         if (FAILED(output->GetDesc(&desc))) continue;
         DisplayRecord display;
         display.DeviceName = WideField(desc.DeviceName);
-        // The primary display is the one at the desktop's origin.
-        display.Primary =
-            desc.AttachedToDesktop && desc.DesktopCoordinates.left == 0 && desc.DesktopCoordinates.top == 0;
+        // Windows marks the primary monitor; a clone puts several outputs at the desktop's origin.
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        display.Primary = desc.AttachedToDesktop && Api.GetMonitorInfoW(desc.Monitor, &monitor) &&
+                          (monitor.dwFlags & MONITORINFOF_PRIMARY) != 0;
         WCHAR device[sizeof(desc.DeviceName) / sizeof(WCHAR) + 1] = {};
         CopyMemory(device, desc.DeviceName, sizeof(desc.DeviceName));
         DEVMODEW mode = {};
@@ -122,35 +130,40 @@ void TCurrentSystemInfo::ReadDisplays(IDXGIAdapter1& adapter, Shcore::GetDpiForM
             display.Height = mode.dmPelsHeight;
             display.Refresh = mode.dmDisplayFrequency;
         }
+        // A thread that is not per-monitor aware is told 96 for every monitor.
         UINT dpiX = 0;
         UINT dpiY = 0;
-        const bool effective =
-            getDpi != nullptr && SUCCEEDED(getDpi(desc.Monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) && dpiX != 0;
-        display.Dpi = effective ? dpiX : SystemDpi();
+        const bool effective = perMonitor && getDpi != nullptr &&
+                               SUCCEEDED(getDpi(desc.Monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) && dpiX != 0;
+        display.Dpi = effective ? dpiX : SystemDpi(perMonitor);
         record.Displays.push_back(display);
     }
 }
 
-UINT TCurrentSystemInfo::SystemDpi()
+UINT TCurrentSystemInfo::SystemDpi(bool perMonitor)
 {
-    if (CachedSystemDpi != 0) return CachedSystemDpi;
-    CachedSystemDpi = USER_DEFAULT_SCREEN_DPI;
+    if (SystemDpiRead) return CachedSystemDpi;
+    SystemDpiRead = true;
     const HDC screen = Api.GetDC(nullptr);
     if (screen == nullptr) return CachedSystemDpi;
     const int dpi = Api.GetDeviceCaps(screen, LOGPIXELSX);
     Api.ReleaseDC(nullptr, screen);
-    if (dpi > 0) CachedSystemDpi = static_cast<UINT>(dpi);
+    // From Vista on, a DPI-unaware thread may be told 96 whatever the setting; any other figure is true.
+    const bool virtualizable = !perMonitor && Windows.Major >= 6 && dpi == USER_DEFAULT_SCREEN_DPI;
+    if (dpi > 0 && !virtualizable) CachedSystemDpi = static_cast<UINT>(dpi);
     return CachedSystemDpi;
 }
 
 bool TCurrentSystemInfo::DriverMemorySize(const GraphicsAdapterRecord& record, ULONGLONG& bytes)
 {
+    // An ACPI id (above 0xFFFF) names no PCI device.
+    if (record.VendorId > 0xFFFF || record.DeviceId > 0xFFFF) return false;
     TRegistry adapters(Registry);
     const std::string classKey = DisplayClassKey();
     if (!adapters.OpenKey(HKEY_LOCAL_MACHINE, classKey)) return false;
     adapters.EnumKeys();
     const std::string device =
-        (boost::format("pci\\ven_%04x&dev_%04x") % (record.VendorId & 0xFFFF) % (record.DeviceId & 0xFFFF)).str();
+        (boost::format("pci\\ven_%04x&dev_%04x") % record.VendorId % record.DeviceId).str();
     // Two cards of one model may differ: a size is taken only when every match agrees.
     std::set<ULONGLONG> sizes;
     for (const std::string& name : adapters.SubKeys) {

@@ -21,13 +21,24 @@ std::string WindowsProductName(const WindowsRecord& windows)
         if (major == 6 && minor == 1) return server ? "Windows Server 2008 R2" : "Windows 7";
         if (major == 6 && minor == 2) return server ? "Windows Server 2012" : "Windows 8";
         if (major == 6 && minor == 3) return server ? "Windows Server 2012 R2" : "Windows 8.1";
-        // Windows 11 is still 10.0; the registry's ProductName says "Windows 10" there.
-        if (major == 10 && minor == 0 && !server) return build >= 22000 ? "Windows 11" : "Windows 10";
+        // Windows 11 is still 10.0; the registry's ProductName says "Windows 10" there. Enterprise
+        // multi-session is a client that calls itself a server.
+        if (major == 10 && minor == 0 && (!server || windows.EditionId == "ServerRdsh"))
+            return build >= 22000 ? "Windows 11" : "Windows 10";
         if (major == 10 && minor == 0) {
-            if (build >= 26100) return "Windows Server 2025";
-            if (build >= 20348) return "Windows Server 2022";
-            if (build >= 17763) return "Windows Server 2019";
-            return "Windows Server 2016";
+            // Each long-term release has one build; the others are semi-annual releases.
+            switch (build) {
+            case 14393:
+                return "Windows Server 2016";
+            case 17763:
+                return "Windows Server 2019";
+            case 20348:
+                return "Windows Server 2022";
+            case 26100:
+                return "Windows Server 2025";
+            default:
+                return (boost::format("Windows Server (build %u)") % build).str();
+            }
         }
     }
     return (boost::format("Windows %u.%u") % major % minor).str();
@@ -49,12 +60,29 @@ const char* MachineText(USHORT machine)
     }
 }
 
+std::string WindowsLineText(const WindowsRecord& windows)
+{
+    std::string line = WindowsProductName(windows);
+    if (!windows.EditionId.empty()) line += " " + windows.EditionId;
+    if (windows.CompatibilityMode) {
+        WindowsRecord told = windows;
+        told.PlatformId = windows.ToldPlatformId;
+        told.Major = windows.ToldMajor;
+        told.Minor = windows.ToldMinor;
+        told.Build = windows.ToldBuild;
+        line += " (envcheck runs in compatibility mode for " + WindowsProductName(told) + ")";
+    }
+    return line;
+}
+
 std::string RunsAsText(const WindowsRecord& windows)
 {
-    if (!windows.Emulated) return MachineText(windows.NativeMachine);
-    if (windows.NativeMachine == IMAGE_FILE_MACHINE_AMD64) return "x86 on x64 (WOW64)";
-    if (windows.NativeMachine == IMAGE_FILE_MACHINE_ARM64) return "x86 on ARM64 (emulated)";
-    return std::string("x86 on ") + MachineText(windows.NativeMachine);
+    const std::string own = MachineText(windows.ProcessMachine);
+    if (windows.ProcessMachine == windows.NativeMachine) return own;
+    if (windows.NativeMachine == IMAGE_FILE_MACHINE_AMD64 && windows.ProcessMachine == IMAGE_FILE_MACHINE_I386)
+        return "x86 on x64 (WOW64)";
+    if (windows.NativeMachine == IMAGE_FILE_MACHINE_ARM64) return own + " on ARM64 (emulated)";
+    return own + " on " + MachineText(windows.NativeMachine);
 }
 
 std::string PowerText(const WindowsRecord& windows)
@@ -74,16 +102,17 @@ std::string MemoryText(const MemoryFigure& figure)
     return (boost::format("%u MB") % (figure.Bytes >> 20)).str();
 }
 
-UINT ScalePercent(UINT dpi) { return (dpi * 100 + 48) / 96; }
+std::string ScaleText(UINT dpi)
+{
+    if (dpi == 0) return "scale unknown";
+    // Percent of 96 dots per inch, to the nearest whole.
+    return (boost::format("scale %u%%") % ((dpi * 100 + 48) / 96)).str();
+}
 
 void TCurrentSystemInfo::WriteSection(bool dxgi)
 {
     AddLine(boost::format("Current system information:\n"));
-    if (Windows.HasVersion) {
-        std::string name = WindowsProductName(Windows);
-        if (!Windows.EditionId.empty()) name += " " + Windows.EditionId;
-        AddLine(boost::format(" Windows: %s\n") % name);
-    }
+    if (Windows.HasVersion) AddLine(boost::format(" Windows: %s\n") % WindowsLineText(Windows));
     if (!Windows.DisplayVersion.empty()) AddLine(boost::format(" Version: %s\n") % Windows.DisplayVersion);
     if (Windows.HasVersion && Windows.HasUbr)
         AddLine(boost::format(" Build: %u.%u.%u.%u\n") % Windows.Major % Windows.Minor % Windows.Build % Windows.Ubr);
@@ -91,8 +120,11 @@ void TCurrentSystemInfo::WriteSection(bool dxgi)
     AddLine(boost::format(" envcheck runs as: %s\n") % RunsAsText(Windows));
     AddLine(boost::format(" Power: %s\n") % PowerText(Windows));
     if (!dxgi) AddLine(boost::format(" DXGIが利用できません。\n"));
-    if (!Adapters.empty()) AddLine(boost::format("\n"));
+    if (!Adapters.empty() || FAILED(AdaptersFailure)) AddLine(boost::format("\n"));
     for (const GraphicsAdapterRecord& record : Adapters) WriteAdapter(record);
+    if (FAILED(AdaptersFailure))
+        AddLine(boost::format("グラフィックアダプタの列挙に失敗しました。(HRESULT 0x%08X)\n") %
+                static_cast<ULONG>(AdaptersFailure));
     AddLine(boost::format("\n"));
 }
 
@@ -113,10 +145,14 @@ void TCurrentSystemInfo::WriteAdapter(const GraphicsAdapterRecord& record)
     }
     for (const DisplayRecord& display : record.Displays) {
         std::string line = " Display: " + display.DeviceName;
-        if (display.HasMode)
-            line += (boost::format(" %u x %u %u Hz") % display.Width % display.Height % display.Refresh).str();
-        line += (boost::format(", scale %u%%") % ScalePercent(display.Dpi)).str();
+        if (display.HasMode) line += (boost::format(" %u x %u") % display.Width % display.Height).str();
+        // 0 and 1 stand for the hardware's default rate, which is not known here.
+        if (display.HasMode && display.Refresh > 1) line += (boost::format(" %u Hz") % display.Refresh).str();
+        line += ", " + ScaleText(display.Dpi);
         if (display.Primary) line += ", primary";
         AddLine(boost::format("%s\n") % line);
     }
+    if (FAILED(record.OutputsFailure))
+        AddLine(boost::format(" ディスプレイの列挙に失敗しました。(HRESULT 0x%08X)\n") %
+                static_cast<ULONG>(record.OutputsFailure));
 }

@@ -18,6 +18,7 @@ public:
     virtual HDC GetDC(HWND window) = 0;
     virtual int ReleaseDC(HWND window, HDC dc) = 0;
     virtual int GetDeviceCaps(HDC dc, int index) = 0;
+    virtual BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) = 0;
 };
 
 class TWin32CurrentSystemApi : public TWin32LibraryCalls<TWin32ModuleCalls<TCurrentSystemApi>> {
@@ -31,6 +32,7 @@ public:
     HDC GetDC(HWND window) override { return ::GetDC(window); }
     int ReleaseDC(HWND window, HDC dc) override { return ::ReleaseDC(window, dc); }
     int GetDeviceCaps(HDC dc, int index) override { return ::GetDeviceCaps(dc, index); }
+    BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) override { return ::GetMonitorInfoW(monitor, info); }
 };
 
 inline TCurrentSystemApi& Win32CurrentSystemApi() { return Win32Seam<TWin32CurrentSystemApi>(); }

@@ -9,8 +9,24 @@ namespace {
 
 const char* const CurrentVersionKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
-// The machine this build of the program is made for.
-const USHORT OwnMachine = sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+// A whole decimal number of at most nine digits, and nothing else.
+bool ReadNumber(const std::string& text, DWORD& number)
+{
+    if (text.empty() || text.size() > 9) return false;
+    number = 0;
+    for (const char digit : text) {
+        if (digit < '0' || digit > '9') return false;
+        number = number * 10 + static_cast<DWORD>(digit - '0');
+    }
+    return true;
+}
+
+bool ReadDword(TRegistry& key, const char* name, DWORD& value)
+{
+    if (!key.ReadValue(name) || key.ValueType != REG_DWORD || key.DataSize != sizeof(DWORD)) return false;
+    CopyMemory(&value, key.Data, sizeof(DWORD));
+    return true;
+}
 
 }  // namespace
 
@@ -62,13 +78,21 @@ void TCurrentSystemInfo::ReadVersion()
 void TCurrentSystemInfo::ReadArchitecture()
 {
     const TLoadedModule kernel32(Api, "kernel32.dll");
-    Windows.NativeMachine = OwnMachine;
+    Windows.NativeMachine = Windows.ProcessMachine = OwnMachine;
+    // Windows 11 names the process's machine even where it is emulated without WOW64 (x64 on ARM64).
+    const auto getInformation = FindFunction<Kernel32::GetProcessInformation>(kernel32);
+    PROCESS_MACHINE_INFORMATION machine = {};
+    if (getInformation != nullptr &&
+        getInformation(Api.GetCurrentProcess(), ProcessMachineTypeInfo, &machine, sizeof(machine)) &&
+        machine.ProcessMachine != IMAGE_FILE_MACHINE_UNKNOWN)
+        Windows.ProcessMachine = machine.ProcessMachine;
+    // Its process machine is UNKNOWN for any process that is not WOW64's, emulated or not.
     const auto isWow64Process2 = FindFunction<Kernel32::IsWow64Process2>(kernel32);
     USHORT processMachine = IMAGE_FILE_MACHINE_UNKNOWN;
     USHORT nativeMachine = IMAGE_FILE_MACHINE_UNKNOWN;
     if (isWow64Process2 != nullptr && isWow64Process2(Api.GetCurrentProcess(), &processMachine, &nativeMachine)) {
         if (nativeMachine != IMAGE_FILE_MACHINE_UNKNOWN) Windows.NativeMachine = nativeMachine;
-        Windows.Emulated = processMachine != IMAGE_FILE_MACHINE_UNKNOWN;
+        if (processMachine != IMAGE_FILE_MACHINE_UNKNOWN) Windows.ProcessMachine = processMachine;
         return;
     }
     // Before Windows 10 1709 a 32-bit program is emulated only on 64-bit x64 Windows.
@@ -76,7 +100,7 @@ void TCurrentSystemInfo::ReadArchitecture()
     BOOL wow64 = FALSE;
     if (isWow64Process != nullptr && isWow64Process(Api.GetCurrentProcess(), &wow64) && wow64) {
         Windows.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
-        Windows.Emulated = true;
+        Windows.ProcessMachine = IMAGE_FILE_MACHINE_I386;
     }
 }
 
@@ -90,8 +114,24 @@ void TCurrentSystemInfo::ReadCurrentVersionKey()
     if (key.ReadValue("DisplayVersion") && key.ValueType == REG_SZ) Windows.DisplayVersion = key.DataText();
     if (Windows.DisplayVersion.empty() && key.ReadValue("ReleaseId") && key.ValueType == REG_SZ)
         Windows.DisplayVersion = key.DataText();
-    if (key.ReadValue("UBR") && key.ValueType == REG_DWORD && key.DataSize == sizeof(DWORD)) {
-        CopyMemory(&Windows.Ubr, key.Data, sizeof(DWORD));
-        Windows.HasUbr = true;
-    }
+    Windows.HasUbr = ReadDword(key, "UBR", Windows.Ubr);
+    // Windows 10 and later keep their true version here, which a compatibility mode does not change.
+    DWORD major = 0, minor = 0, build = 0;
+    if (!Windows.HasVersion || !ReadDword(key, "CurrentMajorVersionNumber", major) || major < 10 ||
+        !ReadDword(key, "CurrentMinorVersionNumber", minor) || !key.ReadValue("CurrentBuildNumber") ||
+        key.ValueType != REG_SZ || !ReadNumber(key.DataText(), build))
+        return;
+    if (Windows.PlatformId == VER_PLATFORM_WIN32_NT && major == Windows.Major && minor == Windows.Minor &&
+        build == Windows.Build)
+        return;
+    Windows.CompatibilityMode = true;
+    Windows.ToldPlatformId = Windows.PlatformId;
+    Windows.ToldMajor = Windows.Major;
+    Windows.ToldMinor = Windows.Minor;
+    Windows.ToldBuild = Windows.Build;
+    Windows.PlatformId = VER_PLATFORM_WIN32_NT;
+    Windows.Major = major;
+    Windows.Minor = minor;
+    Windows.Build = build;
 }
+

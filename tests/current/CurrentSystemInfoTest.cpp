@@ -14,8 +14,18 @@ namespace {
 
 const char* const CurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 const std::string DisplayClass = "SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}";
-const SIZE_T Cap = 0xFFFFFFFF;  // what a 32-bit process is told of 4 GiB or more
-const SIZE_T MiB = 1 << 20;
+const ULONGLONG MiB = 1 << 20;
+const ULONGLONG GiB = MiB << 10;
+
+// The one place where the two builds differ: the fakes answer as Windows
+// answers a program of this build. A 32-bit one runs under WOW64 on 64-bit
+// Windows and is told DXGI's sizes of 4 GiB or more as 4 GiB - 1; a 64-bit
+// one runs natively and is told them whole.
+const bool Wide = sizeof(void*) == 8;
+const std::string Own = Wide ? "x64" : "x86";
+const std::string OnX64 = Wide ? "x64" : "x86 on x64 (WOW64)";
+const std::string OnArm64 = Own + " on ARM64 (emulated)";
+std::string Large(const std::string& size) { return Wide ? size : "4095 MB or more"; }
 
 TFakeDisplay Display(const wchar_t* name, LONG left, DWORD width, DWORD height, DWORD refresh, UINT dpi)
 {
@@ -26,11 +36,12 @@ TFakeDisplay Display(const wchar_t* name, LONG left, DWORD width, DWORD height, 
     display.Height = height;
     display.Refresh = refresh;
     display.Dpi = dpi;
+    display.Primary = left == 0;  // where Windows puts the primary display
     return display;
 }
 
-TFakeGpu Gpu(const wchar_t* description, UINT vendor, UINT device, UINT subsys, UINT revision, SIZE_T video,
-             SIZE_T shared, LONGLONG driver)
+TFakeGpu Gpu(const wchar_t* description, UINT vendor, UINT device, UINT subsys, UINT revision, ULONGLONG video,
+             ULONGLONG shared, LONGLONG driver)
 {
     TFakeGpu gpu;
     gpu.Description = description;
@@ -49,9 +60,14 @@ LONGLONG Driver(WORD a, WORD b, WORD c, WORD d)
     return (static_cast<LONGLONG>(a) << 48) | (static_cast<LONGLONG>(b) << 32) | (static_cast<LONGLONG>(c) << 16) | d;
 }
 
-void Release(TFakeSystem& registry, const char* edition, const char* displayVersion, DWORD ubr)
+// The release values of Windows 10 and later, whose version agrees with the machine's.
+void Release(const TFakeCurrentSystem& machine, TFakeSystem& registry, const char* edition,
+             const char* displayVersion, DWORD ubr)
 {
     registry.SetString(CurrentVersion, "ProductName", "Windows 10 Pro");
+    registry.SetDword(CurrentVersion, "CurrentMajorVersionNumber", machine.Version.dwMajorVersion);
+    registry.SetDword(CurrentVersion, "CurrentMinorVersionNumber", machine.Version.dwMinorVersion);
+    registry.SetString(CurrentVersion, "CurrentBuildNumber", std::to_string(machine.Version.dwBuildNumber).c_str());
     registry.SetString(CurrentVersion, "EditionID", edition);
     registry.SetString(CurrentVersion, "DisplayVersion", displayVersion);
     registry.SetString(CurrentVersion, "ReleaseId", "2009");
@@ -64,31 +80,30 @@ void Release(TFakeSystem& registry, const char* edition, const char* displayVers
 struct TMachineCase {
     const char* Name;
     std::function<void(TFakeCurrentSystem&, TFakeSystem&)> Build;
-    const char* Section;
+    std::string Section;
 };
 
 const TMachineCase Machines[] = {
     {"Windows 11 23H2 laptop on battery: integrated, discrete without display, software",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
          machine.SetVersion(10, 0, 22631);
-         machine.ProcessMachine = IMAGE_FILE_MACHINE_I386;
          machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
          machine.Power = {0, 1, 57, 0, 12000, 0xFFFFFFFF};
-         Release(registry, "Professional", "23H2", 4460);
-         TFakeGpu intel = Gpu(L"Intel(R) UHD Graphics 620", 0x8086, 0x5917, 0x07A81028, 7, 128 * MiB, Cap,
+         Release(machine, registry, "Professional", "23H2", 4460);
+         TFakeGpu intel = Gpu(L"Intel(R) UHD Graphics 620", 0x8086, 0x5917, 0x07A81028, 7, 128 * MiB, 8 * GiB,
                               Driver(31, 0, 101, 2111));
          intel.Displays.push_back(Display(L"\\\\.\\DISPLAY1", 0, 1920, 1080, 60, 120));
          machine.Gpus.push_back(intel);
-         // 8 GiB, of which the 32-bit process is told the cap; the driver key knows.
-         machine.Gpus.push_back(Gpu(L"NVIDIA GeForce RTX 3070 Laptop GPU", 0x10DE, 0x249D, 0x0A6C1028, 161, Cap,
-                                    Cap, Driver(31, 0, 15, 3623)));
+         // 8 GiB, of which a 32-bit process is told the cap; the driver key knows.
+         machine.Gpus.push_back(Gpu(L"NVIDIA GeForce RTX 3070 Laptop GPU", 0x10DE, 0x249D, 0x0A6C1028, 161, 8 * GiB,
+                                    8 * GiB, Driver(31, 0, 15, 3623)));
          registry.Keys[DisplayClass];
          registry.SetString(DisplayClass + "\\0000", "MatchingDeviceId", "pci\\ven_8086&dev_5917");
          registry.SetString(DisplayClass + "\\0001", "MatchingDeviceId", "PCI\\VEN_10DE&DEV_249D&SUBSYS_0A6C1028");
          registry.SetQword(DisplayClass + "\\0001", "HardwareInformation.qwMemorySize", 8ULL << 30);
          registry.Keys[DisplayClass + "\\Properties"];
          registry.Unopenable.insert(DisplayClass + "\\Properties");
-         TFakeGpu software = Gpu(L"Microsoft Basic Render Driver", 0x1414, 0x8C, 0, 0, 0, Cap, 0);
+         TFakeGpu software = Gpu(L"Microsoft Basic Render Driver", 0x1414, 0x8C, 0, 0, 0, 8 * GiB, 0);
          software.Flags = DXGI_ADAPTER_FLAG_SOFTWARE;
          machine.Gpus.push_back(software);
      },
@@ -97,38 +112,38 @@ const TMachineCase Machines[] = {
      " Version: 23H2\n"
      " Build: 10.0.22631.4460\n"
      " Windows architecture: x64\n"
-     " envcheck runs as: x86 on x64 (WOW64)\n"
+     " envcheck runs as: " + OnX64 + "\n"
      " Power: battery 57%\n"
      "\n"
      "Graphics adapter 0: Intel(R) UHD Graphics 620\n"
      " VendorId: 0x8086  DeviceId: 0x5917  SubSysId: 0x07A81028  Revision: 7\n"
      " Dedicated video memory: 128 MB\n"
      " Dedicated system memory: 0 MB\n"
-     " Shared system memory: 4095 MB or more\n"
+     " Shared system memory: " + Large("8192 MB") + "\n"
      " Driver version: 31.0.101.2111\n"
      " Display: \\\\.\\DISPLAY1 1920 x 1080 60 Hz, scale 125%, primary\n"
      "Graphics adapter 1: NVIDIA GeForce RTX 3070 Laptop GPU\n"
      " VendorId: 0x10DE  DeviceId: 0x249D  SubSysId: 0x0A6C1028  Revision: 161\n"
      " Dedicated video memory: 8192 MB\n"
      " Dedicated system memory: 0 MB\n"
-     " Shared system memory: 4095 MB or more\n"
+     " Shared system memory: " + Large("8192 MB") + "\n"
      " Driver version: 31.0.15.3623\n"
      "Graphics adapter 2: Microsoft Basic Render Driver (software)\n"
      " VendorId: 0x1414  DeviceId: 0x008C  SubSysId: 0x00000000  Revision: 0\n"
      " Dedicated video memory: 0 MB\n"
      " Dedicated system memory: 0 MB\n"
-     " Shared system memory: 4095 MB or more\n"
+     " Shared system memory: " + Large("8192 MB") + "\n"
      "\n"},
     {"Windows 10 22H2 before IsWow64Process2 and GetDpiForMonitor; an 8 GiB card nothing else knows",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
          machine.SetVersion(10, 0, 19045);
          machine.MissingFunctions.insert("IsWow64Process2");
          machine.MissingLibraries.insert("shcore.dll");
-         machine.Wow64 = TRUE;
+         machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
          machine.SystemDpi = 144;
          machine.Power.ACLineStatus = 255;
-         Release(registry, "Core", "22H2", 3803);
-         TFakeGpu card = Gpu(L"NVIDIA GeForce RTX 3060 Ti", 0x10DE, 0x2489, 0x88161043, 161, Cap, 4072 * MiB,
+         Release(machine, registry, "Core", "22H2", 3803);
+         TFakeGpu card = Gpu(L"NVIDIA GeForce RTX 3060 Ti", 0x10DE, 0x2489, 0x88161043, 161, 8 * GiB, 4072 * MiB,
                              Driver(32, 0, 15, 6094));
          card.Displays.push_back(Display(L"\\\\.\\DISPLAY1", 0, 2560, 1440, 144, 96));
          card.Displays.push_back(Display(L"\\\\.\\DISPLAY2", 2560, 1920, 1080, 60, 96));
@@ -140,24 +155,23 @@ const TMachineCase Machines[] = {
      " Version: 22H2\n"
      " Build: 10.0.19045.3803\n"
      " Windows architecture: x64\n"
-     " envcheck runs as: x86 on x64 (WOW64)\n"
+     " envcheck runs as: " + OnX64 + "\n"
      " Power: unknown\n"
      "\n"
      "Graphics adapter 0: NVIDIA GeForce RTX 3060 Ti\n"
      " VendorId: 0x10DE  DeviceId: 0x2489  SubSysId: 0x88161043  Revision: 161\n"
-     " Dedicated video memory: 4095 MB or more\n"
+     " Dedicated video memory: " + Large("8192 MB") + "\n"
      " Dedicated system memory: 0 MB\n"
      " Shared system memory: 4072 MB\n"
      " Driver version: 32.0.15.6094\n"
      " Display: \\\\.\\DISPLAY1 2560 x 1440 144 Hz, scale 150%, primary\n"
      " Display: \\\\.\\DISPLAY2, scale 150%\n"
      "\n"},
-    {"Windows 11 on ARM64 running the x86 program emulated",
+    {"Windows 11 on ARM64 running this build's program emulated",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
          machine.SetVersion(10, 0, 26100);
-         machine.ProcessMachine = IMAGE_FILE_MACHINE_I386;
          machine.NativeMachine = IMAGE_FILE_MACHINE_ARM64;
-         Release(registry, "Professional", "24H2", 2605);
+         Release(machine, registry, "Professional", "24H2", 2605);
          TFakeGpu adreno = Gpu(L"Qualcomm(R) Adreno(TM) X1-85 GPU", 0x4D4F4351, 0x36334330, 0, 0, 0, 3968 * MiB,
                                Driver(31, 0, 101, 5333));
          adreno.Displays.push_back(Display(L"\\\\.\\DISPLAY1", 0, 2944, 1840, 120, 0));
@@ -169,7 +183,7 @@ const TMachineCase Machines[] = {
      " Version: 24H2\n"
      " Build: 10.0.26100.2605\n"
      " Windows architecture: ARM64\n"
-     " envcheck runs as: x86 on ARM64 (emulated)\n"
+     " envcheck runs as: " + OnArm64 + "\n"
      " Power: AC\n"
      "\n"
      "Graphics adapter 0: Qualcomm(R) Adreno(TM) X1-85 GPU\n"
@@ -180,7 +194,152 @@ const TMachineCase Machines[] = {
      " Driver version: 31.0.101.5333\n"
      " Display: \\\\.\\DISPLAY1 2944 x 1840 120 Hz, scale 100%, primary\n"
      "\n"},
-    {"Windows 7 SP1, 32-bit: no release, no UBR, no per-monitor DPI",
+    {"The x64 program on Windows 11 ARM64, whose GPU's ACPI ids match no PCI driver key",
+     [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
+         machine.SetVersion(10, 0, 26100);
+         machine.NativeMachine = IMAGE_FILE_MACHINE_ARM64;
+         machine.ProgramMachine = IMAGE_FILE_MACHINE_AMD64;
+         Release(machine, registry, "Professional", "24H2", 2605);
+         machine.Gpus.push_back(Gpu(L"Qualcomm(R) Adreno(TM) X1-85 GPU", 0x4D4F4351, 0x36334330, 0, 0, 4 * GiB,
+                                    3968 * MiB, Driver(31, 0, 101, 5333)));
+         // A card whose PCI ids are the ACPI ids' low halves.
+         registry.Keys[DisplayClass];
+         registry.SetString(DisplayClass + "\\0000", "MatchingDeviceId", "PCI\\VEN_4351&DEV_4330");
+         registry.SetQword(DisplayClass + "\\0000", "HardwareInformation.qwMemorySize", 8ULL << 30);
+     },
+     "Current system information:\n"
+     " Windows: Windows 11 Professional\n"
+     " Version: 24H2\n"
+     " Build: 10.0.26100.2605\n"
+     " Windows architecture: ARM64\n"
+     " envcheck runs as: x64 on ARM64 (emulated)\n"
+     " Power: AC\n"
+     "\n"
+     "Graphics adapter 0: Qualcomm(R) Adreno(TM) X1-85 GPU\n"
+     " VendorId: 0x4D4F4351  DeviceId: 0x36334330  SubSysId: 0x00000000  Revision: 0\n"
+     " Dedicated video memory: " + Large("4096 MB") + "\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: 3968 MB\n"
+     " Driver version: 31.0.101.5333\n"
+     "\n"},
+    {"Windows 11 Enterprise multi-session, whose product type is a server's",
+     [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
+         machine.SetVersion(10, 0, 22631, VER_NT_SERVER);
+         machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
+         Release(machine, registry, "ServerRdsh", "23H2", 4460);
+     },
+     "Current system information:\n"
+     " Windows: Windows 11 ServerRdsh\n"
+     " Version: 23H2\n"
+     " Build: 10.0.22631.4460\n"
+     " Windows architecture: x64\n"
+     " envcheck runs as: " + OnX64 + "\n"
+     " Power: AC\n"
+     "\n"},
+    {"Windows Server 23H2, a build no long-term release has",
+     [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
+         machine.SetVersion(10, 0, 25398, VER_NT_SERVER);
+         machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
+         Release(machine, registry, "ServerDatacenter", "23H2", 1251);
+     },
+     "Current system information:\n"
+     " Windows: Windows Server (build 25398) ServerDatacenter\n"
+     " Version: 23H2\n"
+     " Build: 10.0.25398.1251\n"
+     " Windows architecture: x64\n"
+     " envcheck runs as: " + OnX64 + "\n"
+     " Power: AC\n"
+     "\n"},
+    {"Windows 11 23H2 telling the program 6.1.7601: a compatibility mode for Windows 7",
+     [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
+         machine.SetVersion(10, 0, 22631);
+         machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
+         Release(machine, registry, "Professional", "23H2", 4460);
+         machine.SetVersion(6, 1, 7601);
+     },
+     "Current system information:\n"
+     " Windows: Windows 11 Professional (envcheck runs in compatibility mode for Windows 7)\n"
+     " Version: 23H2\n"
+     " Build: 10.0.22631.4460\n"
+     " Windows architecture: x64\n"
+     " envcheck runs as: " + OnX64 + "\n"
+     " Power: AC\n"
+     "\n"},
+    {"Windows 10 1511 at 150%: GetDpiForMonitor, but no per-monitor aware thread",
+     [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
+         machine.SetVersion(10, 0, 10586);
+         machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
+         machine.MissingFunctions = {"IsWow64Process2", "SetThreadDpiAwarenessContext"};
+         machine.SystemDpi = 96;  // virtualized for the DPI-unaware thread
+         Release(machine, registry, "Core", "1511", 1176);
+         TFakeGpu intel = Gpu(L"Intel(R) HD Graphics 520", 0x8086, 0x1916, 0, 7, 128 * MiB, 4 * GiB,
+                              Driver(20, 19, 15, 4352));
+         intel.Displays.push_back(Display(L"\\\\.\\DISPLAY1", 0, 1920, 1080, 60, 144));
+         machine.Gpus.push_back(intel);
+     },
+     "Current system information:\n"
+     " Windows: Windows 10 Core\n"
+     " Version: 1511\n"
+     " Build: 10.0.10586.1176\n"
+     " Windows architecture: x64\n"
+     " envcheck runs as: " + OnX64 + "\n"
+     " Power: AC\n"
+     "\n"
+     "Graphics adapter 0: Intel(R) HD Graphics 520\n"
+     " VendorId: 0x8086  DeviceId: 0x1916  SubSysId: 0x00000000  Revision: 7\n"
+     " Dedicated video memory: 128 MB\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: " + Large("4096 MB") + "\n"
+     " Driver version: 20.19.15.4352\n"
+     " Display: \\\\.\\DISPLAY1 1920 x 1080 60 Hz, scale unknown, primary\n"
+     "\n"},
+    {"A clone: two outputs at the desktop's origin, the second primary, at the hardware's default rates",
+     [](TFakeCurrentSystem& machine, TFakeSystem&) {
+         TFakeGpu card = Gpu(L"AMD Radeon RX 6600", 0x1002, 0x73FF, 0, 199, 8 * GiB, 0, Driver(31, 0, 21910, 5));
+         card.Displays.push_back(Display(L"\\\\.\\DISPLAY1", 0, 1920, 1080, 0, 96));
+         card.Displays.push_back(Display(L"\\\\.\\DISPLAY2", 0, 1920, 1080, 1, 96));
+         card.Displays.front().Primary = false;
+         machine.Gpus.push_back(card);
+     },
+     "Current system information:\n"
+     " Windows: Windows 10\n"
+     " Windows architecture: " + Own + "\n"
+     " envcheck runs as: " + Own + "\n"
+     " Power: AC\n"
+     "\n"
+     "Graphics adapter 0: AMD Radeon RX 6600\n"
+     " VendorId: 0x1002  DeviceId: 0x73FF  SubSysId: 0x00000000  Revision: 199\n"
+     " Dedicated video memory: " + Large("8192 MB") + "\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: 0 MB\n"
+     " Driver version: 31.0.21910.5\n"
+     " Display: \\\\.\\DISPLAY1 1920 x 1080, scale 100%\n"
+     " Display: \\\\.\\DISPLAY2 1920 x 1080, scale 100%, primary\n"
+     "\n"},
+    {"Enumerations that end in an error, not DXGI_ERROR_NOT_FOUND",
+     [](TFakeCurrentSystem& machine, TFakeSystem&) {
+         TFakeGpu card = Gpu(L"NVIDIA GeForce GTX 1060 6GB", 0x10DE, 0x1C03, 0, 161, 6 * GiB, 0, 0);
+         card.Displays.push_back(Display(L"\\\\.\\DISPLAY1", 0, 1920, 1080, 60, 96));
+         card.OutputsEnd = DXGI_ERROR_DEVICE_REMOVED;
+         machine.Gpus.push_back(card);
+         machine.AdaptersEnd = E_OUTOFMEMORY;
+     },
+     "Current system information:\n"
+     " Windows: Windows 10\n"
+     " Windows architecture: " + Own + "\n"
+     " envcheck runs as: " + Own + "\n"
+     " Power: AC\n"
+     "\n"
+     "Graphics adapter 0: NVIDIA GeForce GTX 1060 6GB\n"
+     " VendorId: 0x10DE  DeviceId: 0x1C03  SubSysId: 0x00000000  Revision: 161\n"
+     " Dedicated video memory: " + Large("6144 MB") + "\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: 0 MB\n"
+     " Display: \\\\.\\DISPLAY1 1920 x 1080 60 Hz, scale 100%, primary\n"
+     " ディスプレイの列挙に失敗しました。(HRESULT 0x887A0005)\n"
+     "グラフィックアダプタの列挙に失敗しました。(HRESULT 0x8007000E)\n"
+     "\n"},
+    {"Windows 7 SP1 of this build's machine: no release, no UBR, no per-monitor DPI",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
          machine.SetVersion(6, 1, 7601);
          machine.MissingFunctions = {"IsWow64Process2", "SetThreadDpiAwarenessContext"};
@@ -189,6 +348,7 @@ const TMachineCase Machines[] = {
          registry.SetString(CurrentVersion, "ProductName", "Windows 7 Ultimate");
          registry.SetString(CurrentVersion, "EditionID", "Ultimate");
          registry.SetString(CurrentVersion, "CSDVersion", "Service Pack 1");
+         registry.SetString(CurrentVersion, "CurrentBuildNumber", "7601");
          TFakeGpu radeon = Gpu(L"ATI Radeon HD 5450", 0x1002, 0x68F9, 0x3000174B, 0, 1010 * MiB, 1791 * MiB,
                                Driver(8, 17, 10, 1129));
          radeon.Displays.push_back(Display(L"\\\\.\\DISPLAY1", 0, 1280, 1024, 75, 96));
@@ -196,8 +356,8 @@ const TMachineCase Machines[] = {
      },
      "Current system information:\n"
      " Windows: Windows 7 Ultimate\n"
-     " Windows architecture: x86\n"
-     " envcheck runs as: x86\n"
+     " Windows architecture: " + Own + "\n"
+     " envcheck runs as: " + Own + "\n"
      " Power: AC\n"
      "\n"
      "Graphics adapter 0: ATI Radeon HD 5450\n"
@@ -223,8 +383,8 @@ const TMachineCase Machines[] = {
      },
      "Current system information:\n"
      " Windows: Windows 2000\n"
-     " Windows architecture: x86\n"
-     " envcheck runs as: x86\n"
+     " Windows architecture: " + Own + "\n"
+     " envcheck runs as: " + Own + "\n"
      " Power: AC\n"
      " DXGI\x82\xaa\x97\x98\x97\x70\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x42\n"
      "\n"},

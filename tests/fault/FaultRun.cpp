@@ -231,7 +231,6 @@ Lines RunNetwork(TFakeNetworkApi& api, TFakeSystem& registry, const Lines* norma
 void CurrentMachine(TFakeCurrentSystem& machine, TFakeSystem& registry)
 {
     machine.SetVersion(10, 0, 22631);
-    machine.ProcessMachine = IMAGE_FILE_MACHINE_I386;
     machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
     const std::string version = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
     registry.SetString(version, "EditionID", "Professional");
@@ -245,9 +244,10 @@ void CurrentMachine(TFakeCurrentSystem& machine, TFakeSystem& registry)
     gpu.Description = L"NVIDIA GeForce RTX 3070";
     gpu.VendorId = 0x10DE;
     gpu.DeviceId = 0x249D;
-    gpu.DedicatedVideoMemory = 0xFFFFFFFF;
+    gpu.DedicatedVideoMemory = 8ULL << 30;
     gpu.DriverVersion = 0x001F0000000F0E27LL;
     gpu.Displays.resize(2);
+    gpu.Displays[0].Primary = true;
     gpu.Displays[1].Name = L"\\\\.\\DISPLAY2";
     gpu.Displays[1].Desktop.left = 1920;
     machine.Gpus = {gpu, gpu};
