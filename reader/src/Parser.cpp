@@ -60,6 +60,12 @@ const Heading Statements[] = {
     {"EnableRouting.", "network"},
 };
 
+// Lines that say an enumeration ended in an error, each followed by its HRESULT.
+const Heading Interruptions[] = {
+    {" ディスプレイの列挙に失敗しました。(HRESULT ", "current"},
+    {"グラフィックアダプタの列挙に失敗しました。(HRESULT ", "current"},
+};
+
 const char* const NamePrefixes[] = {"Computer name:", "User name:", "System directory:", "Windows directory:"};
 
 template <size_t Count>
@@ -312,13 +318,16 @@ private:
             return;
         }
         AddText(line);
-        if (!Expected(id, line)) Flag(LineNo(), "a line the section '" + id + "' does not have: " + Utf8(std::string(line.substr(0, 80))));
+        // Messages are kept in the report's code page, as the line is, and converted where they are written.
+        if (!Expected(id, line)) Flag(LineNo(), "a line the section '" + id + "' does not have: " + std::string(line.substr(0, 80)));
     }
 
     static bool Expected(const std::string& id, std::string_view line)
     {
         if (id == "os"sv || id == "unknown"sv) return true;
         if (const char* owner = Lookup(Statements, line)) return id == owner;
+        for (const Heading& entry : Interruptions)
+            if (StartsWith(line, entry.Text)) return id == entry.Id;
         if (id == "hardware"sv) {
             const size_t start = line.find_first_not_of(' ');
             const std::string_view text = line.substr(start == std::string::npos ? line.size() : start);

@@ -165,3 +165,18 @@ TEST(CorpusTest, EveryReportComesBackAndHoldsItsInputs)
     EXPECT_GT(reports, 0u) << root << " holds no report";
     std::cout << "[ corpus   ] " << reports << " reports, " << keyed << " with their inputs\n";
 }
+
+// The closing section's lines for an enumeration that ended in an error are
+// its own; a line no section has is named in its problem once, as written.
+TEST(RoundTripTest, ClosingSectionInterruptions)
+{
+    const std::string report = Sample("win10");
+    const std::string open = report.substr(0, report.size() - 1);  // before the closing blank line
+    const Loaded read = LoadBytes("interrupted", open +
+                                                     " ディスプレイの列挙に失敗しました。(HRESULT 0x887A0005)\n"
+                                                     "グラフィックアダプタの列挙に失敗しました。(HRESULT 0x8007000E)\n\n");
+    EXPECT_EQ(Status::Read, read.Model.State) << Problems(read.Model);
+    const Loaded odd = LoadBytes("odd", open + "列挙\n\n");
+    ASSERT_EQ(1u, odd.Model.Problems.size());
+    EXPECT_EQ(std::string(u8"a line the section 'current' does not have: 列挙"), Utf8(odd.Model.Problems[0].Message));
+}
