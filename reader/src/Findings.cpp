@@ -76,7 +76,7 @@ long long WindowsMajor(const Facts& facts)
     static const struct {
         const char* Name;
         long long Major;
-    } majors[] = {{"Windows 1", 10}, {"Windows Server 2016", 10}, {"Windows Server 2019", 10},
+    } majors[] = {{"Windows 1", 10}, {"Windows Server (build ", 10}, {"Windows Server 2016", 10}, {"Windows Server 2019", 10},
                   {"Windows Server 2022", 10}, {"Windows Server 2025", 10}, {"Windows 8", 6}, {"Windows 7", 6},
                   {"Windows Vista", 6}, {"Windows Server 2008", 6}, {"Windows Server 2012", 6}, {"Windows XP", 5},
                   {"Windows 2000", 5}, {"Windows Server 2003", 5}, {"Windows NT 4", 4}, {"Windows 9", 4},

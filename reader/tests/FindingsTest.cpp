@@ -67,6 +67,25 @@ TEST(FindingsTest, EachRuleFiresOnItsReportAndNotOnTheClean)
     EXPECT_EQ(std::set<std::string>{}, Fired(Replaced(clean, "szDriverDateEnglish: 1/1/2026", "szDriverDateEnglish: 12/9/2024")));
 }
 
+// The names the closing section gives a Windows without its Build line.
+TEST(FindingsTest, WindowsMajorFromTheClosingSectionsName)
+{
+    const struct {
+        const char* Windows;
+        long long Major;
+    } rows[] = {
+        {"Windows Server (build 25398) ServerDatacenter", 10},
+        {"Windows 11 Professional (envcheck runs in compatibility mode for Windows 7)", 10},
+        {"Windows 11 ServerRdsh", 10},
+        {"Windows Server 2008 R2 ServerStandard", 6},
+    };
+    for (const auto& row : rows) {
+        Facts facts;
+        facts.Windows = row.Windows;
+        EXPECT_EQ(row.Major, WindowsMajor(facts)) << row.Windows;
+    }
+}
+
 TEST(FindingsTest, TrueFamilyAddsTheShiftedExtendedFamily)
 {
     EXPECT_EQ(25, TrueFamily(15, 160));  // Zen 3: "Family: 15", "Extended Family: 160"
