@@ -145,9 +145,11 @@ void TCurrentSystemInfo::WriteAdapter(const GraphicsAdapterRecord& record)
     }
     for (const DisplayRecord& display : record.Displays) {
         std::string line = " Display: " + display.DeviceName;
-        if (display.HasMode) line += (boost::format(" %u x %u") % display.Width % display.Height).str();
-        // 0 and 1 stand for the hardware's default rate, which is not known here.
-        if (display.HasMode && display.Refresh > 1) line += (boost::format(" %u Hz") % display.Refresh).str();
+        if (display.HasMode) {
+            line += (boost::format(" %u x %u") % display.Width % display.Height).str();
+            // 0 and 1 stand for the hardware's default rate, which is not known here.
+            if (display.Refresh > 1) line += (boost::format(" %u Hz") % display.Refresh).str();
+        }
         line += ", " + ScaleText(display.Dpi);
         if (display.Primary) line += ", primary";
         AddLine(boost::format("%s\n") % line);
