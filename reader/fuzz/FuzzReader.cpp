@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Load.h"
+#include "Normalise.h"
 #include "Output.h"
 #include "Parser.h"
 #include "Render.h"
@@ -16,15 +17,21 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    const reader::Loaded loaded = reader::LoadBytes("fuzz.txt", bytes);
-    const std::string json = reader::JsonLine(loaded);
-    if (json.empty()) {
-        std::fprintf(stderr, "fuzz: no JSON for %zu bytes\n", size);
+    const std::vector<reader::Loaded> all = reader::LoadAll("fuzz.txt", bytes);
+    for (const reader::Loaded& loaded : all)
+        if (reader::JsonLine(loaded).empty()) {
+            std::fprintf(stderr, "fuzz: no JSON for %zu bytes\n", size);
+            std::abort();
+        }
+    if (size > reader::MaxReportBytes) return 0;
+    // The reports of a file render to its text as read; the parser alone gives the bytes back.
+    std::string parts;
+    for (const reader::Loaded& loaded : all) parts += reader::Render(loaded.Model);
+    if (parts != reader::Normalise(bytes).Text) {
+        std::fprintf(stderr, "fuzz: the reports of %zu bytes do not render to the file as read\n", size);
         std::abort();
     }
-    if (size > reader::MaxReportBytes) return 0;
-    // LoadBytes's model is Parse(bytes).
-    const std::string rendered = reader::Render(loaded.Model);
+    const std::string rendered = reader::Render(reader::Parse(bytes));
     if (rendered != bytes) {
         size_t at = 0;
         while (at < rendered.size() && at < size && rendered[at] == bytes[at]) ++at;

@@ -1,8 +1,11 @@
 #include "Cp932.h"
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <cerrno>
 #include <iconv.h>
 #endif
 
@@ -28,7 +31,7 @@ bool DecodeChar(const char* bytes, size_t length, std::string& out)
 #else
 class TConverter {
 public:
-    TConverter() : Handle(iconv_open("UTF-8", "CP932")) {}
+    TConverter(const char* to = "UTF-8", const char* from = "CP932") : Handle(iconv_open(to, from)) {}
     ~TConverter()
     {
         if (Handle != reinterpret_cast<iconv_t>(-1)) iconv_close(Handle);
@@ -49,6 +52,33 @@ public:
         return true;
     }
 
+    // The whole text at once: what cannot be converted is one '?' for its character.
+    std::string Encode(std::string_view text, size_t& lost)
+    {
+        std::string out;
+        if (Handle == reinterpret_cast<iconv_t>(-1)) return out;
+        iconv(Handle, nullptr, nullptr, nullptr, nullptr);
+        char* in = const_cast<char*>(text.data());
+        size_t left = text.size();
+        char buffer[4096];
+        while (left > 0) {
+            char* to = buffer;
+            size_t room = sizeof(buffer);
+            const size_t result = iconv(Handle, &in, &left, &to, &room);
+            out.append(buffer, sizeof(buffer) - room);
+            if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
+            // An unknown character, or a byte that starts none: skip that character.
+            size_t skip = 1;
+            while (skip < left && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80) ++skip;
+            in += skip;
+            left -= skip;
+            out += '?';
+            ++lost;
+            iconv(Handle, nullptr, nullptr, nullptr, nullptr);
+        }
+        return out;
+    }
+
 private:
     iconv_t Handle;
 };
@@ -61,6 +91,30 @@ bool DecodeChar(const char* bytes, size_t length, std::string& out)
 #endif
 
 }  // namespace
+
+std::string Cp932Of(std::string_view utf8, size_t& lost)
+{
+#ifdef _WIN32
+    std::string out;
+    if (utf8.empty()) return out;
+    const int wideSize = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (wideSize <= 0) return out;
+    std::wstring wide(static_cast<size_t>(wideSize), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], wideSize);
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, nullptr, 0, "?", &usedDefault);
+    if (size <= 0) return out;
+    out.resize(static_cast<size_t>(size));
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, &out[0], size, "?", &usedDefault);
+    // U+FFFD stands for a byte that was no UTF-8; both become '?'.
+    const auto marks = [](std::string_view text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '?')); };
+    if (usedDefault) lost += marks(out) - std::min(marks(out), marks(utf8));
+    return out;
+#else
+    thread_local TConverter encoder("CP932", "UTF-8");
+    return encoder.Encode(utf8, lost);
+#endif
+}
 
 size_t FirstInvalidCp932(std::string_view text)
 {

@@ -42,6 +42,10 @@ size_t FirstInvalidCp932(std::string_view text);
 // UTF-8 of cp932 text; what cannot be decoded becomes U+FFFD.
 std::string Utf8(const std::string& cp932);
 
+// cp932 of UTF-8 text, as Windows would write it back; a character cp932 has
+// no form for (or a byte that is no UTF-8) becomes '?' and is counted in lost.
+std::string Cp932Of(std::string_view utf8, size_t& lost);
+
 }  // namespace reader
 
 #endif

@@ -2,11 +2,30 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
+#include "Cp932.h"
 #include "Output.h"
 
 namespace reader {
 
 namespace {
+
+// The schema's version, kept in the database (PRAGMA user_version): 0 is a
+// database from before it was counted, which had version 1's tables.
+const int SchemaVersion = 2;
+
+// What each version adds to the one before, for a database made by an older reader.
+const char* const Migrations[] = {
+    /* 1 -> 2 */ R"sql(
+ALTER TABLE reports ADD COLUMN part INTEGER NOT NULL DEFAULT 1;
+ALTER TABLE reports ADD COLUMN parts INTEGER NOT NULL DEFAULT 1;
+ALTER TABLE reports ADD COLUMN preface TEXT;
+ALTER TABLE reports ADD COLUMN host TEXT;
+ALTER TABLE reports ADD COLUMN domain TEXT;
+ALTER TABLE reports ADD COLUMN dns_servers TEXT;
+)sql",
+};
 
 const char Schema[] = R"sql(
 PRAGMA foreign_keys = ON;
@@ -15,7 +34,9 @@ CREATE TABLE IF NOT EXISTS reports (
     report_date TEXT, computer TEXT, user TEXT, cpu TEXT, cpu_family INTEGER, cpu_model INTEGER,
     cpu_count INTEGER, clock_mhz INTEGER, memory_bytes INTEGER, os_row TEXT, os_product TEXT, os_edition TEXT,
     os_service_pack TEXT, os_build INTEGER, windows TEXT, windows_version TEXT, windows_build TEXT,
-    windows_architecture TEXT, directx TEXT, d3d9_adapter TEXT, d3d9_driver_version TEXT, whql TEXT);
+    windows_architecture TEXT, directx TEXT, d3d9_adapter TEXT, d3d9_driver_version TEXT, whql TEXT,
+    part INTEGER NOT NULL DEFAULT 1, parts INTEGER NOT NULL DEFAULT 1, preface TEXT, host TEXT, domain TEXT,
+    dns_servers TEXT);
 CREATE TABLE IF NOT EXISTS processes (report_id INTEGER NOT NULL REFERENCES reports(id), pid INTEGER,
     name TEXT, path TEXT);
 CREATE TABLE IF NOT EXISTS services (report_id INTEGER NOT NULL REFERENCES reports(id), kind TEXT,
@@ -28,6 +49,17 @@ CREATE TABLE IF NOT EXISTS displays (report_id INTEGER NOT NULL REFERENCES repor
 CREATE TABLE IF NOT EXISTS drives (report_id INTEGER NOT NULL REFERENCES reports(id), root TEXT,
     volume_name TEXT, file_system TEXT, type TEXT, total_bytes INTEGER, free_bytes INTEGER);
 CREATE TABLE IF NOT EXISTS findings (report_id INTEGER NOT NULL REFERENCES reports(id), rule TEXT, text TEXT);
+CREATE TABLE IF NOT EXISTS sound_devices (report_id INTEGER NOT NULL REFERENCES reports(id), position INTEGER,
+    description TEXT, driver_version TEXT, driver_date TEXT, is_default INTEGER);
+CREATE TABLE IF NOT EXISTS network_adapters (report_id INTEGER NOT NULL REFERENCES reports(id), position INTEGER,
+    name TEXT, description TEXT, address TEXT, ip TEXT, mask TEXT, gateway TEXT, dhcp INTEGER);
+CREATE TABLE IF NOT EXISTS problems (report_id INTEGER NOT NULL REFERENCES reports(id), line INTEGER,
+    message TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS notes (report_id INTEGER NOT NULL REFERENCES reports(id), note TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS sound_devices_report ON sound_devices(report_id);
+CREATE INDEX IF NOT EXISTS network_adapters_report ON network_adapters(report_id);
+CREATE INDEX IF NOT EXISTS problems_report ON problems(report_id);
+CREATE INDEX IF NOT EXISTS notes_report ON notes(report_id);
 CREATE INDEX IF NOT EXISTS processes_name ON processes(name);
 CREATE INDEX IF NOT EXISTS processes_report ON processes(report_id);
 CREATE INDEX IF NOT EXISTS services_name ON services(name, state);
@@ -45,14 +77,19 @@ const char* const Sql[] = {
     "SELECT 1 FROM reports WHERE sha256 = ?",
     "INSERT INTO reports (file, sha256, status, report_date, computer, user, cpu, cpu_family, cpu_model, cpu_count,"
     " clock_mhz, memory_bytes, os_row, os_product, os_edition, os_service_pack, os_build, windows, windows_version,"
-    " windows_build, windows_architecture, directx, d3d9_adapter, d3d9_driver_version, whql)"
-    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+    " windows_build, windows_architecture, directx, d3d9_adapter, d3d9_driver_version, whql, part, parts, preface,"
+    " host, domain, dns_servers)"
+    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
     "INSERT INTO processes VALUES (?,?,?,?)",
     "INSERT INTO services VALUES (?,?,?,?,?)",
     "INSERT INTO adapters VALUES (?,?,?,?,?,?,?,?,?,?)",
     "INSERT INTO displays VALUES (?,?,?,?,?,?,?,?)",
     "INSERT INTO drives VALUES (?,?,?,?,?,?,?)",
     "INSERT INTO findings VALUES (?,?,?)",
+    "INSERT INTO sound_devices VALUES (?,?,?,?,?,?)",
+    "INSERT INTO network_adapters VALUES (?,?,?,?,?,?,?,?,?)",
+    "INSERT INTO problems VALUES (?,?,?)",
+    "INSERT INTO notes VALUES (?,?)",
 };
 
 // Binds values in order; an empty text or a negative number is NULL.
@@ -92,7 +129,7 @@ TDatabase::TDatabase(const std::string& path)
         Handle = nullptr;
         return;
     }
-    bool ready = Exec(Schema);
+    bool ready = Migrate() && Exec(Schema);
     for (int n = 0; ready && n < Statements; ++n)
         ready = sqlite3_prepare_v2(Handle, Sql[n], -1, &Prepared[n], nullptr) == SQLITE_OK || Fail();
     if (ready) return;
@@ -114,6 +151,47 @@ bool TDatabase::Fail()
 }
 
 bool TDatabase::Exec(const char* sql) { return sqlite3_exec(Handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail(); }
+
+bool TDatabase::Migrate()
+{
+    long long version = -1, tables = -1;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(Handle, "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        version = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    statement = nullptr;
+    if (sqlite3_prepare_v2(Handle, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'reports'", -1,
+                           &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        tables = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    if (version < 0 || tables < 0) return Fail();
+    if (version > SchemaVersion) {
+        Message = "the database has schema version " + std::to_string(version) + ", newer than this reader's " +
+                  std::to_string(SchemaVersion) + ": it is left as it is";
+        return false;
+    }
+    if (tables == 0) version = SchemaVersion;  // a new database: the schema makes it whole
+    if (version == SchemaVersion && tables != 0) return true;
+    // An older database: each step, and the version, in one transaction, so it is never half migrated.
+    if (!Exec("BEGIN")) return false;
+    for (long long from = std::max(version, 1LL); from < SchemaVersion; ++from)
+        if (!Exec(Migrations[from - 1])) {
+            const std::string error = Message;
+            Exec("ROLLBACK");
+            Message = "the database could not be brought to schema version " + std::to_string(SchemaVersion) + ": " + error;
+            return false;
+        }
+    const bool done = Exec(Schema) && Exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+    if (!done) {
+        const std::string error = Message;
+        Exec("ROLLBACK");
+        Message = error;
+        return false;
+    }
+    return Exec("COMMIT");
+}
 
 bool TDatabase::Begin() { return Exec("BEGIN"); }
 
@@ -145,6 +223,12 @@ bool TDatabase::Insert(const Loaded& loaded)
     report.Number(f.Clock).Number(f.MemoryTotal).Text(f.OsRow).Text(f.OsProduct).Text(f.OsEdition);
     report.Text(f.OsServicePack).Number(f.OsBuild).Text(f.Windows).Text(f.WindowsVersion).Text(f.WindowsBuild);
     report.Text(f.WindowsArchitecture).Text(f.DirectX).Text(f.D3d9Description).Text(f.D3d9DriverVersion).Text(f.D3d9Whql);
+    std::string preface, dns;
+    if (const Section* section = loaded.Model.Find("preface"))
+        for (const Item& item : section->Items) preface += Utf8(item.Indent + item.Value) + "\n";
+    for (const std::string& server : f.DnsServers) dns += (dns.empty() ? "" : " ") + server;
+    report.Number(static_cast<long long>(loaded.Part)).Number(static_cast<long long>(loaded.Parts)).Text(preface);
+    report.Text(f.Host).Text(f.Domain).Text(dns);
     if (report.Step() != SQLITE_DONE) return Fail();
     const long long id = sqlite3_last_insert_rowid(Handle);
     bool ok = true;
@@ -161,14 +245,15 @@ bool TDatabase::Insert(const Loaded& loaded)
     }
     if (!f.D3d9Description.empty()) {
         TRow row(Prepared[Adapter]);
-        row.Number(id).Text("d3d9").Number(0).Text(f.D3d9Description).Text("").Text("").Text(f.D3d9DriverVersion);
+        row.Number(id).Text("d3d9").Number(0).Text(f.D3d9Description).Text(f.D3d9VendorId).Text(f.D3d9DeviceId);
+        row.Text(f.D3d9DriverVersion);
         row.Text("").Text("").Number(0);
         done(row);
     }
     long long position = 0;
     for (const auto& d : f.Displays) {
         TRow adapter(Prepared[Adapter]);
-        adapter.Number(id).Text("dxdiag").Number(position).Text(d.Description).Text("").Text("");
+        adapter.Number(id).Text("dxdiag").Number(position).Text(d.Description).Text(d.VendorId).Text(d.DeviceId);
         adapter.Text(d.DriverVersion).Text(d.DriverDate).Text("").Number(0);
         done(adapter);
         TRow row(Prepared[Display]);
@@ -196,6 +281,30 @@ bool TDatabase::Insert(const Loaded& loaded)
     for (const auto& finding : loaded.Findings) {
         TRow row(Prepared[Finding]);
         row.Number(id).Text(finding.Id).Text(finding.Text);
+        done(row);
+    }
+    position = 0;
+    for (const auto& s : f.SoundDevices) {
+        TRow row(Prepared[Sound]);
+        row.Number(id).Number(position++).Text(s.Description).Text(s.DriverVersion).Text(s.DriverDate);
+        row.Number(s.Default ? 1 : 0);
+        done(row);
+    }
+    position = 0;
+    for (const auto& n : f.NetworkAdapters) {
+        TRow row(Prepared[Network]);
+        row.Number(id).Number(position++).Text(n.Name).Text(n.Description).Text(n.Address).Text(n.Ip).Text(n.Mask);
+        row.Text(n.Gateway).Number(n.Dhcp ? 1 : 0);
+        done(row);
+    }
+    for (const auto& p : loaded.Model.Problems) {
+        TRow row(Prepared[ProblemRow]);
+        row.Number(id).Number(p.Line == 0 ? -1 : static_cast<long long>(p.Line)).Text(Utf8(p.Message));
+        done(row);
+    }
+    for (const std::string& note : loaded.Notes) {
+        TRow row(Prepared[Note]);
+        row.Number(id).Text(note);
         done(row);
     }
     return ok;

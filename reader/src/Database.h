@@ -34,7 +34,9 @@ private:
 
     sqlite3* Handle = nullptr;
     std::string Message;
-    enum { Known, Report, Process, Service, Adapter, Display, Drive, Finding, Statements };
+    bool Migrate();
+
+    enum { Known, Report, Process, Service, Adapter, Display, Drive, Finding, Sound, Network, ProblemRow, Note, Statements };
     sqlite3_stmt* Prepared[Statements] = {};
 };
 

@@ -135,7 +135,21 @@ void ReadCurrent(const Section* section, Facts& facts)
     });
 }
 
+// The report writes Direct3D 9's ids in decimal; the other sections as 0x10DE.
+std::string HexId(long long id)
+{
+    if (id < 0 || id > 0xFFFF) return "";
+    char text[8];
+    std::snprintf(text, sizeof(text), "0x%04llX", id);
+    return text;
+}
+
 }  // namespace
+
+bool Facts::Has(const std::string& section) const
+{
+    return std::find(Sections.begin(), Sections.end(), section) != Sections.end();
+}
 
 std::string IsoDate(const std::string& english)
 {
@@ -191,6 +205,13 @@ Facts FactsOf(const Report& report)
     facts.D3d9Description = Text(d3d9, "Description");
     facts.D3d9DriverVersion = Text(d3d9, "Driver Version");
     facts.D3d9Whql = Text(d3d9, "Windows Hardware Quality Labs(WHQL)妥当性レベル");
+    facts.D3d9VendorId = HexId(Number(d3d9, "VendorId"));
+    facts.D3d9DeviceId = HexId(Number(d3d9, "DeviceId"));
+    Blocks(report.Find("dx_sound"), "dwDevnode", [&](const Section& block) {
+        facts.SoundDevices.push_back({Text(&block, "szDescription"), Text(&block, "szDriverVersion"),
+                                      IsoDate(Text(&block, "szDriverDateEnglish")).substr(0, 10),
+                                      Text(&block, "bDefaultSoundPlayback") == "true"});
+    });
     const Section* system = report.Find("dx_system");
     facts.ReportDate = IsoDate(Text(system, "szTimeEnglish"));
     facts.DirectX = Text(system, "szDirectXVersionEnglish");
@@ -200,6 +221,8 @@ Facts FactsOf(const Report& report)
         display.Device = Text(&block, "szDeviceName");
         display.Description = Text(&block, "szDescription");
         display.Manufacturer = Text(&block, "szManufacturer");
+        display.VendorId = Text(&block, "szVendorId");
+        display.DeviceId = Text(&block, "szDeviceId");
         display.DriverVersion = Text(&block, "szDriverVersion");
         display.DriverDate = IsoDate(Text(&block, "szDriverDateEnglish")).substr(0, 10);
         display.Mode = Text(&block, "szDisplayModeEnglish");
@@ -208,12 +231,18 @@ Facts FactsOf(const Report& report)
         display.Refresh = Number(&block, "dwRefreshRate");
         facts.Displays.push_back(display);
     });
+    // A row kept as written (it fits no column) is a problem of the report, not a record.
+    auto rows = [](const Table& table, auto each) {
+        for (size_t n = 0; n < table.Rows.size(); ++n)
+            if (table.Raw.count(n) == 0) each(table.Rows[n]);
+    };
     if (const Table* table = TableAt(report.Find("processes"), 0))
-        for (const auto& row : table->Rows) facts.Processes.push_back({Number(CellText(row, 0)), CellText(row, 1), CellText(row, 2)});
+        rows(*table, [&](const auto& row) { facts.Processes.push_back({Number(CellText(row, 0)), CellText(row, 1), CellText(row, 2)}); });
     for (size_t n = 0; n < 2; ++n)
         if (const Table* table = TableAt(report.Find("services"), n))
-            for (const auto& row : table->Rows)
+            rows(*table, [&](const auto& row) {
                 facts.Services.push_back({n == 0 ? "service" : "driver", CellText(row, 0), CellText(row, 1), CellText(row, 2)});
+            });
     const Section* network = report.Find("network");
     facts.Host = Text(network, "Host Name");
     facts.Domain = Text(network, "Domain Name");
@@ -232,6 +261,19 @@ Facts FactsOf(const Report& report)
                                 Text(&block, "nDriveType"), Number(&block, "TotalBytes"), Number(&block, "FreeBytes")});
     });
     ReadCurrent(report.Find("current"), facts);
+    for (const Section& section : report.Sections) {
+        facts.Sections.push_back(section.Id);
+        if (section.Failed) facts.Failures.push_back({section.Id, Utf8(section.Failure)});
+    }
+    const Section* services = report.Find("services");
+    facts.ServicesSkipped = services != nullptr && services->Failed &&
+                            services->Failure == "NT系OSではないので処理をスキップします。";
+    // What every report since 2012 has; DirectX counts as there when it failed in place.
+    for (const char* id : {"hardware", "memory", "os", "environment", "d3d9", "dx_system", "dx_display",
+                           "processes", "services", "network", "drives"}) {
+        const bool failed = (std::string_view(id) == "d3d9" || StartsWith(id, "dx_")) && facts.DirectXFailed;
+        if (!facts.Has(id) && !failed) facts.Missing.push_back(id);
+    }
     return facts;
 }
 

@@ -12,8 +12,15 @@ namespace reader {
 // numbers -1 and texts empty where the report does not say.
 struct Facts {
     struct Display {
-        std::string Device, Description, Manufacturer, DriverVersion, DriverDate, Mode;
+        std::string Device, Description, Manufacturer, VendorId, DeviceId, DriverVersion, DriverDate, Mode;
         long long Width = -1, Height = -1, Refresh = -1;
+    };
+    struct Sound {
+        std::string Description, DriverVersion, DriverDate;
+        bool Default = false;  // Windows' default playback device
+    };
+    struct Failure {
+        std::string Section, Line;  // a collector's line in place of its data
     };
     struct Process {
         long long Pid = -1;
@@ -47,8 +54,9 @@ struct Facts {
     std::string ReportDate, DirectX;  // ReportDate: YYYY-MM-DD hh:mm:ss
     long long OsMajor = -1;
     bool DirectXFailed = false;
-    std::string D3d9Description, D3d9DriverVersion, D3d9Whql;
+    std::string D3d9Description, D3d9DriverVersion, D3d9Whql, D3d9VendorId, D3d9DeviceId;  // ids as 0x10DE
     std::vector<Display> Displays;
+    std::vector<Sound> SoundDevices;
     std::vector<Process> Processes;
     std::vector<Service> Services;
     std::string Host, Domain;
@@ -57,6 +65,12 @@ struct Facts {
     std::vector<Drive> Drives;
     std::string Windows, WindowsVersion, WindowsBuild, WindowsArchitecture, RunsAs, Power;
     std::vector<GraphicsAdapter> Adapters;
+    std::vector<std::string> Sections;   // the ids of the sections the report holds, in order
+    std::vector<std::string> Missing;    // those every report has that this one lacks (a cut file)
+    std::vector<Failure> Failures;
+    bool ServicesSkipped = false;        // Windows 9x: the service list is not asked for
+
+    bool Has(const std::string& section) const;
 };
 
 Facts FactsOf(const Report& report);

@@ -1,6 +1,9 @@
 #include "Findings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 #include "Text.h"
 
@@ -25,9 +28,15 @@ bool LittleMemory(const Facts& facts) { return facts.MemoryTotal >= 0 && facts.M
 bool SystemDriveFull(const Facts& facts)
 {
     if (facts.SystemDirectory.size() < 3) return false;
+    // Windows writes the letter in either case (c:\windows\system32).
+    const auto same = [](const std::string& a, const std::string& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+               });
+    };
     const std::string root = facts.SystemDirectory.substr(0, 3);
     for (const Facts::Drive& drive : facts.Drives)
-        if (drive.Root == root) return drive.Free >= 0 && drive.Free < 10 * GiB;
+        if (same(drive.Root, root)) return drive.Free >= 0 && drive.Free < 10 * GiB;
     return false;
 }
 
@@ -45,15 +54,26 @@ bool OldDriver(const Facts& facts)
     return false;
 }
 
-const char BasicAdapter[] = "Microsoft Basic Display Adapter";
+// Windows' own drivers, as English and Japanese Windows name them (facts are
+// UTF-8, so the Japanese names are written as its bytes).
+bool IsBasicAdapter(const std::string& description)
+{
+    static const char* const names[] = {"Microsoft Basic Display Adapter", "Microsoft Basic Render Driver",
+                                        "Microsoft \xE5\x9F\xBA\xE6\x9C\xAC\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xB9\xE3\x83\x97\xE3\x83\xAC\xE3\x82\xA4 \xE3\x82\xA2\xE3\x83\x80\xE3\x83\x97\xE3\x82\xBF\xE3\x83\xBC" /* Microsoft 基本ディスプレイ アダプター */,
+                                        "Microsoft \xE5\x9F\xBA\xE6\x9C\xAC\xE3\x83\xAC\xE3\x83\xB3\xE3\x83\x80\xE3\x83\xBC \xE3\x83\x89\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x90\xE3\x83\xBC" /* Microsoft 基本レンダー ドライバー */};
+    for (const char* name : names)
+        if (StartsWith(description, name)) return true;
+    return false;
+}
 
 bool NoVendorDriver(const Facts& facts)
 {
-    if (StartsWith(facts.D3d9Description, BasicAdapter)) return true;
+    if (IsBasicAdapter(facts.D3d9Description)) return true;
     for (const Facts::Display& display : facts.Displays)
-        if (StartsWith(display.Description, BasicAdapter)) return true;
+        if (IsBasicAdapter(display.Description)) return true;
+    // DXGI lists its software renderer on every Windows 8 and later.
     for (const Facts::GraphicsAdapter& adapter : facts.Adapters)
-        if (!adapter.Software && StartsWith(adapter.Description, BasicAdapter)) return true;
+        if (!adapter.Software && IsBasicAdapter(adapter.Description)) return true;
     return false;
 }
 
@@ -65,7 +85,19 @@ bool OtherAdapter(const Facts& facts)
     return false;
 }
 
-bool NoServiceList(const Facts& facts) { return facts.Services.empty() && facts.OsRow.find("Windows 9") == std::string::npos; }
+bool NoServiceList(const Facts& facts) { return facts.Services.empty() && !facts.ServicesSkipped; }
+
+// A rule is asked only of a report that holds one of the sections it reads.
+bool Holds(const Facts& facts, const char* needs)
+{
+    for (const char* at = needs; *at != '\0';) {
+        const char* end = std::strchr(at, ' ');
+        if (end == nullptr) end = at + std::strlen(at);
+        if (facts.Has(std::string(at, end))) return true;
+        at = *end == ' ' ? end + 1 : end;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -95,21 +127,21 @@ const std::vector<Rule>& Rules()
 {
     static const std::vector<Rule> rules = {
         {"d3d9-unavailable", "the DirectX failure line; Graphic Adapter information: Description",
-         "Direct3D 9 is not available", D3d9Unavailable},
+         "directx d3d9", "Direct3D 9 is not available", D3d9Unavailable},
         {"windows-before-10", "Current system information: Build, Windows; the OS row; dwOSMajorVersion",
-         "Windows older than 10", OlderThan10},
-        {"windows-32bit", "Current system information: Windows architecture", "32-bit Windows", Windows32Bit},
-        {"memory-under-4gib", "Memory information: the first line (total physical memory)", "under 4 GiB of memory",
+         "current os dx_system", "Windows older than 10", OlderThan10},
+        {"windows-32bit", "Current system information: Windows architecture", "current", "32-bit Windows", Windows32Bit},
+        {"memory-under-4gib", "Memory information: the first line (total physical memory)", "memory", "under 4 GiB of memory",
          LittleMemory},
         {"system-drive-under-10gib", "System directory; the drive of that letter: FreeBytes",
-         "under 10 GiB free on the system drive", SystemDriveFull},
+         "drives", "under 10 GiB free on the system drive", SystemDriveFull},
         {"driver-over-2-years", "szDriverDateEnglish of each display; szTimeEnglish (the report's date)",
-         "graphics driver over two years older than the report", OldDriver},
+         "dx_display", "graphics driver over two years older than the report", OldDriver},
         {"basic-display-adapter", "Description, szDescription, the closing section's adapters",
-         "Microsoft Basic Display Adapter: no vendor graphics driver", NoVendorDriver},
+         "d3d9 dx_display current", "Microsoft Basic Display Adapter: no vendor graphics driver", NoVendorDriver},
         {"adapter-not-in-d3d9", "the closing section's adapters; Graphic Adapter information: Description",
-         "an adapter Direct3D 9 does not use: the game may run on the other GPU", OtherAdapter},
-        {"no-service-list", "Service Infomation: the tables, on an NT Windows", "the service list could not be read",
+         "current", "an adapter Direct3D 9 does not use: the game may run on the other GPU", OtherAdapter},
+        {"no-service-list", "Service Infomation: the tables, on an NT Windows", "services", "the service list could not be read",
          NoServiceList},
     };
     return rules;
@@ -119,7 +151,7 @@ std::vector<Finding> FindingsOf(const Facts& facts)
 {
     std::vector<Finding> findings;
     for (const Rule& rule : Rules())
-        if (rule.Fires(facts)) findings.push_back({rule.Id, rule.Text});
+        if (Holds(facts, rule.Needs) && rule.Fires(facts)) findings.push_back({rule.Id, rule.Text});
     return findings;
 }
 

@@ -16,6 +16,7 @@ struct Finding {
 struct Rule {
     const char* Id;
     const char* Reads;  // the fields it looks at, for the documentation
+    const char* Needs;  // sections, one of which the report must hold for the rule to be asked
     const char* Text;
     bool (*Fires)(const Facts&);
 };

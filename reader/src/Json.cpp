@@ -39,11 +39,16 @@ json ItemOf(const Item& item)
 json FactsOf(const Facts& f)
 {
     json displays = json::array(), processes = json::array(), services = json::array(), drives = json::array(),
-         networks = json::array(), adapters = json::array();
+         networks = json::array(), adapters = json::array(), sounds = json::array(), failures = json::array();
     for (const auto& d : f.Displays)
         displays.push_back({{"device", d.Device}, {"description", d.Description}, {"manufacturer", d.Manufacturer},
+                            {"vendor_id", d.VendorId}, {"device_id", d.DeviceId},
                             {"driver_version", d.DriverVersion}, {"driver_date", d.DriverDate}, {"mode", d.Mode},
                             {"width", Number(d.Width)}, {"height", Number(d.Height)}, {"refresh", Number(d.Refresh)}});
+    for (const auto& s : f.SoundDevices)
+        sounds.push_back({{"description", s.Description}, {"driver_version", s.DriverVersion},
+                          {"driver_date", s.DriverDate}, {"default", s.Default}});
+    for (const auto& x : f.Failures) failures.push_back({{"section", x.Section}, {"line", x.Line}});
     for (const auto& p : f.Processes) processes.push_back({{"pid", Number(p.Pid)}, {"name", p.Name}, {"path", p.Path}});
     for (const auto& s : f.Services)
         services.push_back({{"kind", s.Kind}, {"display_name", s.DisplayName}, {"name", s.Name}, {"state", s.State}});
@@ -69,8 +74,10 @@ json FactsOf(const Facts& f)
                    {"windows_directory", f.WindowsDirectory}}},
         {"report_date", f.ReportDate},
         {"directx", {{"failed", f.DirectXFailed}, {"version", f.DirectX}, {"os_major", Number(f.OsMajor)}}},
-        {"d3d9", {{"description", f.D3d9Description}, {"driver_version", f.D3d9DriverVersion}, {"whql", f.D3d9Whql}}},
+        {"d3d9", {{"description", f.D3d9Description}, {"driver_version", f.D3d9DriverVersion}, {"whql", f.D3d9Whql},
+                  {"vendor_id", f.D3d9VendorId}, {"device_id", f.D3d9DeviceId}}},
         {"displays", displays},
+        {"sound_devices", sounds},
         {"processes", processes},
         {"services", services},
         {"network", {{"host", f.Host}, {"domain", f.Domain}, {"dns_servers", f.DnsServers}, {"adapters", networks}}},
@@ -78,6 +85,8 @@ json FactsOf(const Facts& f)
         {"current", {{"windows", f.Windows}, {"version", f.WindowsVersion}, {"build", f.WindowsBuild},
                      {"architecture", f.WindowsArchitecture}, {"runs_as", f.RunsAs}, {"power", f.Power},
                      {"adapters", adapters}}},
+        {"not_collected", failures},
+        {"missing_sections", f.Missing},
     };
 }
 
@@ -107,7 +116,8 @@ std::string JsonLine(const Loaded& loaded)
         if (section.Failed) entry["failure"] = Utf8(section.Failure);
         sections.push_back(entry);
     }
-    json out = {{"file", loaded.Path}, {"sha256", loaded.Sha256}, {"status", StatusName(loaded.Model.State)},
+    json out = {{"schema", JsonSchemaVersion}, {"file", loaded.Path}, {"part", loaded.Part}, {"parts", loaded.Parts},
+                {"sha256", loaded.Sha256}, {"status", StatusName(loaded.Model.State)}, {"notes", loaded.Notes},
                 {"problems", problems}};
     if (loaded.Model.State != Status::Unreadable) {
         out["facts"] = FactsOf(loaded.Data);

@@ -3,38 +3,68 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Normalise.h"
 #include "Parser.h"
 #include "Sha256.h"
 
 namespace reader {
 
-Loaded LoadBytes(const std::string& path, const std::string& bytes)
+std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes)
 {
-    Loaded loaded;
-    loaded.Path = path;
-    loaded.Sha256 = Sha256Hex(bytes);
-    loaded.Model = Parse(bytes);
-    if (loaded.Model.State != Status::Unreadable) {
-        loaded.Data = FactsOf(loaded.Model);
-        loaded.Findings = FindingsOf(loaded.Data);
+    std::vector<Loaded> all;
+    if (bytes.size() > MaxReportBytes) {  // refused before anything is made of it
+        all.emplace_back().Path = path;
+        all.back().Model = Parse(bytes);
+        return all;
     }
-    return loaded;
+    const Normalised normalised = Normalise(bytes);
+    const std::vector<std::string_view> parts = SplitReports(normalised.Text);
+    for (const std::string_view part : parts) {
+        Loaded& loaded = all.emplace_back();
+        loaded.Path = path;
+        loaded.Part = all.size();
+        loaded.Parts = parts.size();
+        loaded.Notes = normalised.Notes;
+        loaded.Model = Parse(std::string(part));
+        if (parts.size() == 1) {
+            loaded.Sha256 = Sha256Hex(bytes);
+        } else {
+            // Its own text without the note above it: the same run sent alone has the same key.
+            size_t preface = 0;
+            for (const Section& section : loaded.Model.Sections)
+                if (section.Id == "preface")
+                    for (const Item& item : section.Items) preface = item.Line;
+            size_t at = 0;
+            for (size_t line = 0; line < preface && at != std::string_view::npos; ++line) {
+                at = part.find('\n', at);
+                if (at != std::string_view::npos) ++at;
+            }
+            loaded.Sha256 = Sha256Hex(std::string(part.substr(at == std::string_view::npos ? part.size() : at)));
+        }
+        if (loaded.Model.State != Status::Unreadable) {
+            loaded.Data = FactsOf(loaded.Model);
+            loaded.Findings = FindingsOf(loaded.Data);
+        }
+    }
+    return all;
 }
+
+Loaded LoadBytes(const std::string& path, const std::string& bytes) { return LoadAll(path, bytes).front(); }
 
 namespace {
 
-Loaded Unreadable(const std::string& path, const std::string& why)
+std::vector<Loaded> Unreadable(const std::string& path, const std::string& why)
 {
-    Loaded loaded;
-    loaded.Path = path;
-    loaded.Model.State = Status::Unreadable;
-    loaded.Model.Problems.push_back({0, why});
+    std::vector<Loaded> loaded(1);
+    loaded[0].Path = path;
+    loaded[0].Model.State = Status::Unreadable;
+    loaded[0].Model.Problems.push_back({0, why});
     return loaded;
 }
 
 }  // namespace
 
-Loaded LoadFile(const std::string& path)
+std::vector<Loaded> LoadFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file) return Unreadable(path, "cannot be opened");
@@ -47,7 +77,7 @@ Loaded LoadFile(const std::string& path)
     file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(file.gcount()));
     if (file.bad()) return Unreadable(path, "cannot be read");
-    return LoadBytes(path, bytes);
+    return LoadAll(path, bytes);
 }
 
 Status Worse(Status a, Status b) { return static_cast<int>(a) > static_cast<int>(b) ? a : b; }

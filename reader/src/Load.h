@@ -10,17 +10,23 @@
 
 namespace reader {
 
-// One report file, read and understood.
+// One report, read and understood: a file holds one, or several one after another.
 struct Loaded {
     std::string Path, Sha256;
+    size_t Part = 1, Parts = 1;      // which report of the file, from 1
+    std::vector<std::string> Notes;  // what was undone to read the file (ASCII), the same for each part
     Report Model;
     Facts Data;
     std::vector<Finding> Findings;
 };
 
+// Every report in a file's bytes, at least one. A file of one report is keyed
+// by the SHA-256 of its bytes; each report of several by that of its own text.
+std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes);
+// The first of them.
 Loaded LoadBytes(const std::string& path, const std::string& bytes);
 // Never throws: a file that cannot be opened or is too large is Unreadable, with the reason.
-Loaded LoadFile(const std::string& path);
+std::vector<Loaded> LoadFile(const std::string& path);
 
 // Exit status for a set of reports: 0 all read, 1 some partial, 2 some unreadable.
 int ExitCodeOf(Status worst);

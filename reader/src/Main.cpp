@@ -4,9 +4,14 @@
 #include <iostream>
 #include <string>
 #include <vector>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "Load.h"
 #include "Output.h"
+#include "Render.h"
 #ifdef ENVCHECK_READER_DATABASE
 #include "Database.h"
 #endif
@@ -20,6 +25,7 @@ const char Usage[] =
     "       envcheck-read --json FILE...               one JSON object per report (JSON Lines)\n"
     "       envcheck-read --db DATABASE DIR|FILE...    add every report (*.txt in folders) to a SQLite database\n"
     "       envcheck-read --diff OLD NEW               what changed between two reports of one player\n"
+    "       envcheck-read --render FILE                the file as read, written back (cp932): nothing lost\n"
     "exit status: 0 every report read, 1 some read in part, 2 some unreadable or bad usage\n";
 
 int BadUsage(const char* why)
@@ -28,12 +34,16 @@ int BadUsage(const char* why)
     return 2;
 }
 
-Loaded Read(const std::string& path, Status& worst)
+// Every report in the file. Problems go to standard error where the output
+// does not show them itself, so that each is said once.
+std::vector<Loaded> Read(const std::string& path, Status& worst, bool problems = true)
 {
-    Loaded loaded = LoadFile(path);
-    WriteProblems(std::cerr, loaded);
-    worst = Worse(worst, loaded.Model.State);
-    return loaded;
+    std::vector<Loaded> all = LoadFile(path);
+    for (const Loaded& loaded : all) {
+        if (problems) WriteProblems(std::cerr, loaded);
+        worst = Worse(worst, loaded.Model.State);
+    }
+    return all;
 }
 
 bool IsText(const std::filesystem::path& path)
@@ -77,19 +87,19 @@ int Database(const std::string& path, const std::vector<std::string>& names)
         return 2;
     }
     size_t added = 0, known = 0, unreadable = 0;
-    for (const std::string& file : Expand(names, worst)) {
-        const Loaded loaded = Read(file, worst);
-        if (loaded.Model.State == Status::Unreadable) {
-            ++unreadable;
-        } else if (database.Add(loaded)) {
-            ++added;
-        } else if (!database.Error().empty()) {
-            std::cerr << file << ": not added: " << database.Error() << "\n";
-            worst = Status::Unreadable;
-        } else {
-            ++known;
+    for (const std::string& file : Expand(names, worst))
+        for (const Loaded& loaded : Read(file, worst)) {
+            if (loaded.Model.State == Status::Unreadable) {
+                ++unreadable;
+            } else if (database.Add(loaded)) {
+                ++added;
+            } else if (!database.Error().empty()) {
+                std::cerr << file << ": not added: " << database.Error() << "\n";
+                worst = Status::Unreadable;
+            } else {
+                ++known;
+            }
         }
-    }
     if (!database.Commit()) {
         std::cerr << path << ": " << database.Error() << "\n";
         return 2;
@@ -108,6 +118,9 @@ int Database(const std::string& path, const std::vector<std::string>& names)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);  // --render writes the bytes as they are
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") return args.empty() ? BadUsage("no report named") : (std::cout << Usage, 0);
     const std::string mode = args[0].compare(0, 2, "--") == 0 ? args[0] : "";
@@ -118,18 +131,31 @@ int main(int argc, char** argv)
     }
     if (mode == "--diff") {
         if (args.size() != 3) return BadUsage("--diff needs exactly two reports");
-        const Loaded older = Read(args[1], worst);
-        const Loaded newer = Read(args[2], worst);
+        const std::vector<Loaded> older = Read(args[1], worst);
+        const std::vector<Loaded> newer = Read(args[2], worst);
         if (worst == Status::Unreadable) return 2;
-        WriteDiff(std::cout, older, newer);
+        // One file of two runs compares its first with its last; of two files, the
+        // older's last run with the newer's first.
+        const bool joined = args[1] == args[2] && older.size() > 1;
+        WriteDiff(std::cout, joined ? older.front() : older.back(), joined ? newer.back() : newer.front());
+        return ExitCodeOf(worst);
+    }
+    if (mode == "--render") {
+        if (args.size() != 2) return BadUsage("--render needs exactly one report");
+        std::vector<Loaded> all = Read(args[1], worst);
+        if (worst == Status::Unreadable) return 2;
+        for (const Loaded& loaded : all) std::cout << Render(loaded.Model);
+        std::cout.flush();
         return ExitCodeOf(worst);
     }
     if (mode == "--json") {
         if (args.size() < 2) return BadUsage("--json needs at least one report");
-        for (size_t n = 1; n < args.size(); ++n) std::cout << JsonLine(Read(args[n], worst)) << "\n";
+        for (size_t n = 1; n < args.size(); ++n)
+            for (const Loaded& loaded : Read(args[n], worst, false)) std::cout << JsonLine(loaded) << "\n";
         return ExitCodeOf(worst);
     }
     if (!mode.empty() && mode != "--") return BadUsage(("unknown option " + mode).c_str());
-    for (size_t n = mode.empty() ? 0 : 1; n < args.size(); ++n) WriteSummary(std::cout, Read(args[n], worst));
+    for (size_t n = mode.empty() ? 0 : 1; n < args.size(); ++n)
+        for (const Loaded& loaded : Read(args[n], worst, false)) WriteSummary(std::cout, loaded);
     return ExitCodeOf(worst);
 }

@@ -8,6 +8,9 @@
 
 namespace reader {
 
+// The version of the JSON's shape (reader/schema/report.schema.json); a new one when a field changes or goes.
+constexpr int JsonSchemaVersion = 1;
+
 const char* StatusName(Status status);
 // One line of JSON (UTF-8) for a report: its facts, findings, problems and every section.
 std::string JsonLine(const Loaded& loaded);

@@ -193,7 +193,18 @@ public:
     void Run(const std::vector<std::string_view>& lines)
     {
         Lines = &lines;
-        for (Index = 0; Index < lines.size(); ++Index) Take(lines[Index]);
+        // What a player wrote above the report is theirs, kept as it is.
+        size_t preface = 0;
+        while (preface < lines.size() && HeadingId(lines[preface]) == nullptr) ++preface;
+        if (preface == lines.size() || std::string_view(HeadingId(lines[preface])) != "hardware") preface = 0;
+        for (Index = 0; Index < preface; ++Index) {
+            if (Index == 0) Open("preface");
+            if (lines[Index].empty())
+                Add(Item::Blank);
+            else
+                AddText(lines[Index]);
+        }
+        for (; Index < lines.size(); ++Index) Take(lines[Index]);
         Finish();
     }
 
@@ -405,6 +416,22 @@ private:
                     if (!ParseRow(table.RowWidths, lines[n], rows[n - first])) misfits.push_back(n);
             }
         }
+        // The files table's dates are as long as Windows writes them in its language.
+        if (Current().Id == "dx_files") {
+            const std::vector<size_t>& shared = table.RowWidths.empty() ? table.Widths : table.RowWidths;
+            std::vector<size_t> kept;
+            for (size_t n : misfits) {
+                std::vector<size_t> own = OwnWidths(lines[n], shared.size());
+                bool dateOnly = own.size() == shared.size() && own.size() > 5 && own[5] >= 10;
+                for (size_t column = 0; dateOnly && column < own.size(); ++column)
+                    dateOnly = column == 5 || own[column] == shared[column];
+                if (dateOnly && ParseRow(own, lines[n], rows[n - first]))
+                    table.Own[n - first] = std::move(own);
+                else
+                    kept.push_back(n);
+            }
+            misfits.swap(kept);
+        }
         table.Rows = std::move(rows);
         for (size_t n : misfits) {
             Index = n;
@@ -448,6 +475,7 @@ private:
         size_t last = 0;
         bool first = true;
         for (Section& section : Out.Sections) {
+            if (section.Id == "preface") continue;
             const size_t now = rank(section.Id);
             if (!first && now <= last && section.Id != "unknown") {
                 section.Partial = true;
@@ -456,13 +484,18 @@ private:
             last = std::max(last, now);
             first = false;
         }
-        if (!Out.Sections.empty() && Out.Sections.front().Id != "hardware")
-            Out.Problems.push_back({1, "a report begins with its hardware section"});
-        for (const char* id : {"hardware", "memory", "names", "environment", "processes", "services", "network", "drives"})
+        const auto begins = std::find_if(Out.Sections.begin(), Out.Sections.end(),
+                                         [](const Section& section) { return section.Id != "preface"; });
+        if (begins != Out.Sections.end() && begins->Id != "hardware")
+            Out.Problems.push_back({begins->Line, "a report begins with its hardware section"});
+        // The names section may be empty: each of its calls can fail (as on Windows 98).
+        for (const char* id : {"hardware", "memory", "environment", "processes", "services", "network", "drives"})
             if (Out.Find(id) == nullptr) Out.Problems.push_back({0, std::string("no section '") + id + "'"});
         if (!Out.Sections.empty()) {
             const Section& end = Out.Sections.back();
-            const bool closed = !end.Items.empty() && end.Items.back().Type == Item::Blank;
+            // A machine without a drive listed has the drives heading alone.
+            const bool closed = !end.Items.empty() && (end.Items.back().Type == Item::Blank ||
+                                                       (end.Id == "drives" && end.Items.size() == 1));
             if ((end.Id != "drives" && end.Id != "current") || !closed) {
                 Out.Problems.push_back({Lines->size(), "the report ends inside its section '" + end.Id +
                                                            "': the file is cut short"});
@@ -482,7 +515,7 @@ private:
 const std::vector<std::string>& SectionOrder()
 {
     static const std::vector<std::string> order = {
-        "unknown",  "hardware",  "memory",   "os",         "names",      "environment", "directx",
+        "preface",  "unknown",  "hardware",  "memory",   "os",         "names",      "environment", "directx",
         "d3d9",     "dx_system", "dx_sound", "dx_display", "dx_files",   "processes",   "services",
         "network",  "drives",    "current"};
     return order;
@@ -491,6 +524,31 @@ const std::vector<std::string>& SectionOrder()
 std::string TooLarge(unsigned long long size)
 {
     return "the file has " + std::to_string(size) + " bytes; no report is larger than " + std::to_string(MaxReportBytes);
+}
+
+std::vector<std::string_view> SplitReports(std::string_view text)
+{
+    std::vector<std::string_view> parts;
+    size_t from = 0, afterBlank = std::string_view::npos, lastHeading = std::string_view::npos;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        const size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty()) afterBlank = next;
+        if (line == Headings[0].Text) {
+            if (lastHeading != std::string_view::npos) {
+                const size_t cut = afterBlank != std::string_view::npos && afterBlank > lastHeading ? afterBlank : start;
+                parts.push_back(text.substr(from, cut - from));
+                from = cut;
+            }
+            lastHeading = start;
+        }
+        start = next;
+    }
+    parts.push_back(text.substr(from));
+    return parts;
 }
 
 Report Parse(const std::string& bytes)

@@ -2,6 +2,8 @@
 #define ENVCHECK_READER_PARSER_H
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "Report.h"
 
@@ -16,6 +18,11 @@ std::string TooLarge(unsigned long long size);
 // Reads a report from its bytes. Never throws for any input: what does not
 // fit a report's shape is kept as text and named in Problems.
 Report Parse(const std::string& bytes);
+
+// A file of several reports cut into one text each: a report starts at its
+// hardware heading, and the lines after the last blank line before that
+// heading (a player's note) go with it.
+std::vector<std::string_view> SplitReports(std::string_view text);
 
 }  // namespace reader
 

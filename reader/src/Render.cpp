@@ -35,7 +35,10 @@ void RenderItem(const Item& item, const std::string& end, std::string& out)
         out += border + end + RenderCells(table.Widths, table.Header) + end + border + end;
         for (size_t row = 0; row < table.Rows.size(); ++row) {
             const auto raw = table.Raw.find(row);
-            out += (raw != table.Raw.end() ? raw->second : RenderCells(table.RowWidths.empty() ? table.Widths : table.RowWidths, table.Rows[row])) + end;
+            const auto own = table.Own.find(row);
+            const std::vector<size_t>& widths = own != table.Own.end() ? own->second
+                                                : table.RowWidths.empty() ? table.Widths : table.RowWidths;
+            out += (raw != table.Raw.end() ? raw->second : RenderCells(widths, table.Rows[row])) + end;
         }
         if (!table.Closed) return;  // the lines after it start on their own
         out += border;

@@ -21,6 +21,7 @@ struct Table {
     std::vector<size_t> RowWidths;  // the rows' own, where they differ (the files table)
     std::vector<Cell> Header;
     std::vector<std::vector<Cell>> Rows;
+    std::map<size_t, std::vector<size_t>> Own;  // rows of widths of their own (a files table's dates)
     std::map<size_t, std::string> Raw;  // rows kept as written: they fit no column
     bool Closed = false;                // the closing border is there
 };

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "Cp932.h"
@@ -16,11 +17,23 @@ std::string Gib(long long bytes)
     return text;
 }
 
+// Memory of an old machine reads better in MB.
+std::string Size(long long bytes)
+{
+    if (bytes < 0 || bytes >= 1024LL * 1024 * 1024) return Gib(bytes);
+    return std::to_string(bytes / (1024 * 1024)) + " MB";
+}
+
 std::string Count(long long value) { return value < 0 ? "?" : std::to_string(value); }
 
 std::string Or(const std::string& text, const char* otherwise = "?") { return text.empty() ? otherwise : text; }
 
 const Facts::Display* MainDisplay(const Facts& f) { return f.Displays.empty() ? nullptr : &f.Displays.front(); }
+
+std::string Driver(const std::string& version, const std::string& date)
+{
+    return Or(version) + (date.empty() ? "" : " of " + date);
+}
 
 std::string DriverOf(const Facts& f)
 {
@@ -29,21 +42,68 @@ std::string DriverOf(const Facts& f)
     return Or(f.D3d9DriverVersion);
 }
 
+// What a person reads: a report's text may hold control characters.
+std::string Plain(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02X", static_cast<unsigned char>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The sections a collector writes, by the names support knows them by.
+std::string SectionName(const std::string& id)
+{
+    static const std::map<std::string, std::string> names = {
+        {"hardware", "hardware"}, {"memory", "memory"}, {"os", "OS row"}, {"names", "names"},
+        {"environment", "environment"}, {"directx", "DirectX"}, {"d3d9", "Direct3D 9"},
+        {"dx_system", "DirectX system"}, {"dx_sound", "sound devices"}, {"dx_display", "displays"},
+        {"dx_files", "DirectX files"}, {"processes", "processes"}, {"services", "services"},
+        {"network", "network"}, {"drives", "drives"}, {"current", "closing section"}};
+    const auto name = names.find(id);
+    return name != names.end() ? name->second : id;
+}
+
+std::string Listed(const Facts& f, const char* section, size_t count)
+{
+    for (const Facts::Failure& failure : f.Failures)
+        if (failure.Section == section) return "not collected";
+    if (std::string(section) == "services" && f.ServicesSkipped) return "not asked (not an NT Windows)";
+    if (!f.Has(section)) return "not in the file";
+    return std::to_string(count);
+}
+
 }  // namespace
 
 void WriteProblems(std::ostream& out, const Loaded& loaded)
 {
     for (const Problem& p : loaded.Model.Problems) {
         out << loaded.Path;
+        if (loaded.Parts > 1) out << "(report " << loaded.Part << ")";
         if (p.Line != 0) out << ":" << p.Line;
-        out << ": " << Utf8(p.Message) << "\n";
+        out << ": " << Plain(Utf8(p.Message)) << "\n";
     }
 }
 
 void WriteSummary(std::ostream& out, const Loaded& loaded)
 {
     const Facts& f = loaded.Data;
-    out << "== " << loaded.Path << " (" << StatusName(loaded.Model.State) << ")\n";
+    out << "== " << loaded.Path;
+    if (loaded.Parts > 1) out << ", report " << loaded.Part << " of " << loaded.Parts;
+    out << " (" << StatusName(loaded.Model.State) << ")\n";
+    for (const std::string& note : loaded.Notes) out << "Note:        " << note << "\n";
+    if (const Section* preface = loaded.Model.Find("preface")) {
+        out << "Written above the report:\n";
+        for (const Item& item : preface->Items)
+            if (item.Type != Item::Blank) out << "  | " << Plain(Utf8(item.Indent + item.Value)) << "\n";
+    }
     if (loaded.Model.State != Status::Unreadable) {
         out << "Report date: " << Or(f.ReportDate) << "\n";
         out << "Machine:     " << Or(f.Computer) << ", user " << Or(f.User) << "\n";
@@ -51,86 +111,166 @@ void WriteSummary(std::ostream& out, const Loaded& loaded)
             << " x " << Count(f.Clock) << " MHz (family " << Count(f.TrueFamily) << " = " << Count(f.Family) << " + "
             << Count(f.ExtendedFamily) << "/16, model " << Count(f.Model) << ", stepping " << Count(f.Stepping)
             << ")\n";
-        out << "Memory:      " << Gib(f.MemoryTotal) << " physical, " << Gib(f.MemoryFree) << " free\n";
+        out << "Memory:      " << Size(f.MemoryTotal) << " physical, " << Size(f.MemoryFree) << " free\n";
         out << "OS:          " << Or(f.OsRow) << "\n";
         if (!f.Windows.empty())
             out << "Windows:     " << f.Windows << (f.WindowsVersion.empty() ? "" : " " + f.WindowsVersion)
                 << (f.WindowsBuild.empty() ? "" : " (" + f.WindowsBuild + ")") << ", " << Or(f.WindowsArchitecture)
                 << "\n";
+        if (!f.DirectX.empty()) out << "DirectX:     " << f.DirectX << "\n";
         out << "GPU:         " << (f.DirectXFailed ? "DirectX failed" : Or(f.D3d9Description)) << ", driver "
             << DriverOf(f) << "\n";
+        if (f.Displays.size() > 1)
+            for (size_t n = 0; n < f.Displays.size(); ++n)
+                out << "  display " << n + 1 << ": " << Or(f.Displays[n].Description) << ", driver "
+                    << Driver(f.Displays[n].DriverVersion, f.Displays[n].DriverDate) << "\n";
         for (const Facts::GraphicsAdapter& a : f.Adapters)
             out << "  adapter " << a.Index << ": " << a.Description << (a.Software ? " (software)" : "") << ", "
-                << Or(a.DedicatedVideo) << "\n";
+                << Or(a.DedicatedVideo) << (a.DriverVersion.empty() ? "" : ", driver " + a.DriverVersion) << "\n";
+        if (!f.SoundDevices.empty()) {
+            out << "Sound:       ";
+            for (size_t n = 0; n < f.SoundDevices.size(); ++n) {
+                const Facts::Sound& s = f.SoundDevices[n];
+                out << (n == 0 ? "" : "; ") << Or(s.Description) << ", driver " << Driver(s.DriverVersion, s.DriverDate)
+                    << (s.Default ? " (default)" : "");
+            }
+            out << "\n";
+        }
+        for (const Facts::NetworkAdapter& n : f.NetworkAdapters)
+            out << "Network:     " << Or(n.Description) << ", " << Or(n.Address) << ", " << Or(n.Ip)
+                << (n.Dhcp ? ", DHCP" : "") << "\n";
         out << "Drives:      ";
-        for (size_t n = 0; n < f.Drives.size(); ++n)
-            out << (n == 0 ? "" : "; ") << f.Drives[n].Root << " " << Gib(f.Drives[n].Free) << " free of "
-                << Gib(f.Drives[n].Total);
-        out << "\n";
-        out << "Processes:   " << f.Processes.size() << ", services and drivers: " << f.Services.size() << "\n";
+        for (size_t n = 0; n < f.Drives.size(); ++n) {
+            const Facts::Drive& d = f.Drives[n];
+            out << (n == 0 ? "" : "; ") << d.Root << " ";
+            // An empty optical or removable drive: no file system, no size.
+            if (d.Total == 0 && d.FileSystem.empty())
+                out << "no media";
+            else
+                out << Gib(d.Free) << " free of " << Gib(d.Total);
+        }
+        out << (f.Drives.empty() ? Listed(f, "drives", 0) == "0" ? "none listed" : Listed(f, "drives", 0) : "") << "\n";
+        out << "Processes:   " << Listed(f, "processes", f.Processes.size()) << ", services and drivers: "
+            << Listed(f, "services", f.Services.size()) << "\n";
+        for (const Facts::Failure& failure : f.Failures)
+            out << "Not collected: " << SectionName(failure.Section) << " (" << Plain(failure.Line) << ")\n";
+        if (!f.Missing.empty()) {
+            out << "Missing:     ";
+            for (size_t n = 0; n < f.Missing.size(); ++n) out << (n == 0 ? "" : ", ") << SectionName(f.Missing[n]);
+            out << " (not in the file: no finding is drawn from them)\n";
+        }
         out << "Findings:" << (loaded.Findings.empty() ? " none" : "") << "\n";
         for (const Finding& finding : loaded.Findings) out << "  [" << finding.Id << "] " << finding.Text << "\n";
     }
     if (!loaded.Model.Problems.empty()) {
         out << "Problems:\n";
         for (const Problem& p : loaded.Model.Problems)
-            out << "  " << (p.Line != 0 ? "line " + std::to_string(p.Line) + ": " : "") << Utf8(p.Message) << "\n";
+            out << "  " << (p.Line != 0 ? "line " + std::to_string(p.Line) + ": " : "") << Plain(Utf8(p.Message)) << "\n";
     }
     out << "\n";
 }
+
+namespace {
+
+// One graphics adapter as a section of the report names it: the same card is
+// the same vendor, device and description; its driver is what changes.
+struct Adapter {
+    std::string Source, Identity, Description, Driver;
+};
+
+std::vector<Adapter> AdaptersOf(const Facts& f)
+{
+    std::vector<Adapter> all;
+    auto add = [&](const char* source, const std::string& vendor, const std::string& device,
+                   const std::string& description, const std::string& driver) {
+        all.push_back({source, vendor + "/" + device + "/" + description, description, driver});
+    };
+    if (!f.D3d9Description.empty())
+        add("Direct3D 9", f.D3d9VendorId, f.D3d9DeviceId, f.D3d9Description, f.D3d9DriverVersion);
+    for (const Facts::Display& d : f.Displays)
+        add("display", d.VendorId, d.DeviceId, d.Description, Driver(d.DriverVersion, d.DriverDate));
+    for (const Facts::GraphicsAdapter& a : f.Adapters)
+        if (!a.Software) add("adapter", a.VendorId, a.DeviceId, a.Description, a.DriverVersion);
+    return all;
+}
+
+}  // namespace
 
 bool WriteDiff(std::ostream& out, const Loaded& older, const Loaded& newer)
 {
     const Facts& a = older.Data;
     const Facts& b = newer.Data;
     bool any = false;
-    auto change = [&](const char* what, const std::string& from, const std::string& to) {
+    auto change = [&](const std::string& what, const std::string& from, const std::string& to) {
         if (from == to) return;
-        out << what << ": " << Or(from, "(none)") << " -> " << Or(to, "(none)") << "\n";
+        out << what << ": " << Plain(Or(from, "(none)")) << " -> " << Plain(Or(to, "(none)")) << "\n";
+        any = true;
+    };
+    auto say = [&](const std::string& line) {
+        out << Plain(line) << "\n";
         any = true;
     };
     change("Report date", a.ReportDate, b.ReportDate);
     change("OS", a.OsRow, b.OsRow);
     change("Windows", a.Windows + " " + a.WindowsVersion + " " + a.WindowsBuild,
            b.Windows + " " + b.WindowsVersion + " " + b.WindowsBuild);
-    change("Direct3D 9 adapter", a.D3d9Description, b.D3d9Description);
-    change("Direct3D 9 driver", a.D3d9DriverVersion, b.D3d9DriverVersion);
-    change("Display driver", MainDisplay(a) ? DriverOf(a) : "", MainDisplay(b) ? DriverOf(b) : "");
-    change("Memory", Gib(a.MemoryTotal), Gib(b.MemoryTotal));
+    change("DirectX", a.DirectX, b.DirectX);
+    change("Memory", Size(a.MemoryTotal), Size(b.MemoryTotal));
+    // Adapters by identity, the same card twice matched in order.
+    std::multimap<std::pair<std::string, std::string>, const Adapter*> before;
+    const std::vector<Adapter> oldAdapters = AdaptersOf(a), newAdapters = AdaptersOf(b);
+    for (const Adapter& adapter : oldAdapters) before.emplace(std::make_pair(adapter.Source, adapter.Identity), &adapter);
+    for (const Adapter& adapter : newAdapters) {
+        const auto match = before.find({adapter.Source, adapter.Identity});
+        if (match == before.end()) {
+            say("Adapter appeared: " + adapter.Description + " (" + adapter.Source + "), driver " + Or(adapter.Driver));
+            continue;
+        }
+        change("Driver changed: " + adapter.Description + " (" + adapter.Source + ")", match->second->Driver, adapter.Driver);
+        before.erase(match);
+    }
+    for (const Adapter& adapter : oldAdapters)
+        for (const auto& [key, left] : before)
+            if (left == &adapter) say("Adapter gone: " + adapter.Description + " (" + adapter.Source + ")");
+    std::map<std::string, const Facts::Drive*> drives;
+    for (const Facts::Drive& e : b.Drives) drives.emplace(e.Root, &e);
     for (const Facts::Drive& d : a.Drives) {
-        const Facts::Drive* now = nullptr;
-        for (const Facts::Drive& e : b.Drives)
-            if (e.Root == d.Root) now = &e;
-        if (now == nullptr) {
-            out << "Drive gone: " << d.Root << "\n";
-            any = true;
-        } else {
-            change(("Drive " + d.Root + " free").c_str(), Gib(d.Free), Gib(now->Free));
-            change(("Drive " + d.Root + " file system").c_str(), d.FileSystem, now->FileSystem);
+        const auto now = drives.find(d.Root);
+        if (now == drives.end()) {
+            say("Drive gone: " + d.Root);
+            continue;
         }
+        change("Drive " + d.Root + " free", Gib(d.Free), Gib(now->second->Free));
+        change("Drive " + d.Root + " file system", d.FileSystem, now->second->FileSystem);
     }
-    for (const Facts::Drive& e : b.Drives) {
-        bool known = false;
-        for (const Facts::Drive& d : a.Drives) known = known || d.Root == e.Root;
-        if (!known) {
-            out << "Drive added: " << e.Root << " " << e.FileSystem << " " << Gib(e.Total) << "\n";
-            any = true;
-        }
+    std::set<std::string> roots;
+    for (const Facts::Drive& d : a.Drives) roots.insert(d.Root);
+    for (const Facts::Drive& e : b.Drives)
+        if (roots.count(e.Root) == 0) say("Drive added: " + e.Root + " " + e.FileSystem + " " + Gib(e.Total));
+    std::map<std::string, std::string> states;
+    for (const auto& s : a.Services) states.emplace(s.Kind + " " + s.Name, s.State);
+    for (const auto& s : b.Services) {
+        const auto was = states.find(s.Kind + " " + s.Name);
+        if (was == states.end())
+            say("Service added: " + s.Name + " (" + s.Kind + ", " + s.State + ")");
+        else
+            change("Service " + s.Name + " (" + s.Kind + ")", was->second, s.State);
+        if (was != states.end()) states.erase(was);
     }
-    std::multiset<std::string> before, after;
-    for (const auto& p : a.Processes) before.insert(p.Path.empty() ? p.Name : p.Path);
-    for (const auto& p : b.Processes) after.insert(p.Path.empty() ? p.Name : p.Path);
-    for (const std::string& name : std::set<std::string>(after.begin(), after.end()))
-        for (size_t n = before.count(name); n < after.count(name); ++n) {
-            out << "Process started: " << name << "\n";
-            any = true;
-        }
-    for (const std::string& name : std::set<std::string>(before.begin(), before.end()))
-        for (size_t n = after.count(name); n < before.count(name); ++n) {
-            out << "Process gone: " << name << "\n";
-            any = true;
-        }
-    if (!any) out << "No change in OS, drivers, drives or processes.\n";
+    for (const auto& [name, state] : states) say("Service gone: " + name.substr(name.find(' ') + 1));
+    std::multiset<std::string> started, gone;
+    for (const auto& p : a.Processes) gone.insert(p.Path.empty() ? p.Name : p.Path);
+    for (const auto& p : b.Processes) {
+        const std::string name = p.Path.empty() ? p.Name : p.Path;
+        const auto was = gone.find(name);
+        if (was != gone.end())
+            gone.erase(was);
+        else
+            started.insert(name);
+    }
+    for (const std::string& name : started) say("Process started: " + name);
+    for (const std::string& name : gone) say("Process gone: " + name);
+    if (!any) out << "No change in OS, drivers, drives, services or processes.\n";
     return any;
 }
 

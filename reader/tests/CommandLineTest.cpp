@@ -58,12 +58,12 @@ TEST(CommandLineTest, HostileInputsSayWhereAndExitByTheWorst)
         std::string Message;
     } rows[] = {
         {"whole.txt", report, 0, "(read)"},
-        {"cut.txt", cut, 1, "cut.txt:" + lineOf(cut.size()) + ": the report ends inside its section 'services'"},
-        {"byte.txt", badByte, 1, "byte.txt:" + lineOf(name) + ": byte 255 at column 1 is not cp932 text"},
-        {"row.txt", editedRow, 1, "row.txt:" + lineOf(report.find("| services.exe")) + ": a table row that does not fit its columns"},
-        {"empty.txt", "", 2, "empty.txt: the file is empty"},
-        {"picture.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 2, "picture.png: not a report"},
-        {"letter.txt", "Dear support,\nmy game crashes.\n", 2, "letter.txt: not a report"},
+        {"cut.txt", cut, 1, "line " + lineOf(cut.size()) + ": the report ends inside its section 'services'"},
+        {"byte.txt", badByte, 1, "line " + lineOf(name) + ": byte 255 at column 1 is not cp932 text"},
+        {"row.txt", editedRow, 1, "line " + lineOf(report.find("| services.exe")) + ": a table row that does not fit its columns"},
+        {"empty.txt", "", 2, "(unreadable)\nProblems:\n  the file is empty\n"},
+        {"picture.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 2, "\n  not a report"},
+        {"letter.txt", "Dear support,\nmy game crashes.\n", 2, "\n  not a report"},
     };
     for (const auto& row : rows) {
         WriteAll(folder / row.Name, row.Bytes);
@@ -77,13 +77,14 @@ TEST(CommandLineTest, HostileInputsSayWhereAndExitByTheWorst)
     std::filesystem::resize_file(huge, 100u * 1024 * 1024);
     TRun run = Reader(huge.string() + " " + (folder / "whole.txt").string());
     EXPECT_EQ(2, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("huge.txt: the file has 104857600 bytes")) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("huge.txt (unreadable)\nProblems:\n  the file has 104857600 bytes")) << run.Output;
     EXPECT_NE(std::string::npos, run.Output.find("whole.txt (read)")) << "the next file is still read: " << run.Output;
     const struct {
         const char* Arguments;
         const char* Message;
     } usage[] = {{"", "no report named"}, {"--diff one.txt", "exactly two reports"}, {"--frobnicate x", "unknown option"},
-                 {"--db", "--db needs a database"}, {"/no/such/file.txt", "/no/such/file.txt: cannot be opened"}};
+                 {"--db", "--db needs a database"}, {"/no/such/file.txt", "/no/such/file.txt (unreadable)\nProblems:\n  cannot be opened\n"},
+                 {"--render", "exactly one report"}};
     for (const auto& u : usage) {
         run = Reader(u.Arguments);
         EXPECT_EQ(2, run.Code) << u.Arguments << ": " << run.Output;
@@ -107,10 +108,15 @@ TEST(CommandLineTest, SummaryOfAReport)
               "Memory:      23.5 GiB physical, 23.2 GiB free\n"
               "OS:          Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"
               "Windows:     Windows NT 4.0, x86\n"
+              "DirectX:     4.09.0000.0904\n"
               "GPU:         NVIDIA GeForce GTX 470, driver 4.14.0013.9135 of 2016-01-01\n"
-              "  adapter 0: NVIDIA GeForce GTX 470, 2047 MB\n"
+              "  adapter 0: NVIDIA GeForce GTX 470, 2047 MB, driver 4.14.13.9135\n"
+              "Network:     ifb0, 2E-8A-D9-8B-B4-9D-, 0.0.0.0, DHCP\n"
+              "Network:     ifb1, D2-13-A8-6B-CF-BD-, 0.0.0.0, DHCP\n"
+              "Network:     eth0, 02-FC-00-00-00-01-, 192.0.2.2, DHCP\n"
               "Drives:      C:\\ 67.6 GiB free of 252.0 GiB; Z:\\ 67.6 GiB free of 252.0 GiB\n"
-              "Processes:   0, services and drivers: 23\n"
+              "Processes:   not collected, services and drivers: 23\n" +
+                  std::string(u8"Not collected: processes (Windows NT 4.0は未対応です。)\n") +
               "Findings:\n"
               "  [windows-before-10] Windows older than 10\n"
               "  [windows-32bit] 32-bit Windows\n"
@@ -155,22 +161,81 @@ TEST(CommandLineTest, DatabaseTakesEachReportOnce)
     std::filesystem::remove_all(folder);
 }
 
+// A database the reader before parts made is brought up to date and keeps its
+// rows; two runs in one file are two rows; one of a newer reader is left alone.
+TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
+{
+    const auto folder = FreshFolder("migrate");
+    const std::string db = (folder / "old.sqlite").string();
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle,
+        "CREATE TABLE reports (id INTEGER PRIMARY KEY, file TEXT NOT NULL, sha256 TEXT NOT NULL UNIQUE,"
+        " status TEXT NOT NULL, report_date TEXT, computer TEXT, user TEXT, cpu TEXT, cpu_family INTEGER,"
+        " cpu_model INTEGER, cpu_count INTEGER, clock_mhz INTEGER, memory_bytes INTEGER, os_row TEXT, os_product TEXT,"
+        " os_edition TEXT, os_service_pack TEXT, os_build INTEGER, windows TEXT, windows_version TEXT,"
+        " windows_build TEXT, windows_architecture TEXT, directx TEXT, d3d9_adapter TEXT, d3d9_driver_version TEXT,"
+        " whql TEXT);"
+        "INSERT INTO reports (file, sha256, status) VALUES ('kept.txt', 'feed', 'read');", nullptr, nullptr, nullptr));
+    sqlite3_close(handle);
+    WriteAll(folder / "two.txt", "Two runs:\n" + Sample("win7") + Sample("win10"));
+    WriteAll(folder / "cut.txt", Sample("win10").substr(0, Sample("win10").find("Process Enum:")));
+    TRun run = Reader("--db " + db + " " + (folder / "two.txt").string() + " " + (folder / "cut.txt").string());
+    EXPECT_EQ(1, run.Code) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("added 3, already there 0")) << run.Output;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+    const struct {
+        const char* Query;
+        long long Expected;
+    } queries[] = {
+        {"PRAGMA user_version", 2},
+        {"SELECT COUNT(*) FROM reports WHERE file = 'kept.txt' AND part = 1", 1},
+        {"SELECT COUNT(*) FROM reports WHERE file LIKE '%two.txt' AND parts = 2", 2},
+        {"SELECT COUNT(*) FROM reports WHERE preface = 'Two runs:\n' AND part = 1", 1},
+        {"SELECT COUNT(*) FROM adapters WHERE source = 'd3d9' AND vendor_id = '0x10DE' AND device_id = '0x06CD'", 3},
+        {"SELECT COUNT(*) FROM network_adapters WHERE dhcp = 1 AND ip = '192.0.2.2'", 2},
+        {"SELECT COUNT(*) FROM problems p JOIN reports r ON r.id = p.report_id WHERE r.file LIKE '%cut.txt'"
+         " AND p.message LIKE 'no section ''processes''%'", 1},
+        {"SELECT COUNT(*) FROM findings f JOIN reports r ON r.id = f.report_id WHERE r.file LIKE '%cut.txt'"
+         " AND f.rule = 'no-service-list'", 0},
+    };
+    for (const auto& q : queries) EXPECT_EQ(q.Expected, Count(handle, q.Query)) << q.Query;
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle, "PRAGMA user_version = 99", nullptr, nullptr, nullptr));
+    sqlite3_close(handle);
+    run = Reader("--db " + db + " " + (folder / "two.txt").string());
+    EXPECT_EQ(2, run.Code) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("schema version 99, newer than this reader's 2")) << run.Output;
+    std::filesystem::remove_all(folder);
+}
+
 TEST(CommandLineTest, DiffNamesWhatChanged)
 {
     const auto folder = FreshFolder("diff");
-    std::string older = Sample("win10");
+    // A laptop's second GPU, whose driver is updated, and a service started.
+    const std::string second = "Graphics adapter 1: Intel(R) UHD Graphics 630\n VendorId: 0x8086  DeviceId: 0x3E9B\n"
+                               " Driver version: 26.20.100.7000\n\n";
+    std::string older = Sample("win10") + second;
     std::string newer = older;
     newer.replace(newer.find("szDriverVersion: 26.21.0013.9135"), 32, "szDriverVersion: 31.0.15.5222");
+    newer.replace(newer.find("26.20.100.7000"), 14, "31.0.101.2111");
+    newer.replace(newer.find("| not running.         |"), 24, "| running.             |");
     // Both cells of the row, each keeping its width.
     for (int cell = 0; cell < 2; ++cell) newer.replace(newer.find("explorer.exe"), 12, "game.exe    ");
     WriteAll(folder / "old.txt", older);
     WriteAll(folder / "new.txt", newer);
     const TRun run = Reader("--diff " + (folder / "old.txt").string() + " " + (folder / "new.txt").string());
     EXPECT_EQ(0, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("Display driver: 26.21.0013.9135 of 2016-01-01 -> 31.0.15.5222 of 2016-01-01")) << run.Output;
+    for (const char* line : {"Driver changed: NVIDIA GeForce GTX 470 (display): 26.21.0013.9135 of 2016-01-01 -> 31.0.15.5222 of 2016-01-01\n",
+                             "Driver changed: Intel(R) UHD Graphics 630 (adapter): 26.20.100.7000 -> 31.0.101.2111\n",
+                             "Service BITS (service): not running. -> running.\n"})
+        EXPECT_NE(std::string::npos, run.Output.find(line)) << run.Output;
+    // The second GPU gone: named, not a changed date.
+    WriteAll(folder / "new.txt", Sample("win10"));
+    const TRun gone = Reader("--diff " + (folder / "old.txt").string() + " " + (folder / "new.txt").string());
+    EXPECT_NE(std::string::npos, gone.Output.find("Adapter gone: Intel(R) UHD Graphics 630 (adapter)\n")) << gone.Output;
     EXPECT_NE(std::string::npos, run.Output.find("Process gone: C:\\windows\\system32\\explorer.exe")) << run.Output;
     EXPECT_NE(std::string::npos, run.Output.find("Process started: C:\\windows\\system32\\game.exe\n")) << run.Output;
     const TRun same = Reader("--diff " + (folder / "old.txt").string() + " " + (folder / "old.txt").string());
-    EXPECT_EQ("No change in OS, drivers, drives or processes.\n", same.Output);
+    EXPECT_EQ("No change in OS, drivers, drives, services or processes.\n", same.Output);
     std::filesystem::remove_all(folder);
 }

@@ -67,6 +67,31 @@ TEST(FindingsTest, EachRuleFiresOnItsReportAndNotOnTheClean)
     EXPECT_EQ(std::set<std::string>{}, Fired(Replaced(clean, "szDriverDateEnglish: 1/1/2026", "szDriverDateEnglish: 12/9/2024")));
 }
 
+// What a report does not hold gives no finding; Windows' own spellings are read as such.
+TEST(FindingsTest, OnlyWhatTheReportHolds)
+{
+    const std::string clean = Clean();
+    const size_t services = clean.find("Service Infomation:\n");
+    const std::string serviceTables = clean.substr(services, clean.find("Network Infomation:") - services);
+    const std::string free = "FreeBytes: " + std::to_string(LoadBytes("clean", clean).Data.Drives.at(0).Free);
+    const struct {
+        const char* Case;
+        std::string Report;
+        std::set<std::string> Fired;
+    } rows[] = {
+        {"cut before DirectX", clean.substr(0, clean.find("Graphic Adapter information:")), {}},
+        {"cut inside the drives", clean.substr(0, clean.find("Drive : Z:")), {}},
+        {"Windows Me skips its services", Replaced(clean, serviceTables, "Service Infomation:\nNT系OSではないので処理をスキップします。\n"), {}},
+        {"a lower-case system drive", Replaced(Replaced(clean, "System directory:  C:", "System directory:  c:"), free, "FreeBytes: 1"),
+         {"system-drive-under-10gib"}},
+        {"Japanese Windows' basic adapter", Replaced(clean, "szDescription: NVIDIA GeForce GTX 470", "szDescription: Microsoft 基本ディスプレイ アダプター"),
+         {"basic-display-adapter"}},
+        {"the basic render driver", Replaced(clean, "szDescription: NVIDIA GeForce GTX 470", "szDescription: Microsoft Basic Render Driver"),
+         {"basic-display-adapter"}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(row.Fired, Fired(row.Report)) << row.Case;
+}
+
 // The names the closing section gives a Windows without its Build line.
 TEST(FindingsTest, WindowsMajorFromTheClosingSectionsName)
 {

@@ -9,6 +9,7 @@
 #include "Cp932.h"
 #include "Files.h"
 #include "Load.h"
+#include "Parser.h"
 #include "Render.h"
 
 using namespace reader;
@@ -103,7 +104,7 @@ TEST(RoundTripTest, AnyBytesComeBack)
         {"a Windows 95 without names", report.substr(0, report.find("Microsoft Windows 7")) +
                                             "Microsoft Windows 95 Environment variables (partial list): \n  OS=x\n\n"},
     };
-    for (const auto& c : cases) ExpectRoundTrip(c.first, c.second, LoadBytes(c.first, c.second).Model);
+    for (const auto& c : cases) ExpectRoundTrip(c.first, c.second, Parse(c.second));
     const Loaded nameless = LoadBytes("95", report.substr(0, report.find("Microsoft Windows 7")) +
                                                 "Microsoft Windows 95 Environment variables (partial list): \n  OS=x\n\n");
     ASSERT_NE(nullptr, nameless.Model.Find("environment"));
@@ -179,4 +180,34 @@ TEST(RoundTripTest, ClosingSectionInterruptions)
     const Loaded odd = LoadBytes("odd", open + "列挙\n\n");
     ASSERT_EQ(1u, odd.Model.Problems.size());
     EXPECT_EQ(std::string(u8"a line the section 'current' does not have: 列挙"), Utf8(odd.Model.Problems[0].Message));
+}
+
+// Shapes a whole report can have: every name call failed (Windows 98), no
+// drive listed, and the DirectX files' dates as long as an English Windows writes them.
+TEST(RoundTripTest, WholeReportsOfRareShapes)
+{
+    const std::string report = Sample("win10");
+    const size_t names = report.find("Computer name:"), environment = report.find("Environment variables");
+    const size_t drives = report.find("Drive : C:"), current = report.find("Current system information:");
+    const std::string rule = "+---+------------------------------------------+------------------+------------+------------+---------------------+------------+\n";
+    const std::string files = rule + "|   | ファイル名                               | バージョン       | 属性       | 言語       |                日付 |     サイズ |\n" + rule +
+                              "|   | d3d9.dll                                 | 6.1.7601.17514   | 製品       | English    | 11/20/2010 13:16:06 |    1892864 |\n"
+                              "|   | ddraw.dll                                | 6.1.7600.16385   | 製品       | English    | 7/14/2009 02:42:00 |     521216 |\n"
+                              "|   | dsound.dll                               | 6.1.7600.16385   | 製品       | English    | 1/1/2009 02:41:00 |     453632 |\n" + rule;
+    const std::string filesAt = "DxDialog DirectX File Infomation:\n";
+    const struct {
+        const char* Case;
+        std::string Bytes;
+    } rows[] = {
+        {"no names", report.substr(0, names) + report.substr(environment)},
+        {"no drives", report.substr(0, drives) + report.substr(current)},
+        {"no drives, no closing section", report.substr(0, drives)},
+        {"English file dates", report.substr(0, report.find(filesAt) + filesAt.size()) + files +
+                                   report.substr(report.find(filesAt) + filesAt.size())},
+    };
+    for (const auto& row : rows) {
+        const Loaded loaded = LoadBytes(row.Case, row.Bytes);
+        EXPECT_EQ(Status::Read, loaded.Model.State) << row.Case << Problems(loaded.Model);
+        ExpectRoundTrip(row.Case, row.Bytes, loaded.Model);
+    }
 }

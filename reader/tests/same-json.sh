@@ -5,7 +5,10 @@
 set -u
 windows="$1"; native="$2"; wine_exec="$3"; shift 3
 status=0
-for report in "$@"; do
+# The first report saved again as UTF-8 too: each build turns it back into cp932 its own way.
+resaved=/tmp/same-json-utf8.$$.txt
+iconv -f CP932 -t UTF-8 "$1" >"$resaved"
+for report in "$@" "$resaved"; do
     "$native" --json "$report" >/tmp/same-json-native.$$ 2>/dev/null; native_code=$?
     "$wine_exec" "$windows" --json "Z:$(echo "$report" | tr / '\\\\')" 2>/dev/null | tr -d '\r' >/tmp/same-json-windows.$$
     windows_code=$?
@@ -21,6 +24,6 @@ PY
     fi
     [ "$native_code" = "$windows_code" ] || { echo "$report: exit $windows_code on Windows, $native_code here"; status=1; }
 done
-rm -f /tmp/same-json-native.$$ /tmp/same-json-windows.$$
+rm -f /tmp/same-json-native.$$ /tmp/same-json-windows.$$ "$resaved"
 [ "$status" = 0 ] && echo "$# reports: the same JSON from both builds"
 exit "$status"

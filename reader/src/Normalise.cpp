@@ -1,0 +1,179 @@
+#include "Normalise.h"
+
+#include <string_view>
+
+#include "Cp932.h"
+
+namespace reader {
+
+namespace {
+
+// True when the whole text is UTF-8 and has a character beyond ASCII: a
+// report in cp932 has Japanese in its memory section, whose bytes are never UTF-8.
+bool IsUtf8(std::string_view text)
+{
+    bool wide = false;
+    for (size_t at = 0; at < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        if (c < 0x80) {
+            ++at;
+            continue;
+        }
+        const size_t length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        if (length == 0 || at + length > text.size()) return false;
+        for (size_t n = 1; n < length; ++n)
+            if ((static_cast<unsigned char>(text[at + n]) & 0xC0) != 0x80) return false;
+        const unsigned char second = static_cast<unsigned char>(text[at + 1]);
+        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) || (c == 0xF0 && second < 0x90) ||
+            (c == 0xF4 && second >= 0x90))
+            return false;  // overlong forms and surrogates
+        wide = true;
+        at += length;
+    }
+    return wide;
+}
+
+void AppendUtf8(unsigned code, std::string& out)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// UTF-8 of UTF-16 text after its byte order mark; a lone surrogate or odd byte is U+FFFD.
+std::string FromUtf16(std::string_view text, bool bigEndian)
+{
+    std::string out;
+    out.reserve(text.size());
+    auto unit = [&](size_t at) {
+        const unsigned a = static_cast<unsigned char>(text[at]), b = static_cast<unsigned char>(text[at + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    size_t at = 0;
+    for (; at + 1 < text.size(); at += 2) {
+        const unsigned first = unit(at);
+        if (first >= 0xD800 && first <= 0xDBFF && at + 3 < text.size()) {
+            const unsigned second = unit(at + 2);
+            if (second >= 0xDC00 && second <= 0xDFFF) {
+                AppendUtf8(0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00), out);
+                at += 2;
+                continue;
+            }
+        }
+        AppendUtf8(first >= 0xD800 && first <= 0xDFFF ? 0xFFFD : first, out);
+    }
+    if (at < text.size()) AppendUtf8(0xFFFD, out);
+    return out;
+}
+
+// The report's texts again in cp932, when the file was saved in another encoding.
+std::string Encoding(const std::string& bytes, std::vector<std::string>& notes)
+{
+    std::string utf8, as;
+    const std::string_view view(bytes);
+    if (view.substr(0, 3) == "\xEF\xBB\xBF") {
+        utf8 = bytes.substr(3);
+        as = "UTF-8 with a byte order mark";
+    } else if (view.substr(0, 2) == "\xFF\xFE" || view.substr(0, 2) == "\xFE\xFF") {
+        const bool big = view[0] == '\xFE';
+        utf8 = FromUtf16(view.substr(2), big);
+        as = big ? "UTF-16BE" : "UTF-16LE";
+    } else if (IsUtf8(view)) {
+        utf8 = bytes;
+        as = "UTF-8";
+    } else {
+        return bytes;
+    }
+    size_t lost = 0;
+    std::string text = Cp932Of(utf8, lost);
+    notes.push_back("the file was saved again as " + as + "; read as the cp932 envcheck wrote");
+    if (lost != 0) notes.push_back(std::to_string(lost) + " characters have no cp932 form and read as '?'");
+    return text;
+}
+
+// The headings that end in a blank, which a mail or a web form strips.
+const std::string_view BlankEnded[] = {"Hardware information:", "Memory information:",
+                                       "Environment variables (partial list):", "Drive information:"};
+
+bool EndsWith(std::string_view text, std::string_view tail)
+{
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+}  // namespace
+
+Normalised Normalise(const std::string& bytes)
+{
+    Normalised out;
+    const std::string text = Encoding(bytes, out.Notes);
+    // Lines and each one's end: LF, CRLF, or CR CR LF (a mail program's doubling).
+    std::vector<std::string_view> lines;
+    size_t lf = 0, crlf = 0, crcrlf = 0;
+    const std::string_view view(text);
+    size_t start = 0;
+    for (size_t end; (end = view.find('\n', start)) != std::string_view::npos; start = end + 1) {
+        size_t cut = end;
+        while (cut > start && view[cut - 1] == '\r') --cut;
+        const size_t returns = end - cut;
+        (returns == 0 ? lf : returns == 1 ? crlf : crcrlf) += 1;
+        lines.push_back(view.substr(start, cut - start));
+    }
+    const bool finalEnd = start == view.size();
+    if (!finalEnd) lines.push_back(view.substr(start));
+    std::string lineEnd = crlf != 0 && lf == 0 && crcrlf == 0 ? "\r\n" : "\n";
+    bool changed = !out.Notes.empty();
+    if (crcrlf != 0) {
+        out.Notes.push_back("its line ends were CR CR LF, as a mail program doubles them; read as LF");
+    } else if (crlf != 0 && lf != 0) {
+        out.Notes.push_back("its line ends were mixed (" + std::to_string(crlf) + " CRLF, " + std::to_string(lf) +
+                            " LF); read as LF");
+    }
+    changed = changed || crcrlf != 0 || (crlf != 0 && lf != 0);
+    // A quote mark on every line, as a mail reply puts it, perhaps more than once.
+    size_t levels = 0;
+    for (bool quoted = !lines.empty(); quoted && levels < 16;) {
+        for (const std::string_view line : lines) quoted = quoted && !line.empty() && line[0] == '>';
+        if (!quoted) break;
+        for (std::string_view& line : lines) line.remove_prefix(line.size() >= 2 && line[1] == ' ' ? 2 : 1);
+        ++levels;
+    }
+    if (levels != 0)
+        out.Notes.push_back(levels == 1 ? std::string("every line was quoted with '> '; read without the quotes")
+                                        : "every line was quoted " + std::to_string(levels) +
+                                              " times with '> '; read without the quotes");
+    size_t restored = 0;
+    std::string joined;
+    joined.reserve(text.size() + 64);
+    for (size_t n = 0; n < lines.size(); ++n) {
+        joined += lines[n];
+        for (const std::string_view heading : BlankEnded)
+            if (EndsWith(lines[n], heading)) {
+                joined += ' ';
+                ++restored;
+                break;
+            }
+        if (n + 1 < lines.size() || finalEnd) joined += lineEnd;
+    }
+    if (restored != 0) out.Notes.push_back("trailing blanks were stripped; read with the headings' own blanks");
+    if (!changed && levels == 0 && restored == 0) {
+        out.Text = bytes;
+        out.Notes.clear();
+    } else {
+        out.Text = std::move(joined);
+    }
+    return out;
+}
+
+}  // namespace reader
