@@ -583,8 +583,9 @@ Report Parse(const std::string& bytes)
     bool heading = false;
     for (const Section& section : report.Sections) heading = heading || section.Id != "unknown";
     if (!heading) {
+        // One reason: what the parser found wrong in a text that is no report says nothing more.
         report.State = Status::Unreadable;
-        report.Problems.insert(report.Problems.begin(), {0, "not a report: it has no section heading of one"});
+        report.Problems = {{0, "not a report: it has no section heading of one"}};
         return report;
     }
     for (size_t n = 0; n < lines.size(); ++n) {

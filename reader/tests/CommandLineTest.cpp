@@ -63,7 +63,7 @@ TEST(CommandLineTest, HostileInputsSayWhereAndExitByTheWorst)
         {"row.txt", editedRow, 1, "line " + lineOf(report.find("| services.exe")) + ": a table row that does not fit its columns"},
         {"empty.txt", "", 2, "(unreadable)\nProblems:\n  the file is empty\n"},
         {"picture.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 2, "\n  not a report"},
-        {"letter.txt", "Dear support,\nmy game crashes.\n", 2, "\n  not a report"},
+        {"letter.txt", "Dear support,\nmy game crashes.\n", 2, "Problems:\n  not a report: it has no section heading of one\n\n"},
     };
     for (const auto& row : rows) {
         WriteAll(folder / row.Name, row.Bytes);
