@@ -101,11 +101,22 @@ std::string Cp932Of(std::string_view utf8, size_t& lost)
     if (wideSize <= 0) return out;
     std::wstring wide(static_cast<size_t>(wideSize), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], wideSize);
+    // A character beyond the BMP is one character lost, not its two halves.
+    std::wstring single;
+    single.reserve(wide.size());
+    for (size_t n = 0; n < wide.size(); ++n) {
+        const bool pair = wide[n] >= 0xD800 && wide[n] <= 0xDBFF && n + 1 < wide.size() && wide[n + 1] >= 0xDC00 &&
+                          wide[n + 1] <= 0xDFFF;
+        single += pair ? L'\xFFFD' : wide[n];
+        n += pair ? 1 : 0;
+    }
+    wide.swap(single);
     BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, nullptr, 0, "?", &usedDefault);
+    const int units = static_cast<int>(wide.size());
+    const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr, 0, "?", &usedDefault);
     if (size <= 0) return out;
     out.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, &out[0], size, "?", &usedDefault);
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), units, &out[0], size, "?", &usedDefault);
     // U+FFFD stands for a byte that was no UTF-8; both become '?'.
     const auto marks = [](std::string_view text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '?')); };
     if (usedDefault) lost += marks(out) - std::min(marks(out), marks(utf8));

@@ -1,5 +1,6 @@
 #include "Facts.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
@@ -144,6 +145,14 @@ std::string HexId(long long id)
     return text;
 }
 
+// DirectX writes "0x10de": as the other sections write it, to compare.
+std::string UpperHex(std::string id)
+{
+    for (size_t n = StartsWith(id, "0x") ? 2 : id.size(); n < id.size(); ++n)
+        id[n] = static_cast<char>(std::toupper(static_cast<unsigned char>(id[n])));
+    return id;
+}
+
 }  // namespace
 
 bool Facts::Has(const std::string& section) const
@@ -221,8 +230,8 @@ Facts FactsOf(const Report& report)
         display.Device = Text(&block, "szDeviceName");
         display.Description = Text(&block, "szDescription");
         display.Manufacturer = Text(&block, "szManufacturer");
-        display.VendorId = Text(&block, "szVendorId");
-        display.DeviceId = Text(&block, "szDeviceId");
+        display.VendorId = UpperHex(Text(&block, "szVendorId"));
+        display.DeviceId = UpperHex(Text(&block, "szDeviceId"));
         display.DriverVersion = Text(&block, "szDriverVersion");
         display.DriverDate = IsoDate(Text(&block, "szDriverDateEnglish")).substr(0, 10);
         display.Mode = Text(&block, "szDisplayModeEnglish");

@@ -9,6 +9,30 @@
 
 namespace reader {
 
+namespace {
+
+// A report's key is its own text as read: without the note above it and the
+// blank lines a player left below it, so that a run sent alone, with a note,
+// or again inside a joined file is one report. A clean file's text is its bytes.
+std::string OwnText(std::string_view part, const Report& model)
+{
+    size_t preface = 0;
+    if (const Section* section = model.Find("preface"))
+        if (!section->Items.empty()) preface = section->Items.back().Line;
+    size_t at = 0;
+    for (size_t line = 0; line < preface && at < part.size(); ++line) {
+        const size_t end = part.find('\n', at);
+        at = end == std::string_view::npos ? part.size() : end + 1;
+    }
+    std::string_view own = part.substr(at);
+    const std::string_view twice = model.LineEnd == "\n" ? "\n\n\n" : "\r\n\r\n\r\n";
+    while (own.size() >= twice.size() && own.substr(own.size() - twice.size()) == twice)
+        own.remove_suffix(model.LineEnd.size());
+    return std::string(own);
+}
+
+}  // namespace
+
 std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes)
 {
     std::vector<Loaded> all;
@@ -26,21 +50,7 @@ std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes)
         loaded.Parts = parts.size();
         loaded.Notes = normalised.Notes;
         loaded.Model = Parse(std::string(part));
-        if (parts.size() == 1) {
-            loaded.Sha256 = Sha256Hex(bytes);
-        } else {
-            // Its own text without the note above it: the same run sent alone has the same key.
-            size_t preface = 0;
-            for (const Section& section : loaded.Model.Sections)
-                if (section.Id == "preface")
-                    for (const Item& item : section.Items) preface = item.Line;
-            size_t at = 0;
-            for (size_t line = 0; line < preface && at != std::string_view::npos; ++line) {
-                at = part.find('\n', at);
-                if (at != std::string_view::npos) ++at;
-            }
-            loaded.Sha256 = Sha256Hex(std::string(part.substr(at == std::string_view::npos ? part.size() : at)));
-        }
+        loaded.Sha256 = Sha256Hex(OwnText(part, loaded.Model));
         if (loaded.Model.State != Status::Unreadable) {
             loaded.Data = FactsOf(loaded.Model);
             loaded.Findings = FindingsOf(loaded.Data);

@@ -20,8 +20,8 @@ struct Loaded {
     std::vector<Finding> Findings;
 };
 
-// Every report in a file's bytes, at least one. A file of one report is keyed
-// by the SHA-256 of its bytes; each report of several by that of its own text.
+// Every report in a file's bytes, at least one, each keyed by the SHA-256 of
+// its own text as read (for a clean file, its bytes).
 std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes);
 // The first of them.
 Loaded LoadBytes(const std::string& path, const std::string& bytes);

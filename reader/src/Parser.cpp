@@ -526,24 +526,46 @@ std::string TooLarge(unsigned long long size)
     return "the file has " + std::to_string(size) + " bytes; no report is larger than " + std::to_string(MaxReportBytes);
 }
 
+namespace {
+
+// Whether a line can go on the section last opened, at a report's end: what
+// the last sections have. Any line goes on one cut short elsewhere.
+bool Continues(std::string_view section, std::string_view line)
+{
+    if (section == "current")
+        return line[0] == ' ' || StartsWith(line, "Graphics adapter ") || StartsWith(line, Interruptions[1].Text);
+    if (section == "drives") return line[0] == ' ' || StartsWith(line, "Drive : ");
+    return true;
+}
+
+}  // namespace
+
 std::vector<std::string_view> SplitReports(std::string_view text)
 {
     std::vector<std::string_view> parts;
-    size_t from = 0, afterBlank = std::string_view::npos, lastHeading = std::string_view::npos;
+    size_t from = 0, foreign = std::string_view::npos;
+    bool report = false;
+    std::string_view open;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
         const size_t next = end == std::string_view::npos ? text.size() : end + 1;
         if (end == std::string_view::npos) end = text.size();
         std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty()) afterBlank = next;
-        if (line == Headings[0].Text) {
-            if (lastHeading != std::string_view::npos) {
-                const size_t cut = afterBlank != std::string_view::npos && afterBlank > lastHeading ? afterBlank : start;
-                parts.push_back(text.substr(from, cut - from));
-                from = cut;
+        if (const char* id = HeadingId(line)) {
+            if (std::string_view(id) == "hardware") {
+                // From the first line no report has on, the text is what the player wrote above the next.
+                if (report) {
+                    const size_t cut = foreign != std::string_view::npos ? foreign : start;
+                    parts.push_back(text.substr(from, cut - from));
+                    from = cut;
+                }
+                report = true;
             }
-            lastHeading = start;
+            open = id;
+            foreign = std::string_view::npos;
+        } else if (foreign == std::string_view::npos && !line.empty() && !Continues(open, line)) {
+            foreign = start;
         }
         start = next;
     }

@@ -20,8 +20,8 @@ std::string TooLarge(unsigned long long size);
 Report Parse(const std::string& bytes);
 
 // A file of several reports cut into one text each: a report starts at its
-// hardware heading, and the lines after the last blank line before that
-// heading (a player's note) go with it.
+// hardware heading, and the lines before it that the report before cannot
+// have (a player's note) go with it.
 std::vector<std::string_view> SplitReports(std::string_view text);
 
 }  // namespace reader

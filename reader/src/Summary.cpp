@@ -73,9 +73,9 @@ std::string SectionName(const std::string& id)
 
 std::string Listed(const Facts& f, const char* section, size_t count)
 {
+    if (std::string(section) == "services" && f.ServicesSkipped) return "not asked (not an NT Windows)";
     for (const Facts::Failure& failure : f.Failures)
         if (failure.Section == section) return "not collected";
-    if (std::string(section) == "services" && f.ServicesSkipped) return "not asked (not an NT Windows)";
     if (!f.Has(section)) return "not in the file";
     return std::to_string(count);
 }
@@ -153,7 +153,8 @@ void WriteSummary(std::ostream& out, const Loaded& loaded)
         out << "Processes:   " << Listed(f, "processes", f.Processes.size()) << ", services and drivers: "
             << Listed(f, "services", f.Services.size()) << "\n";
         for (const Facts::Failure& failure : f.Failures)
-            out << "Not collected: " << SectionName(failure.Section) << " (" << Plain(failure.Line) << ")\n";
+            if (failure.Section != "services" || !f.ServicesSkipped)
+                out << "Not collected: " << SectionName(failure.Section) << " (" << Plain(failure.Line) << ")\n";
         if (!f.Missing.empty()) {
             out << "Missing:     ";
             for (size_t n = 0; n < f.Missing.size(); ++n) out << (n == 0 ? "" : ", ") << SectionName(f.Missing[n]);

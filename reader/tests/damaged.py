@@ -98,6 +98,7 @@ def main():
             if renders_clean:
                 code, rendered = reader(exe, "--render", path)
                 expect(rendered == clean, f"{what}: --render differs from the clean bytes")
+                expect(got["sha256"] == want["sha256"], f"{what}: not keyed as the clean report")
     # Two runs in one file, a note above each: two reports, each as it reads alone.
     if len(cleans) >= 2:
         first, second = (open(p, "rb").read() for p in cleans[:2])
@@ -113,6 +114,16 @@ def main():
         prefaces = [[i["text"] for s in g["sections"] if s["id"] == "preface" for i in s["items"]] for g in got]
         expect(prefaces == [["Hello support,", "the game stops at the logo. My report is below."],
                             ["And after the driver update:"]], f"joined: the notes above read {prefaces}")
+        # A note of two paragraphs between the runs, and a first run without its closing blank line.
+        for case, between, first_text in [("a note of two paragraphs", b"After a reboot.\n\nDriver updated.\n", first),
+                                           ("no closing blank line", b"", first[:-1])]:
+            with open(joined, "wb") as f:
+                f.write(first_text + between + second)
+            code, got = check(schema, exe, joined)
+            expect(len(got) == 2 and all(g["facts"] == a["facts"] for g, a in zip(got, alone)), f"joined, {case}: facts differ")
+            expect(between == b"" or got[0]["status"] == alone[0]["status"], f"joined, {case}: {got[0]['problems'][:2]}")
+            prefaces = [[i["text"] for s in g["sections"] if s["id"] == "preface" for i in s["items"]] for g in got]
+            expect(prefaces[1:] == [["After a reboot.", "Driver updated."] if between else []], f"joined, {case}: {prefaces}")
     for failure in failures:
         print("FAIL:", failure)
     print(f"{len(cleans)} reports x {len(DAMAGES)} damages: {len(failures)} failures")
