@@ -78,8 +78,8 @@ std::string FromUtf16(std::string_view text, bool bigEndian)
     return out;
 }
 
-// The report's texts again in cp932, when the file was saved in another encoding.
-std::string Encoding(const std::string& bytes, std::vector<std::string>& notes)
+// The report's texts again in cp932 in `text`, when the file was saved in another encoding.
+bool Reencoded(const std::string& bytes, std::string& text, std::vector<std::string>& notes)
 {
     std::string utf8, as;
     const std::string_view view(bytes);
@@ -94,22 +94,24 @@ std::string Encoding(const std::string& bytes, std::vector<std::string>& notes)
         utf8 = bytes;
         as = "UTF-8";
     } else {
-        return bytes;
+        return false;
     }
     size_t lost = 0;
-    std::string text = Cp932Of(utf8, lost);
+    text = Cp932Of(utf8, lost);
     notes.push_back("the file was saved again as " + as + "; read as the cp932 envcheck wrote");
     if (lost != 0) notes.push_back(std::to_string(lost) + " characters have no cp932 form and read as '?'");
-    return text;
+    return true;
 }
 
-// The headings that end in a blank, which a mail or a web form strips.
-const std::string_view BlankEnded[] = {"Hardware information:", "Memory information:",
-                                       "Environment variables (partial list):", "Drive information:"};
-
-bool EndsWith(std::string_view text, std::string_view tail)
+// A heading that ends in a blank, which a mail or a web form strips (the
+// environment's may end the row of a Windows 9x OS).
+bool BlankEnded(std::string_view line)
 {
-    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+    static const std::string_view headings[] = {"Hardware information:", "Memory information:",
+                                                "Environment variables (partial list):", "Drive information:"};
+    for (const std::string_view heading : headings)
+        if (line.size() >= heading.size() && line.substr(line.size() - heading.size()) == heading) return true;
+    return false;
 }
 
 }  // namespace
@@ -117,62 +119,64 @@ bool EndsWith(std::string_view text, std::string_view tail)
 Normalised Normalise(const std::string& bytes)
 {
     Normalised out;
-    const std::string text = Encoding(bytes, out.Notes);
-    // Lines and each one's end: LF, CRLF, or CR CR LF (a mail program's doubling).
-    std::vector<std::string_view> lines;
-    size_t lf = 0, crlf = 0, crcrlf = 0;
-    const std::string_view view(text);
-    size_t start = 0;
-    for (size_t end; (end = view.find('\n', start)) != std::string_view::npos; start = end + 1) {
-        size_t cut = end;
-        while (cut > start && view[cut - 1] == '\r') --cut;
-        const size_t returns = end - cut;
-        (returns == 0 ? lf : returns == 1 ? crlf : crcrlf) += 1;
-        lines.push_back(view.substr(start, cut - start));
+    std::string reencoded;
+    const bool encoded = Reencoded(bytes, reencoded, out.Notes);
+    const std::string_view text = encoded ? reencoded : bytes;
+    // Each line's end (LF, CRLF, or CR CR LF: a mail program's doubling), whether
+    // every line is quoted, and the headings without their blank, in one pass.
+    size_t lf = 0, crlf = 0, crcrlf = 0, restored = 0, count = 0;
+    bool quoted = true;
+    const auto each = [&](auto take) {
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string_view::npos; start = end + 1) {
+            size_t cut = end;
+            while (cut > start && text[cut - 1] == '\r') --cut;
+            take(text.substr(start, cut - start), end - cut);
+        }
+        if (start != text.size()) take(text.substr(start), std::string_view::npos);
+        return start == text.size();
+    };
+    const bool finalEnd = each([&](std::string_view line, size_t returns) {
+        if (returns != std::string_view::npos) (returns == 0 ? lf : returns == 1 ? crlf : crcrlf) += 1;
+        quoted = quoted && !line.empty() && line[0] == '>';
+        restored += BlankEnded(line) ? 1 : 0;
+        ++count;
+    });
+    const bool mixed = crcrlf != 0 || (crlf != 0 && lf != 0);
+    if (!encoded && !mixed && !(quoted && count != 0) && restored == 0) {
+        out.Text = bytes;  // a clean file is read as it is: its bytes are its key
+        return out;
     }
-    const bool finalEnd = start == view.size();
-    if (!finalEnd) lines.push_back(view.substr(start));
-    std::string lineEnd = crlf != 0 && lf == 0 && crcrlf == 0 ? "\r\n" : "\n";
-    bool changed = !out.Notes.empty();
-    if (crcrlf != 0) {
+    if (crcrlf != 0)
         out.Notes.push_back("its line ends were CR CR LF, as a mail program doubles them; read as LF");
-    } else if (crlf != 0 && lf != 0) {
+    else if (mixed)
         out.Notes.push_back("its line ends were mixed (" + std::to_string(crlf) + " CRLF, " + std::to_string(lf) +
                             " LF); read as LF");
-    }
-    changed = changed || crcrlf != 0 || (crlf != 0 && lf != 0);
+    std::vector<std::string_view> lines;
+    lines.reserve(count);
+    each([&](std::string_view line, size_t) { lines.push_back(line); });
     // A quote mark on every line, as a mail reply puts it, perhaps more than once.
     size_t levels = 0;
-    for (bool quoted = !lines.empty(); quoted && levels < 16;) {
-        for (const std::string_view line : lines) quoted = quoted && !line.empty() && line[0] == '>';
-        if (!quoted) break;
+    for (; quoted && count != 0 && levels < 16; ++levels) {
         for (std::string_view& line : lines) line.remove_prefix(line.size() >= 2 && line[1] == ' ' ? 2 : 1);
-        ++levels;
+        for (const std::string_view line : lines) quoted = quoted && !line.empty() && line[0] == '>';
     }
     if (levels != 0)
         out.Notes.push_back(levels == 1 ? std::string("every line was quoted with '> '; read without the quotes")
                                         : "every line was quoted " + std::to_string(levels) +
                                               " times with '> '; read without the quotes");
-    size_t restored = 0;
-    std::string joined;
-    joined.reserve(text.size() + 64);
+    restored = 0;
+    const std::string lineEnd = crlf != 0 && !mixed ? "\r\n" : "\n";
+    out.Text.reserve(text.size() + 64);
     for (size_t n = 0; n < lines.size(); ++n) {
-        joined += lines[n];
-        for (const std::string_view heading : BlankEnded)
-            if (EndsWith(lines[n], heading)) {
-                joined += ' ';
-                ++restored;
-                break;
-            }
-        if (n + 1 < lines.size() || finalEnd) joined += lineEnd;
+        out.Text += lines[n];
+        if (BlankEnded(lines[n])) {
+            out.Text += ' ';
+            ++restored;
+        }
+        if (n + 1 < lines.size() || finalEnd) out.Text += lineEnd;
     }
     if (restored != 0) out.Notes.push_back("trailing blanks were stripped; read with the headings' own blanks");
-    if (!changed && levels == 0 && restored == 0) {
-        out.Text = bytes;
-        out.Notes.clear();
-    } else {
-        out.Text = std::move(joined);
-    }
     return out;
 }
 

@@ -109,6 +109,10 @@ TEST(RoundTripTest, AnyBytesComeBack)
                                                 "Microsoft Windows 95 Environment variables (partial list): \n  OS=x\n\n");
     ASSERT_NE(nullptr, nameless.Model.Find("environment"));
     EXPECT_EQ("Microsoft Windows 95", nameless.Data.OsProduct);
+    // The row edited out of its columns is a problem, not a process of no name.
+    const Loaded edited = LoadBytes("edited", cases[4].second);
+    EXPECT_EQ(Status::Partial, edited.Model.State);
+    EXPECT_EQ(LoadBytes("clean", report).Data.Processes.size() - 1, edited.Data.Processes.size());
     const Loaded windows = LoadBytes("crlf", crlf);
     EXPECT_EQ(Status::Read, windows.Model.State) << Problems(windows.Model);
     EXPECT_EQ("VM", windows.Data.Computer);

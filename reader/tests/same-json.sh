@@ -1,9 +1,9 @@
 #!/bin/sh
-# same-json.sh WINDOWS_EXE NATIVE_EXE WINE_EXEC REPORT...: the Windows build of
-# envcheck-read, run under Wine, gives each report the same JSON and exit code
-# as the native build (the file's path apart).
+# same-json.sh WINDOWS_EXE NATIVE_EXE WINE_EXEC SCHEMA REPORT...: the Windows
+# build of envcheck-read, run under Wine, gives each report the same JSON and
+# exit code as the native build (the file's path apart), and the JSON fits its schema.
 set -u
-windows="$1"; native="$2"; wine_exec="$3"; shift 3
+windows="$1"; native="$2"; wine_exec="$3"; schema="$4"; shift 4
 status=0
 # The first report saved again as UTF-8 too: each build turns it back into cp932 its own way.
 resaved=/tmp/same-json-utf8.$$.txt
@@ -12,10 +12,13 @@ for report in "$@" "$resaved"; do
     "$native" --json "$report" >/tmp/same-json-native.$$ 2>/dev/null; native_code=$?
     "$wine_exec" "$windows" --json "Z:$(echo "$report" | tr / '\\\\')" 2>/dev/null | tr -d '\r' >/tmp/same-json-windows.$$
     windows_code=$?
-    if ! python3 - /tmp/same-json-native.$$ /tmp/same-json-windows.$$ <<'PY'
+    if ! /usr/bin/python3 - "$schema" /tmp/same-json-native.$$ /tmp/same-json-windows.$$ <<'PY'
 import json, sys
-a, b = (json.load(open(name)) for name in sys.argv[1:3])
+import jsonschema
+schema = json.load(open(sys.argv[1], encoding="utf-8"))
+a, b = (json.load(open(name, encoding="utf-8")) for name in sys.argv[2:4])
 for line in (a, b):
+    jsonschema.validate(line, schema)
     line.pop("file", None)
 sys.exit(0 if a == b else 1)
 PY
