@@ -14,7 +14,7 @@ namespace {
 // A report's key is its own text as read: without the note above it and the
 // blank lines a player left below it, so that a run sent alone, with a note,
 // or again inside a joined file is one report. A clean file's text is its bytes.
-std::string OwnText(std::string_view part, const Report& model)
+std::string_view OwnText(std::string_view part, const Report& model)
 {
     size_t preface = 0;
     if (const Section* section = model.Find("preface"))
@@ -28,7 +28,7 @@ std::string OwnText(std::string_view part, const Report& model)
     const std::string_view twice = model.LineEnd == "\n" ? "\n\n\n" : "\r\n\r\n\r\n";
     while (own.size() >= twice.size() && own.substr(own.size() - twice.size()) == twice)
         own.remove_suffix(model.LineEnd.size());
-    return std::string(own);
+    return own;
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes)
         loaded.Part = all.size();
         loaded.Parts = parts.size();
         loaded.Notes = normalised.Notes;
-        loaded.Model = Parse(std::string(part));
+        loaded.Model = Parse(part);
         loaded.Sha256 = Sha256Hex(OwnText(part, loaded.Model));
         if (loaded.Model.State != Status::Unreadable) {
             loaded.Data = FactsOf(loaded.Model);
@@ -59,7 +59,11 @@ std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes)
     return all;
 }
 
-Loaded LoadBytes(const std::string& path, const std::string& bytes) { return LoadAll(path, bytes).front(); }
+Loaded LoadBytes(const std::string& path, const std::string& bytes)
+{
+    std::vector<Loaded> all = LoadAll(path, bytes);
+    return std::move(all.front());
+}
 
 namespace {
 

@@ -573,7 +573,7 @@ std::vector<std::string_view> SplitReports(std::string_view text)
     return parts;
 }
 
-Report Parse(const std::string& bytes)
+Report Parse(std::string_view bytes)
 {
     Report report;
     if (bytes.empty()) {
@@ -593,11 +593,11 @@ Report Parse(const std::string& bytes)
     for (size_t start = 0; start < bytes.size();) {
         size_t end = bytes.find(report.LineEnd, start);
         if (end == std::string::npos) {
-            lines.push_back(std::string_view(bytes).substr(start));
+            lines.push_back(bytes.substr(start));
             report.FinalLineEnd = false;
             break;
         }
-        lines.push_back(std::string_view(bytes).substr(start, end - start));
+        lines.push_back(bytes.substr(start, end - start));
         start = end + report.LineEnd.size();
     }
     TParser parser(report);

@@ -17,7 +17,7 @@ std::string TooLarge(unsigned long long size);
 
 // Reads a report from its bytes. Never throws for any input: what does not
 // fit a report's shape is kept as text and named in Problems.
-Report Parse(const std::string& bytes);
+Report Parse(std::string_view bytes);
 
 // A file of several reports cut into one text each: a report starts at its
 // hardware heading, and the lines before it that the report before cannot

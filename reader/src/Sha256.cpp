@@ -49,7 +49,7 @@ void Block(uint32_t state[8], const unsigned char* block)
 
 }  // namespace
 
-std::string Sha256Hex(const std::string& bytes)
+std::string Sha256Hex(std::string_view bytes)
 {
     uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
