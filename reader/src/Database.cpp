@@ -152,45 +152,39 @@ bool TDatabase::Fail()
 
 bool TDatabase::Exec(const char* sql) { return sqlite3_exec(Handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail(); }
 
+long long TDatabase::Scalar(const char* sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    long long value = -1;
+    if (sqlite3_prepare_v2(Handle, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return value;
+}
+
 bool TDatabase::Migrate()
 {
-    long long version = -1, tables = -1;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(Handle, "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        version = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
-    statement = nullptr;
-    if (sqlite3_prepare_v2(Handle, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'reports'", -1,
-                           &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        tables = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
+    const long long version = Scalar("PRAGMA user_version");
+    const long long tables = Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'reports'");
     if (version < 0 || tables < 0) return Fail();
     if (version > SchemaVersion) {
         Message = "the database has schema version " + std::to_string(version) + ", newer than this reader's " +
                   std::to_string(SchemaVersion) + ": it is left as it is";
         return false;
     }
-    if (tables == 0) version = SchemaVersion;  // a new database: the schema makes it whole
-    if (version == SchemaVersion && tables != 0) return true;
-    // An older database: each step, and the version, in one transaction, so it is never half migrated.
+    if (version == SchemaVersion) return true;
+    // A new database needs no step, only the schema; an older one each step. All of it,
+    // and the version, in one transaction, so that it is never half made.
     if (!Exec("BEGIN")) return false;
-    for (long long from = std::max(version, 1LL); from < SchemaVersion; ++from)
-        if (!Exec(Migrations[from - 1])) {
-            const std::string error = Message;
-            Exec("ROLLBACK");
-            Message = "the database could not be brought to schema version " + std::to_string(SchemaVersion) + ": " + error;
-            return false;
-        }
-    const bool done = Exec(Schema) && Exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
-    if (!done) {
-        const std::string error = Message;
-        Exec("ROLLBACK");
-        Message = error;
-        return false;
-    }
-    return Exec("COMMIT");
+    bool done = true;
+    for (long long from = tables == 0 ? SchemaVersion : std::max(version, 1LL); done && from < SchemaVersion; ++from)
+        done = Exec(Migrations[from - 1]);
+    done = done && Exec(Schema) && Exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+    if (done) return Exec("COMMIT");
+    const std::string error = Message;
+    Exec("ROLLBACK");
+    Message = "the database could not be brought to schema version " + std::to_string(SchemaVersion) + ": " + error;
+    return false;
 }
 
 bool TDatabase::Begin() { return Exec("BEGIN"); }

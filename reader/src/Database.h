@@ -35,6 +35,7 @@ private:
     sqlite3* Handle = nullptr;
     std::string Message;
     bool Migrate();
+    long long Scalar(const char* sql);  // the first column of the first row, or -1
 
     enum { Known, Report, Process, Service, Adapter, Display, Drive, Finding, Sound, Network, ProblemRow, Note, Statements };
     sqlite3_stmt* Prepared[Statements] = {};

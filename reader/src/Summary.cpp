@@ -149,7 +149,8 @@ void WriteSummary(std::ostream& out, const Loaded& loaded)
             else
                 out << Gib(d.Free) << " free of " << Gib(d.Total);
         }
-        out << (f.Drives.empty() ? Listed(f, "drives", 0) == "0" ? "none listed" : Listed(f, "drives", 0) : "") << "\n";
+        if (f.Drives.empty()) out << (f.Has("drives") ? "none listed" : "not in the file");
+        out << "\n";
         out << "Processes:   " << Listed(f, "processes", f.Processes.size()) << ", services and drivers: "
             << Listed(f, "services", f.Services.size()) << "\n";
         for (const Facts::Failure& failure : f.Failures)
