@@ -1,18 +1,54 @@
 // A fuzz target for envcheck-read: any bytes are loaded (parse, facts,
-// findings) and written as JSON, and a file no larger than the largest report
+// findings) and written as JSON, as a summary and as diffs (also against the
+// report ENVCHECK_FUZZ_SEED names: set it to repeat a run), both UTF-8 with no
+// control character but '\n'; the readable reports go into a database, and are
+// there already the second time; and a file no larger than the largest report
 // read gives its own bytes back when its model is rendered. tools/fuzz-reader
 // builds and runs it with libFuzzer or, where there is none, with the
 // fixed-seed random mutator below (ENVCHECK_FUZZ_STANDALONE).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <sstream>
 #include <string>
 
+#include "Database.h"
 #include "Load.h"
 #include "Normalise.h"
 #include "Output.h"
 #include "Parser.h"
 #include "Render.h"
+
+namespace {
+
+// Valid UTF-8 (no overlong form, surrogate or code point beyond U+10FFFF) with no byte below a space but '\n', nor DEL.
+void CheckText(const char* what, const std::string& text, size_t size)
+{
+    for (size_t at = 0, length = 1; at < text.size(); at += length) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        length = c < 0x80 ? 1 : c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
+        bool good = length != 0 && at + length <= text.size() && (c >= 0x20 || c == '\n') && c != 0x7f;
+        for (size_t n = 1; good && n < length; ++n) good = (static_cast<unsigned char>(text[at + n]) & 0xc0) == 0x80;
+        const unsigned char next = good && length > 2 ? static_cast<unsigned char>(text[at + 1]) : 0x80;
+        good = good && !(c == 0xe0 && next < 0xa0) && !(c == 0xed && next >= 0xa0) && !(c == 0xf0 && next < 0x90) &&
+               !(c == 0xf4 && next >= 0x90);
+        if (!good) {
+            std::fprintf(stderr, "fuzz: %s of %zu bytes has 0x%02x at %zu, a control character or not UTF-8\n", what,
+                         size, c, at);
+            std::abort();
+        }
+    }
+}
+
+const reader::Loaded& Seed()
+{
+    const char* path = std::getenv("ENVCHECK_FUZZ_SEED");
+    static const reader::Loaded seed = reader::LoadFile(path != nullptr ? path : "").front();
+    return seed;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -23,11 +59,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::fprintf(stderr, "fuzz: no JSON for %zu bytes\n", size);
             std::abort();
         }
+    std::ostringstream summary, diff;
+    for (const reader::Loaded& loaded : all) {
+        reader::WriteSummary(summary, loaded);
+        reader::WriteProblems(summary, loaded);
+    }
+    reader::WriteDiff(diff, all.front(), all.back());
+    reader::WriteDiff(diff, Seed(), all.front());
+    reader::WriteDiff(diff, all.front(), Seed());
+    CheckText("the summary", summary.str(), size);
+    CheckText("the diff", diff.str(), size);
+    // Readable reports only, as --db adds them; two of the same text in one file are one row.
+    reader::TDatabase db(":memory:");
+    if (!db.IsOpen() || !db.Begin()) {
+        std::fprintf(stderr, "fuzz: no database: %s\n", db.Error().c_str());
+        std::abort();
+    }
+    std::set<std::string> stored;
+    for (int pass = 1; pass <= 2; ++pass)
+        for (const reader::Loaded& loaded : all) {
+            if (loaded.Model.State == reader::Status::Unreadable) continue;
+            const bool fresh = stored.insert(loaded.Sha256).second;
+            if (db.Add(loaded) != fresh || !db.Error().empty()) {
+                std::fprintf(stderr, "fuzz: report %zu of %zu bytes, added %s: %s\n", loaded.Part, size,
+                             pass == 1 ? "once" : "again", db.Error().empty() ? (fresh ? "there already" : "added again")
+                                                                              : db.Error().c_str());
+                std::abort();
+            }
+        }
+    if (!db.Commit()) {
+        std::fprintf(stderr, "fuzz: the database of %zu bytes is not committed: %s\n", size, db.Error().c_str());
+        std::abort();
+    }
     if (size > reader::MaxReportBytes) return 0;
     // The reports of a file render to its text as read; the parser alone gives the bytes back.
     std::string parts;
     for (const reader::Loaded& loaded : all) parts += reader::Render(loaded.Model);
-    if (parts != reader::Normalise(bytes).Text) {
+    if (parts != reader::Normalise(bytes).Of(bytes)) {
         std::fprintf(stderr, "fuzz: the reports of %zu bytes do not render to the file as read\n", size);
         std::abort();
     }

@@ -15,6 +15,13 @@ namespace {
 // database from before it was counted, which had version 1's tables.
 const int SchemaVersion = 2;
 
+// Marks a database as this reader's (PRAGMA application_id, "EnvR"): one of
+// another program's is never changed.
+const long long ApplicationId = 0x456E7652;
+
+// How long a step waits for another importer's transaction (or a checkpoint) to end.
+const int BusyMilliseconds = 30000;
+
 // What each version adds to the one before, for a database made by an older reader.
 const char* const Migrations[] = {
     /* 1 -> 2 */ R"sql(
@@ -123,17 +130,28 @@ private:
 
 TDatabase::TDatabase(const std::string& path)
 {
-    if (sqlite3_open(path.c_str(), &Handle) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &Handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         Fail();
         sqlite3_close(Handle);
         Handle = nullptr;
         return;
     }
-    bool ready = Migrate() && Exec(Schema);
+    // Importers and readers share a database: readers never block a writer
+    // (WAL), and a writer waits its turn rather than fail.
+    sqlite3_busy_timeout(Handle, BusyMilliseconds);
+    bool ready = Exec("PRAGMA journal_mode = WAL") && Exec("PRAGMA synchronous = NORMAL") &&
+                 Exec("PRAGMA foreign_keys = ON") && Migrate();
     for (int n = 0; ready && n < Statements; ++n)
-        ready = sqlite3_prepare_v2(Handle, Sql[n], -1, &Prepared[n], nullptr) == SQLITE_OK || Fail();
+        if (sqlite3_prepare_v2(Handle, Sql[n], -1, &Prepared[n], nullptr) != SQLITE_OK) {
+            Fail();
+            Message = "the database's tables are not those of envcheck-read: " + Message;
+            ready = false;
+        }
     if (ready) return;
-    for (sqlite3_stmt*& statement : Prepared) sqlite3_finalize(statement);
+    for (sqlite3_stmt*& statement : Prepared) {
+        sqlite3_finalize(statement);
+        statement = nullptr;  // the destructor finalizes what is left
+    }
     sqlite3_close(Handle);
     Handle = nullptr;
 }
@@ -144,9 +162,17 @@ TDatabase::~TDatabase()
     if (Handle != nullptr) sqlite3_close(Handle);
 }
 
+// Keeps the first error of a step: what follows it (a rolled back transaction's
+// constraint failures) only hides the cause.
 bool TDatabase::Fail()
 {
-    Message = Handle != nullptr ? sqlite3_errmsg(Handle) : "out of memory";
+    if (!Message.empty()) return false;
+    if (Handle == nullptr) {
+        Message = "out of memory";
+        return false;
+    }
+    Message = sqlite3_errmsg(Handle);
+    if (sqlite3_errcode(Handle) == SQLITE_FULL) Message = "disk full (" + Message + ")";
     return false;
 }
 
@@ -164,22 +190,37 @@ long long TDatabase::Scalar(const char* sql)
 
 bool TDatabase::Migrate()
 {
+    // Read and changed in one write transaction: two importers starting at once make it once.
+    if (!Exec("BEGIN IMMEDIATE")) return false;
     const long long version = Scalar("PRAGMA user_version");
-    const long long tables = Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'reports'");
-    if (version < 0 || tables < 0) return Fail();
+    const long long reports = Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'reports'");
+    const long long tables = Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table'");
+    const long long application = Scalar("PRAGMA application_id");
+    if (version < 0 || reports < 0 || tables < 0 || application < 0) {
+        Fail();
+        Exec("ROLLBACK");
+        return false;
+    }
+    const bool foreign = (application != 0 && application != ApplicationId) || (tables != 0 && reports == 0);
+    if (foreign) {
+        Exec("ROLLBACK");
+        Message = "the database is another program's (it has tables of its own): it is left as it is";
+        return false;
+    }
     if (version > SchemaVersion) {
+        Exec("ROLLBACK");
         Message = "the database has schema version " + std::to_string(version) + ", newer than this reader's " +
                   std::to_string(SchemaVersion) + ": it is left as it is";
         return false;
     }
-    if (version == SchemaVersion) return true;
+    if (version == SchemaVersion) return Exec("COMMIT");
     // A new database needs no step, only the schema; an older one each step. All of it,
     // and the version, in one transaction, so that it is never half made.
-    if (!Exec("BEGIN")) return false;
     bool done = true;
-    for (long long from = tables == 0 ? SchemaVersion : std::max(version, 1LL); done && from < SchemaVersion; ++from)
+    for (long long from = reports == 0 ? SchemaVersion : std::max(version, 1LL); done && from < SchemaVersion; ++from)
         done = Exec(Migrations[from - 1]);
-    done = done && Exec(Schema) && Exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+    done = done && Exec(Schema) && Exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str()) &&
+           Exec(("PRAGMA application_id = " + std::to_string(ApplicationId)).c_str());
     if (done) return Exec("COMMIT");
     const std::string error = Message;
     Exec("ROLLBACK");
@@ -187,9 +228,24 @@ bool TDatabase::Migrate()
     return false;
 }
 
-bool TDatabase::Begin() { return Exec("BEGIN"); }
+bool TDatabase::Begin()
+{
+    Message.clear();
+    return Exec("BEGIN IMMEDIATE");
+}
 
-bool TDatabase::Commit() { return Exec("COMMIT"); }
+bool TDatabase::Commit()
+{
+    Message.clear();
+    return Exec("COMMIT");
+}
+
+void TDatabase::Rollback()
+{
+    const std::string error = Message;
+    if (sqlite3_get_autocommit(Handle) == 0) Exec("ROLLBACK");  // SQLite may have rolled back itself
+    Message = error;
+}
 
 bool TDatabase::Add(const Loaded& loaded)
 {
@@ -226,7 +282,7 @@ bool TDatabase::Insert(const Loaded& loaded)
     if (report.Step() != SQLITE_DONE) return Fail();
     const long long id = sqlite3_last_insert_rowid(Handle);
     bool ok = true;
-    auto done = [&](TRow& row) { ok = (row.Step() == SQLITE_DONE || Fail()) && ok; };
+    auto done = [&](TRow& row) { ok = ok && (row.Step() == SQLITE_DONE || Fail()); };
     for (const auto& p : f.Processes) {
         TRow row(Prepared[Process]);
         row.Number(id).Number(p.Pid).Text(p.Name).Text(p.Path);

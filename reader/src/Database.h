@@ -12,7 +12,8 @@ namespace reader {
 
 // A SQLite database of reports: one row per report file, keyed by the SHA-256
 // of its bytes, and rows of its processes, services, adapters, displays,
-// drives and findings. Everything added between Begin and Commit is one transaction.
+// drives and findings. Everything added between Begin and Commit is one
+// transaction; the database is shared (WAL, and a wait for one busy).
 class TDatabase {
 public:
     explicit TDatabase(const std::string& path);
@@ -22,8 +23,9 @@ public:
 
     bool IsOpen() const { return Handle != nullptr; }
     const std::string& Error() const { return Message; }
-    bool Begin();
+    bool Begin();  // a write transaction: it waits for another importer's to end
     bool Commit();
+    void Rollback();  // keeps Error
     // False when a report of the same bytes is there already (or on an error: see Error).
     bool Add(const Loaded& loaded);
 

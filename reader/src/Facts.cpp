@@ -1,6 +1,7 @@
 #include "Facts.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
@@ -12,53 +13,86 @@ namespace reader {
 
 namespace {
 
-const Item* FieldOf(const Section* section, const char* name)
+// Items of a section, or a run of them: read in place, never copied.
+struct Block {
+    const Item* First = nullptr;
+    const Item* Last = nullptr;
+    Block() = default;
+    Block(const Item* first, const Item* last) : First(first), Last(last) {}
+    Block(const Section* section)
+    {
+        if (section != nullptr && !section->Items.empty())
+            *this = {section->Items.data(), section->Items.data() + section->Items.size()};
+    }
+    const Item* begin() const { return First; }
+    const Item* end() const { return Last; }
+};
+
+const Item* FieldOf(Block block, const char* name)
 {
-    if (section == nullptr) return nullptr;
-    for (const Item& item : section->Items)
+    for (const Item& item : block)
         if (item.Type == Item::Field && item.Name == name) return &item;
     return nullptr;
 }
 
-std::string Text(const Section* section, const char* name)
+std::string Text(Block block, const char* name)
 {
-    const Item* item = FieldOf(section, name);
+    const Item* item = FieldOf(block, name);
     return item != nullptr ? Utf8(item->Value) : std::string();
 }
 
-long long Number(const std::string& text, int base = 10)
+// A number no report writes (beyond what any count, size or id can be) is
+// unknown, never arithmetic: the largest is a drive's bytes.
+constexpr long long MaxNumber = 1LL << 62;
+
+long long Number(const std::string& text, int base = 10, bool* outOfRange = nullptr)
 {
-    if (text.empty()) return -1;
+    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return -1;
     char* end = nullptr;
+    errno = 0;
     const long long value = std::strtoll(text.c_str(), &end, base);
-    return end != nullptr && *end == '\0' && value >= 0 ? value : -1;
+    if (end == nullptr || *end != '\0' || end == text.c_str()) return -1;
+    if (errno == ERANGE || value > MaxNumber) {
+        if (outOfRange != nullptr) *outOfRange = true;
+        return -1;
+    }
+    return value;
 }
 
-long long Number(const Section* section, const char* name, int base = 10) { return Number(Text(section, name), base); }
+// Where the numbers a report cannot have go, with their lines: FactsOf makes them problems.
+thread_local std::vector<Problem>* OutOfRange = nullptr;
+
+long long Number(Block block, const char* name, int base = 10)
+{
+    const Item* item = FieldOf(block, name);
+    if (item == nullptr) return -1;
+    bool out = false;
+    const long long value = Number(Utf8(item->Value), base, &out);
+    if (out && OutOfRange != nullptr)
+        OutOfRange->push_back({item->Line, "the number of '" + item->Name + "' is out of range: " + item->Value.substr(0, 40)});
+    return value;
+}
 
 // The fields of a section cut into blocks, each starting at a field of the given name.
 template <typename Each>
 void Blocks(const Section* section, const std::string& first, Each each)
 {
-    if (section == nullptr) return;
-    Section block;
-    bool open = false;
-    for (const Item& item : section->Items) {
+    const Block all(section);
+    const Item* start = nullptr;
+    for (const Item& item : all) {
         if (item.Type == Item::Field && StartsWith(item.Name, first)) {
-            if (open) each(block);
-            block.Items.clear();
-            open = true;
+            if (start != nullptr) each(Block(start, &item));
+            start = &item;
         }
-        if (open) block.Items.push_back(item);
     }
-    if (open) each(block);
+    if (start != nullptr) each(Block(start, all.end()));
 }
 
 const Table* TableAt(const Section* section, size_t n)
 {
     if (section == nullptr) return nullptr;
     for (const Item& item : section->Items)
-        if (item.Type == Item::Grid && n-- == 0) return &item.Cells;
+        if (item.Type == Item::Grid && n-- == 0) return item.Cells.get();
     return nullptr;
 }
 
@@ -112,9 +146,9 @@ void ReadCurrent(const Section* section, Facts& facts)
     facts.WindowsArchitecture = Text(section, "Windows architecture");
     facts.RunsAs = Text(section, "envcheck runs as");
     facts.Power = Text(section, "Power");
-    Blocks(section, "Graphics adapter ", [&](const Section& block) {
+    Blocks(section, "Graphics adapter ", [&](const Block& block) {
         Facts::GraphicsAdapter adapter;
-        const Item& head = block.Items.front();
+        const Item& head = *block.First;
         adapter.Index = Number(Utf8(head.Name.substr(17)));
         adapter.Description = Utf8(head.Value);
         const std::string software = " (software)";
@@ -124,13 +158,13 @@ void ReadCurrent(const Section* section, Facts& facts)
             adapter.Description.resize(adapter.Description.size() - software.size());
         }
         // " VendorId: 0x10DE  DeviceId: 0x06CD  SubSysId: ...": one line of four.
-        const std::string ids = Text(&block, "VendorId");
+        const std::string ids = Text(block, "VendorId");
         adapter.VendorId = ids.substr(0, ids.find(' '));
         const size_t device = ids.find("DeviceId: ");
         if (device != std::string::npos) adapter.DeviceId = ids.substr(device + 10, ids.find(' ', device + 10) - device - 10);
-        adapter.DedicatedVideo = Text(&block, "Dedicated video memory");
-        adapter.DriverVersion = Text(&block, "Driver version");
-        for (const Item& item : block.Items)
+        adapter.DedicatedVideo = Text(block, "Dedicated video memory");
+        adapter.DriverVersion = Text(block, "Driver version");
+        for (const Item& item : block)
             if (item.Type == Item::Field && item.Name == "Display") adapter.Displays.push_back(Utf8(item.Value));
         facts.Adapters.push_back(adapter);
     });
@@ -175,13 +209,18 @@ std::string IsoDate(const std::string& english)
 
 long long TrueFamily(long long family, long long extended)
 {
-    if (family < 0) return -1;
+    // CPUID's family is four bits and its extension eight, shifted by four.
+    if (family < 0 || family > 0xF || extended > 0xFF0) return -1;
     return family + (extended > 0 ? extended / 16 : 0);
 }
 
 Facts FactsOf(const Report& report)
 {
     Facts facts;
+    OutOfRange = &facts.Problems;
+    struct TDone {
+        ~TDone() { OutOfRange = nullptr; }
+    } done;
     const Section* hardware = report.Find("hardware");
     facts.CpuName = Text(hardware, "ProcessorName");
     facts.CpuId = Text(hardware, "ID");
@@ -191,6 +230,9 @@ Facts FactsOf(const Report& report)
     facts.Family = Number(hardware, "Family");
     facts.ExtendedFamily = Number(hardware, "Extended Family");
     facts.TrueFamily = TrueFamily(facts.Family, facts.ExtendedFamily);
+    if (facts.TrueFamily < 0 && facts.Family >= 0)
+        facts.Problems.push_back({FieldOf(hardware, "Family")->Line, "the family is out of range: " +
+                                      std::to_string(facts.Family) + " + " + std::to_string(facts.ExtendedFamily)});
     facts.Stepping = Number(hardware, "Stepping");
     // Two fields are named Model: the name, then the number.
     if (hardware != nullptr)
@@ -216,28 +258,28 @@ Facts FactsOf(const Report& report)
     facts.D3d9Whql = Text(d3d9, "Windows Hardware Quality Labs(WHQL)妥当性レベル");
     facts.D3d9VendorId = HexId(Number(d3d9, "VendorId"));
     facts.D3d9DeviceId = HexId(Number(d3d9, "DeviceId"));
-    Blocks(report.Find("dx_sound"), "dwDevnode", [&](const Section& block) {
-        facts.SoundDevices.push_back({Text(&block, "szDescription"), Text(&block, "szDriverVersion"),
-                                      IsoDate(Text(&block, "szDriverDateEnglish")).substr(0, 10),
-                                      Text(&block, "bDefaultSoundPlayback") == "true"});
+    Blocks(report.Find("dx_sound"), "dwDevnode", [&](const Block& block) {
+        facts.SoundDevices.push_back({Text(block, "szDescription"), Text(block, "szDriverVersion"),
+                                      IsoDate(Text(block, "szDriverDateEnglish")).substr(0, 10),
+                                      Text(block, "bDefaultSoundPlayback") == "true"});
     });
     const Section* system = report.Find("dx_system");
     facts.ReportDate = IsoDate(Text(system, "szTimeEnglish"));
     facts.DirectX = Text(system, "szDirectXVersionEnglish");
     facts.OsMajor = Number(system, "dwOSMajorVersion");
-    Blocks(report.Find("dx_display"), "szDeviceName", [&](const Section& block) {
+    Blocks(report.Find("dx_display"), "szDeviceName", [&](const Block& block) {
         Facts::Display display;
-        display.Device = Text(&block, "szDeviceName");
-        display.Description = Text(&block, "szDescription");
-        display.Manufacturer = Text(&block, "szManufacturer");
-        display.VendorId = UpperHex(Text(&block, "szVendorId"));
-        display.DeviceId = UpperHex(Text(&block, "szDeviceId"));
-        display.DriverVersion = Text(&block, "szDriverVersion");
-        display.DriverDate = IsoDate(Text(&block, "szDriverDateEnglish")).substr(0, 10);
-        display.Mode = Text(&block, "szDisplayModeEnglish");
-        display.Width = Number(&block, "dwWidth");
-        display.Height = Number(&block, "dwHeight");
-        display.Refresh = Number(&block, "dwRefreshRate");
+        display.Device = Text(block, "szDeviceName");
+        display.Description = Text(block, "szDescription");
+        display.Manufacturer = Text(block, "szManufacturer");
+        display.VendorId = UpperHex(Text(block, "szVendorId"));
+        display.DeviceId = UpperHex(Text(block, "szDeviceId"));
+        display.DriverVersion = Text(block, "szDriverVersion");
+        display.DriverDate = IsoDate(Text(block, "szDriverDateEnglish")).substr(0, 10);
+        display.Mode = Text(block, "szDisplayModeEnglish");
+        display.Width = Number(block, "dwWidth");
+        display.Height = Number(block, "dwHeight");
+        display.Refresh = Number(block, "dwRefreshRate");
         facts.Displays.push_back(display);
     });
     // A row kept as written (it fits no column) is a problem of the report, not a record.
@@ -258,16 +300,16 @@ Facts FactsOf(const Report& report)
     if (network != nullptr)
         for (const Item& item : network->Items)
             if (item.Type == Item::Field && item.Name == "DNS Servers") facts.DnsServers.push_back(Utf8(item.Value));
-    Blocks(network, "AdapterName", [&](const Section& block) {
-        Facts::NetworkAdapter adapter{Text(&block, "AdapterName"), Text(&block, "Description"),
-                                      Text(&block, "Physical Address"), Text(&block, "IP Address"),
-                                      Text(&block, "Subnet Mask"), Text(&block, "Default Gateway"), false};
-        for (const Item& item : block.Items) adapter.Dhcp = adapter.Dhcp || item.Value == "adapter enabled DHCP.";
+    Blocks(network, "AdapterName", [&](const Block& block) {
+        Facts::NetworkAdapter adapter{Text(block, "AdapterName"), Text(block, "Description"),
+                                      Text(block, "Physical Address"), Text(block, "IP Address"),
+                                      Text(block, "Subnet Mask"), Text(block, "Default Gateway"), false};
+        for (const Item& item : block) adapter.Dhcp = adapter.Dhcp || item.Value == "adapter enabled DHCP.";
         facts.NetworkAdapters.push_back(adapter);
     });
-    Blocks(report.Find("drives"), "Drive", [&](const Section& block) {
-        facts.Drives.push_back({Text(&block, "Drive"), Text(&block, "VolumeName"), Text(&block, "FileSystem"),
-                                Text(&block, "nDriveType"), Number(&block, "TotalBytes"), Number(&block, "FreeBytes")});
+    Blocks(report.Find("drives"), "Drive", [&](const Block& block) {
+        facts.Drives.push_back({Text(block, "Drive"), Text(block, "VolumeName"), Text(block, "FileSystem"),
+                                Text(block, "nDriveType"), Number(block, "TotalBytes"), Number(block, "FreeBytes")});
     });
     ReadCurrent(report.Find("current"), facts);
     for (const Section& section : report.Sections) {

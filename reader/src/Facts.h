@@ -69,6 +69,7 @@ struct Facts {
     std::vector<std::string> Missing;    // those every report has that this one lacks (a cut file)
     std::vector<Failure> Failures;
     bool ServicesSkipped = false;        // Windows 9x: the service list is not asked for
+    std::vector<Problem> Problems;       // numbers no report can have, with their lines
 
     bool Has(const std::string& section) const;
 };

@@ -18,22 +18,48 @@ json CellsOf(const std::vector<Cell>& cells)
     return out;
 }
 
-json ItemOf(const Item& item)
+std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+// An item written as it is made: a table of many rows never stands in memory twice.
+void WriteItem(const Item& item, std::string& out)
 {
     switch (item.Type) {
-    case Item::Field: return {{"name", Utf8(item.Name)}, {"value", Utf8(item.Value)}};
-    case Item::Text: return {{"text", Utf8(item.Value)}};
+    case Item::Field: out += Dump({{"name", Utf8(item.Name)}, {"value", Utf8(item.Value)}}); return;
+    case Item::Text: out += Dump({{"text", Utf8(item.Value)}}); return;
     case Item::Grid: {
-        json rows = json::array();
-        for (size_t n = 0; n < item.Cells.Rows.size(); ++n) {
-            const auto raw = item.Cells.Raw.find(n);
-            rows.push_back(raw != item.Cells.Raw.end() ? json(Utf8(raw->second)) : CellsOf(item.Cells.Rows[n]));
+        const Table& table = *item.Cells;
+        out += "{\"columns\":" + Dump(CellsOf(table.Header)) + ",\"rows\":[";
+        for (size_t n = 0; n < table.Rows.size(); ++n) {
+            const auto raw = table.Raw.find(n);
+            out += n == 0 ? "" : ",";
+            out += Dump(raw != table.Raw.end() ? json(Utf8(raw->second)) : CellsOf(table.Rows[n]));
         }
-        return {{"columns", CellsOf(item.Cells.Header)}, {"rows", rows}};
+        out += "]}";
+        return;
     }
     case Item::Blank: break;
     }
-    return nullptr;
+}
+
+// The sections, keys in the order the rest of the line has them (by name).
+std::string SectionsOf(const Report& report)
+{
+    std::string out = "[";
+    for (const Section& section : report.Sections) {
+        out += out.size() == 1 ? "{" : ",{";
+        if (section.Failed) out += "\"failure\":" + Dump(Utf8(section.Failure)) + ",";
+        out += "\"id\":" + Dump(section.Id) + ",\"items\":[";
+        bool first = true;
+        for (const Item& item : section.Items) {
+            if (item.Type == Item::Blank) continue;
+            out += first ? "" : ",";
+            first = false;
+            WriteItem(item, out);
+        }
+        out += "],\"line\":" + std::to_string(section.Line) + ",\"status\":";
+        out += section.Failed ? "\"failed\"}" : section.Partial ? "\"partial\"}" : "\"read\"}";
+    }
+    return out + "]";
 }
 
 json FactsOf(const Facts& f)
@@ -104,28 +130,23 @@ const char* StatusName(Status status)
 
 std::string JsonLine(const Loaded& loaded)
 {
-    json problems = json::array(), findings = json::array(), sections = json::array();
+    json problems = json::array(), findings = json::array();
     for (const Problem& p : loaded.Model.Problems) problems.push_back({{"line", p.Line}, {"message", Utf8(p.Message)}});
     for (const Finding& f : loaded.Findings) findings.push_back({{"id", f.Id}, {"text", f.Text}});
-    for (const Section& section : loaded.Model.Sections) {
-        json items = json::array();
-        for (const Item& item : section.Items)
-            if (item.Type != Item::Blank) items.push_back(ItemOf(item));
-        json entry = {{"id", section.Id}, {"line", section.Line},
-                      {"status", section.Failed ? "failed" : section.Partial ? "partial" : "read"}, {"items", items}};
-        if (section.Failed) entry["failure"] = Utf8(section.Failure);
-        sections.push_back(entry);
-    }
     json out = {{"schema", JsonSchemaVersion}, {"file", loaded.Path}, {"part", loaded.Part}, {"parts", loaded.Parts},
                 {"sha256", loaded.Sha256}, {"status", StatusName(loaded.Model.State)}, {"notes", loaded.Notes},
                 {"problems", problems}};
     if (loaded.Model.State != Status::Unreadable) {
         out["facts"] = FactsOf(loaded.Data);
         out["findings"] = findings;
-        out["sections"] = sections;
+        out["sections"] = nullptr;  // written in its place below
     }
-    // Paths from the command line may be any bytes: never let one stop the line.
-    return out.dump(-1, ' ', false, json::error_handler_t::replace);
+    std::string line = Dump(out);
+    // Quotes inside a text are escaped, so this is the key and nothing else.
+    const std::string placeholder = "\"sections\":null";
+    const size_t at = line.find(placeholder);
+    if (at != std::string::npos) line.replace(at + placeholder.size() - 4, 4, SectionsOf(loaded.Model));
+    return line;
 }
 
 }  // namespace reader

@@ -1,7 +1,10 @@
 #include "Load.h"
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "File.h"
 
 #include "Normalise.h"
 #include "Parser.h"
@@ -42,17 +45,34 @@ std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes)
         return all;
     }
     const Normalised normalised = Normalise(bytes);
-    const std::vector<std::string_view> parts = SplitReports(normalised.Text);
+    const std::string_view text = normalised.Of(bytes);
+    std::vector<std::string_view> parts = SplitReports(text);
+    // The file's reports share its bounds: the one that reaches them holds the rest.
+    size_t left = MaxLines;
+    std::vector<size_t> lines(parts.size());
+    for (size_t n = 0; n < parts.size(); ++n) {
+        lines[n] = left;
+        const size_t count = static_cast<size_t>(std::count(parts[n].begin(), parts[n].end(), '\n'));
+        if (count < left) {
+            left -= count;
+            continue;
+        }
+        const char* const end = text.data() + text.size();
+        parts[n] = std::string_view(parts[n].data(), static_cast<size_t>(end - parts[n].data()));
+        parts.resize(n + 1);
+    }
     for (const std::string_view part : parts) {
+        const size_t most = lines[all.size()];
         Loaded& loaded = all.emplace_back();
         loaded.Path = path;
         loaded.Part = all.size();
         loaded.Parts = parts.size();
         loaded.Notes = normalised.Notes;
-        loaded.Model = Parse(part);
+        loaded.Model = Parse(part, most);
         loaded.Sha256 = Sha256Hex(OwnText(part, loaded.Model));
         if (loaded.Model.State != Status::Unreadable) {
             loaded.Data = FactsOf(loaded.Model);
+            for (Problem& problem : loaded.Data.Problems) loaded.Model.Flag(problem.Line, std::move(problem.Message));
             loaded.Findings = FindingsOf(loaded.Data);
         }
     }
@@ -70,28 +90,64 @@ namespace {
 std::vector<Loaded> Unreadable(const std::string& path, const std::string& why)
 {
     std::vector<Loaded> loaded(1);
-    loaded[0].Path = path;
+    loaded[0].Path = FileName(path);
     loaded[0].Model.State = Status::Unreadable;
     loaded[0].Model.Problems.push_back({0, why});
     return loaded;
 }
 
+// Bytes of one UTF-8 character at text[at], 0 when none starts there.
+size_t Utf8Length(std::string_view text, size_t at)
+{
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    const size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (length < 2) return length;
+    if (at + length > text.size()) return 0;
+    for (size_t n = 1; n < length; ++n)
+        if ((static_cast<unsigned char>(text[at + n]) & 0xC0) != 0x80) return 0;
+    const unsigned char second = static_cast<unsigned char>(text[at + 1]);
+    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) || (c == 0xF0 && second < 0x90) ||
+        (c == 0xF4 && second >= 0x90))
+        return 0;  // overlong forms and surrogates
+    return length;
+}
+
+bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
 }  // namespace
+
+std::string FileName(std::string_view path)
+{
+    std::string name;
+    name.reserve(path.size());
+    for (size_t at = 0; at < path.size();) {
+        const size_t length = Utf8Length(path, at);
+        const unsigned char c = static_cast<unsigned char>(path[at]);
+        const bool c1 = length == 2 && c == 0xC2 && static_cast<unsigned char>(path[at + 1]) < 0xA0;
+        // A backslash that would read as an escape is one itself.
+        const bool looksEscaped = c == '\\' && at + 3 < path.size() && path[at + 1] == 'x' && IsHex(path[at + 2]) &&
+                                  IsHex(path[at + 3]);
+        if (length == 0 || c < 0x20 || c == 0x7F || c1 || looksEscaped) {
+            const size_t bytes = c1 ? 2 : 1;
+            for (size_t n = 0; n < bytes; ++n) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof(escaped), "\\x%02X", static_cast<unsigned char>(path[at + n]));
+                name += escaped;
+            }
+            at += bytes;
+            continue;
+        }
+        name.append(path, at, length);
+        at += length;
+    }
+    return name;
+}
 
 std::vector<Loaded> LoadFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return Unreadable(path, "cannot be opened");
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (!error && size > MaxReportBytes) return Unreadable(path, TooLarge(size));
-    // The file's size and one byte more (or, where it has none, the largest
-    // report's): Parse then refuses whatever is larger than a report.
-    std::string bytes(error ? MaxReportBytes + 1 : static_cast<size_t>(size) + 1, '\0');
-    file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(file.gcount()));
-    if (file.bad()) return Unreadable(path, "cannot be read");
-    return LoadAll(path, bytes);
+    std::string bytes, why;
+    if (!ReadReport(path, bytes, why)) return Unreadable(path, why);
+    return LoadAll(FileName(path), bytes);
 }
 
 Status Worse(Status a, Status b) { return static_cast<int>(a) > static_cast<int>(b) ? a : b; }

@@ -2,6 +2,7 @@
 #define ENVCHECK_READER_LOAD_H
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Facts.h"
@@ -25,8 +26,14 @@ struct Loaded {
 std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes);
 // The first of them.
 Loaded LoadBytes(const std::string& path, const std::string& bytes);
-// Never throws: a file that cannot be opened or is too large is Unreadable, with the reason.
+// Never throws: a file that cannot be opened or is too large is Unreadable,
+// with the reason. Path is UTF-8 (on Windows too).
 std::vector<Loaded> LoadFile(const std::string& path);
+
+// A file's name as every output gives it: valid UTF-8 that names it without
+// loss, a byte that is no UTF-8 or a control character written as \xNN (and a
+// backslash that would read as such, \x5C).
+std::string FileName(std::string_view path);
 
 // Exit status for a set of reports: 0 all read, 1 some partial, 2 some unreadable.
 int ExitCodeOf(Status worst);

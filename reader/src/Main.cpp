@@ -7,6 +7,9 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+#include <cwchar>
 #endif
 
 #include "Load.h"
@@ -17,6 +20,7 @@
 #endif
 
 using namespace reader;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -35,10 +39,21 @@ int BadUsage(const char* why)
 }
 
 // Every report in the file. Problems go to standard error where the output
-// does not show them itself, so that each is said once.
+// does not show them itself, so that each is said once. A file that needs
+// more memory than there is costs only itself.
 std::vector<Loaded> Read(const std::string& path, Status& worst, bool problems = true)
 {
-    std::vector<Loaded> all = LoadFile(path);
+    std::vector<Loaded> all;
+    try {
+        all = LoadFile(path);
+    } catch (const std::bad_alloc&) {
+        all.clear();
+        all.shrink_to_fit();
+        all.resize(1);
+        all[0].Path = FileName(path);
+        all[0].Model.State = Status::Unreadable;
+        all[0].Model.Problems.push_back({0, "there is not enough memory to read it"});
+    }
     for (const Loaded& loaded : all) {
         if (problems) WriteProblems(std::cerr, loaded);
         worst = Worse(worst, loaded.Model.State);
@@ -46,71 +61,176 @@ std::vector<Loaded> Read(const std::string& path, Status& worst, bool problems =
     return all;
 }
 
-bool IsText(const std::filesystem::path& path)
+bool IsText(const fs::path& path)
 {
-    std::string extension = path.extension().string();
+    std::string extension = path.extension().u8string();
     std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
     return extension == ".txt";
 }
 
+// What a folder walk could not read, said once each and counted.
+struct TWalk {
+    fs::path Root;  // the folder named, as the system resolves it
+    std::vector<std::string> Found;
+    size_t Skipped = 0;
+    Status Worst = Status::Read;
+
+    void Skip(const fs::path& path, const std::string& why)
+    {
+        std::cerr << FileName(path.u8string()) << ": " << why << ": skipped\n";
+        ++Skipped;
+    }
+
+    bool Inside(const fs::path& target) const
+    {
+        const fs::path relative = target.lexically_relative(Root);
+        return !relative.empty() && *relative.begin() != "..";
+    }
+
+    // The *.txt files of a folder and those under it; a folder that cannot be
+    // listed is named and the walk goes on. A link is followed only to a file
+    // inside the folder named: a report's folder never reads beyond itself.
+    void Walk(const fs::path& folder)
+    {
+        std::error_code error;
+        std::vector<fs::directory_entry> entries;
+        fs::directory_iterator walk(folder, error), end;
+        for (; !error && walk != end; walk.increment(error)) entries.push_back(*walk);
+        if (error) {
+            Skip(folder, "cannot be listed (" + error.message() + ")");
+            Worst = Status::Unreadable;
+        }
+        for (const fs::directory_entry& entry : entries) {
+            const fs::file_status own = entry.symlink_status(error);
+            if (fs::is_symlink(own)) {
+                if (!IsText(entry.path())) continue;
+                const fs::path target = fs::canonical(entry.path(), error);
+                if (error || !Inside(target))
+                    Skip(entry.path(), "a link that leads outside the folder");
+                else if (!fs::is_regular_file(target, error))
+                    Skip(entry.path(), "a link to what is not a regular file");
+                else
+                    Found.push_back(entry.path().u8string());
+            } else if (fs::is_directory(own)) {
+                Walk(entry.path());
+            } else if (IsText(entry.path())) {
+                if (fs::is_regular_file(own))
+                    Found.push_back(entry.path().u8string());
+                else
+                    Skip(entry.path(), "is not a regular file");
+            }
+        }
+    }
+};
+
 // The files named, and the *.txt files under the folders named, in a stable order.
-[[maybe_unused]] std::vector<std::string> Expand(const std::vector<std::string>& names, Status& worst)
+[[maybe_unused]] std::vector<std::string> Expand(const std::vector<std::string>& names, Status& worst, size_t& skipped)
 {
     std::vector<std::string> files;
     for (const std::string& name : names) {
         std::error_code error;
-        if (!std::filesystem::is_directory(name, error)) {
+        if (!fs::is_directory(fs::u8path(name), error)) {
             files.push_back(name);
             continue;
         }
-        std::vector<std::string> found;
-        std::filesystem::recursive_directory_iterator walk(name, error), end;
-        for (; !error && walk != end; walk.increment(error))
-            if (walk->is_regular_file(error) && IsText(walk->path())) found.push_back(walk->path().string());
-        if (error) {
-            std::cerr << name << ": cannot be listed: " << error.message() << "\n";
-            worst = Status::Unreadable;
-        }
-        std::sort(found.begin(), found.end());
-        files.insert(files.end(), found.begin(), found.end());
+        TWalk walk;
+        walk.Root = fs::canonical(fs::u8path(name), error);
+        walk.Walk(fs::u8path(name));
+        std::sort(walk.Found.begin(), walk.Found.end());
+        files.insert(files.end(), walk.Found.begin(), walk.Found.end());
+        skipped += walk.Skipped;
+        worst = Worse(worst, walk.Worst);
     }
     return files;
+}
+
+// A database kept nowhere would take every report and keep none.
+bool IsKept(const std::string& path)
+{
+    return !path.empty() && path != ":memory:" && path.compare(0, 5, "file:") != 0;
 }
 
 int Database(const std::string& path, const std::vector<std::string>& names)
 {
 #ifdef ENVCHECK_READER_DATABASE
+    if (!IsKept(path)) {
+        std::cerr << "envcheck-read: '" << FileName(path) << "' is no file: a database only in memory keeps nothing\n";
+        return 2;
+    }
     Status worst = Status::Read;
     TDatabase database(path);
-    if (!database.IsOpen() || !database.Begin()) {
-        std::cerr << path << ": " << database.Error() << "\n";
+    if (!database.IsOpen()) {
+        std::cerr << FileName(path) << ": " << database.Error() << "\n";
         return 2;
     }
-    size_t added = 0, known = 0, unreadable = 0;
-    for (const std::string& file : Expand(names, worst))
-        for (const Loaded& loaded : Read(file, worst)) {
-            if (loaded.Model.State == Status::Unreadable) {
-                ++unreadable;
-            } else if (database.Add(loaded)) {
-                ++added;
-            } else if (!database.Error().empty()) {
-                std::cerr << file << ": not added: " << database.Error() << "\n";
-                worst = Status::Unreadable;
-            } else {
-                ++known;
-            }
+    size_t added = 0, partial = 0, known = 0, unreadable = 0, skipped = 0;
+    const std::vector<std::string> files = Expand(names, worst, skipped);
+    auto counts = [&] {
+        return "added " + std::to_string(added + partial) + " (" + std::to_string(partial) + " read in part), already there " +
+               std::to_string(known) + ", unreadable " + std::to_string(unreadable) + ", skipped " + std::to_string(skipped);
+    };
+    // Each file in a transaction of its own: what is stored stays stored, and
+    // another importer gets its turn between files.
+    for (size_t n = 0; n < files.size(); ++n) {
+        const std::vector<Loaded> all = Read(files[n], worst);
+        bool stored = database.Begin();
+        size_t fileAdded = 0, filePartial = 0, fileKnown = 0, fileUnreadable = 0;
+        for (size_t part = 0; stored && part < all.size(); ++part) {
+            const Loaded& loaded = all[part];
+            if (loaded.Model.State == Status::Unreadable)
+                ++fileUnreadable;
+            else if (database.Add(loaded))
+                ++(loaded.Model.State == Status::Partial ? filePartial : fileAdded);
+            else if (database.Error().empty())
+                ++fileKnown;
+            else
+                stored = false;
         }
-    if (!database.Commit()) {
-        std::cerr << path << ": " << database.Error() << "\n";
-        return 2;
+        stored = stored && database.Commit();
+        if (!stored) {
+            // The first error is the cause; nothing after it is tried.
+            database.Rollback();
+            std::cerr << FileName(files[n]) << ": not stored: " << database.Error() << "\n";
+            std::cerr << FileName(path) << ": stopped at the first failure; stored before it: " << counts() << "; "
+                      << files.size() - n << " files not stored\n";
+            return 2;
+        }
+        added += fileAdded;
+        partial += filePartial;
+        known += fileKnown;
+        unreadable += fileUnreadable;
     }
-    std::cout << "added " << added << ", already there " << known << ", unreadable " << unreadable << "\n";
+    std::cout << counts() << "\n";
     return ExitCodeOf(worst);
 #else
     (void)path;
     (void)names;
     std::cerr << "envcheck-read: this build has no SQLite, so --db is not available\n";
     return 2;
+#endif
+}
+
+// The command line as UTF-8: on Windows from its wide form, as the ANSI one
+// maps what its code page lacks to another character (Zoë to Zoe, ¥ to \).
+std::vector<std::string> Arguments(int argc, char** argv)
+{
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int n = 1; wide != nullptr && n < count; ++n) {
+        const int length = static_cast<int>(std::wcslen(wide[n]));
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[n], length, nullptr, 0, nullptr, nullptr);
+        std::string arg(static_cast<size_t>(size), '\0');
+        if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide[n], length, &arg[0], size, nullptr, nullptr);
+        args.push_back(arg);
+    }
+    LocalFree(wide);
+    return args;
+#else
+    return std::vector<std::string>(argv + 1, argv + argc);
 #endif
 }
 
@@ -121,7 +241,7 @@ int main(int argc, char** argv)
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // --render writes the bytes as they are
 #endif
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = Arguments(argc, argv);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") return args.empty() ? BadUsage("no report named") : (std::cout << Usage, 0);
     const std::string mode = args[0].compare(0, 2, "--") == 0 ? args[0] : "";
     Status worst = Status::Read;

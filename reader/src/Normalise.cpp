@@ -144,23 +144,24 @@ Normalised Normalise(const std::string& bytes)
     });
     const bool mixed = crcrlf != 0 || (crlf != 0 && lf != 0);
     if (!encoded && !mixed && !(quoted && count != 0) && restored == 0) {
-        out.Text = bytes;  // a clean file is read as it is: its bytes are its key
-        return out;
+        return out;  // a clean file is read as it is: its bytes are its key
     }
+    out.Clean = false;
     if (crcrlf != 0)
         out.Notes.push_back("its line ends were CR CR LF, as a mail program doubles them; read as LF");
     else if (mixed)
         out.Notes.push_back("its line ends were mixed (" + std::to_string(crlf) + " CRLF, " + std::to_string(lf) +
                             " LF); read as LF");
-    std::vector<std::string_view> lines;
-    lines.reserve(count);
-    each([&](std::string_view line, size_t) { lines.push_back(line); });
-    // A quote mark on every line, as a mail reply puts it, perhaps more than once.
-    size_t levels = 0;
-    for (; quoted && count != 0 && levels < 16; ++levels) {
-        for (std::string_view& line : lines) line.remove_prefix(line.size() >= 2 && line[1] == ' ' ? 2 : 1);
-        for (const std::string_view line : lines) quoted = quoted && !line.empty() && line[0] == '>';
-    }
+    // A quote mark on every line, as a mail reply puts it, perhaps more than once:
+    // as many levels as the least quoted line has.
+    size_t levels = quoted && count != 0 ? 16 : 0;
+    if (levels != 0)
+        each([&](std::string_view line, size_t) {
+            size_t level = 0;
+            for (; level < levels && !line.empty() && line[0] == '>'; ++level)
+                line.remove_prefix(line.size() >= 2 && line[1] == ' ' ? 2 : 1);
+            levels = level;
+        });
     if (levels != 0)
         out.Notes.push_back(levels == 1 ? std::string("every line was quoted with '> '; read without the quotes")
                                         : "every line was quoted " + std::to_string(levels) +
@@ -168,14 +169,16 @@ Normalised Normalise(const std::string& bytes)
     restored = 0;
     const std::string lineEnd = crlf != 0 && !mixed ? "\r\n" : "\n";
     out.Text.reserve(text.size() + 64);
-    for (size_t n = 0; n < lines.size(); ++n) {
-        out.Text += lines[n];
-        if (BlankEnded(lines[n])) {
+    size_t written = 0;
+    each([&](std::string_view line, size_t) {
+        for (size_t level = 0; level < levels; ++level) line.remove_prefix(line.size() >= 2 && line[1] == ' ' ? 2 : 1);
+        out.Text += line;
+        if (BlankEnded(line)) {
             out.Text += ' ';
             ++restored;
         }
-        if (n + 1 < lines.size() || finalEnd) out.Text += lineEnd;
-    }
+        if (++written < count || finalEnd) out.Text += lineEnd;
+    });
     if (restored != 0) out.Notes.push_back("trailing blanks were stripped; read with the headings' own blanks");
     return out;
 }

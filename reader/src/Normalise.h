@@ -2,6 +2,7 @@
 #define ENVCHECK_READER_NORMALISE_H
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace reader {
@@ -9,8 +10,11 @@ namespace reader {
 // A file as envcheck wrote it, from what the player sent: cp932 again, one
 // kind of line end, no quote marks, the headings' trailing blanks back.
 struct Normalised {
-    std::string Text;                // the file's own bytes when nothing was undone
+    bool Clean = true;               // nothing was undone: the text is the file's own bytes, not copied
+    std::string Text;                // otherwise the text as envcheck wrote it
     std::vector<std::string> Notes;  // what was undone, once each (ASCII)
+
+    std::string_view Of(const std::string& bytes) const { return Clean ? std::string_view(bytes) : Text; }
 };
 
 Normalised Normalise(const std::string& bytes);

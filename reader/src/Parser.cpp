@@ -204,17 +204,18 @@ public:
             else
                 AddText(lines[Index]);
         }
-        for (; Index < lines.size(); ++Index) Take(lines[Index]);
+        for (; Index < lines.size() && Stop == nullptr; ++Index) Take(lines[Index]);
         Finish();
     }
 
+    // Where the parse stopped at a report's bounds (its lines are past them), or null.
+    const char* Stop = nullptr;
+    size_t StopIndex = 0;
+
 private:
-    void Flag(size_t line, const std::string& message)
+    void Flag(size_t line, std::string message)
     {
-        if (Out.Problems.size() < 100)
-            Out.Problems.push_back({line, message});
-        else if (Out.Problems.size() == 100)
-            Out.Problems.push_back({line, "more problems follow; only the first 100 are listed"});
+        Out.Flag(line, std::move(message));
         if (!Out.Sections.empty()) Out.Sections.back().Partial = true;
     }
 
@@ -225,7 +226,6 @@ private:
         Section& section = Out.Sections.emplace_back();
         section.Id = id;
         section.Line = LineNo();
-        section.Items.reserve(64);
         SeenBlank = false;
         return Out.Sections.back();
     }
@@ -249,6 +249,14 @@ private:
 
     void Take(std::string_view line)
     {
+        // No report has so many sections: the rest is kept as it is, unread.
+        if (Out.Sections.size() >= MaxSections) {
+            Flag(LineNo(), "the report has more than " + std::to_string(MaxSections) +
+                               " sections; from here on it is kept as text, unread");
+            Stop = line.data();
+            StopIndex = Index;
+            return;
+        }
         if (const char* id = HeadingId(line)) {
             Open(id);
             AddText(line);
@@ -382,8 +390,15 @@ private:
     {
         const std::vector<std::string_view>& lines = *Lines;
         Item& item = Add(Item::Grid);
-        Table& table = item.Cells;
+        item.Cells = std::make_unique<Table>();
+        Table& table = *item.Cells;
         table.Dashes = BorderDashes(lines[Index]);
+        if (table.Dashes.size() > MaxColumns) {
+            Current().Items.pop_back();
+            AddText(lines[Index]);
+            Flag(LineNo(), "a table border of more than " + std::to_string(MaxColumns) + " columns");
+            return;
+        }
         for (size_t dashes : table.Dashes) table.Widths.push_back(dashes >= 2 ? dashes - 2 : 0);
         const std::string_view border = lines[Index];
         // An empty table's border may be narrower than its header.
@@ -479,7 +494,7 @@ private:
             const size_t now = rank(section.Id);
             if (!first && now <= last && section.Id != "unknown") {
                 section.Partial = true;
-                Out.Problems.push_back({section.Line, "the section '" + section.Id + "' is out of its place"});
+                Out.Flag(section.Line, "the section '" + section.Id + "' is out of its place");
             }
             last = std::max(last, now);
             first = false;
@@ -487,23 +502,26 @@ private:
         const auto begins = std::find_if(Out.Sections.begin(), Out.Sections.end(),
                                          [](const Section& section) { return section.Id != "preface"; });
         if (begins != Out.Sections.end() && begins->Id != "hardware")
-            Out.Problems.push_back({begins->Line, "a report begins with its hardware section"});
+            Out.Flag(begins->Line, "a report begins with its hardware section");
         // The names section may be empty: each of its calls can fail (as on Windows 98).
         for (const char* id : {"hardware", "memory", "environment", "processes", "services", "network", "drives"})
-            if (Out.Find(id) == nullptr) Out.Problems.push_back({0, std::string("no section '") + id + "'"});
-        if (!Out.Sections.empty()) {
+            if (Out.Find(id) == nullptr) Out.Flag(0, std::string("no section '") + id + "'");
+        if (!Out.Sections.empty() && Stop == nullptr && !Cut) {
             const Section& end = Out.Sections.back();
             // A machine without a drive listed has the drives heading alone.
             const bool closed = !end.Items.empty() && (end.Items.back().Type == Item::Blank ||
                                                        (end.Id == "drives" && end.Items.size() == 1));
             if ((end.Id != "drives" && end.Id != "current") || !closed) {
-                Out.Problems.push_back({Lines->size(), "the report ends inside its section '" + end.Id +
-                                                           "': the file is cut short"});
+                Out.Flag(Lines->size(), "the report ends inside its section '" + end.Id + "': the file is cut short");
                 Out.Sections.back().Partial = true;
             }
         }
     }
 
+public:
+    bool Cut = false;  // the lines end at the report's bounds, not at its end
+
+private:
     Report& Out;
     const std::vector<std::string_view>* Lines = nullptr;
     size_t Index = 0;
@@ -540,7 +558,7 @@ bool Continues(std::string_view section, std::string_view line)
 
 }  // namespace
 
-std::vector<std::string_view> SplitReports(std::string_view text)
+std::vector<std::string_view> SplitReports(std::string_view text, size_t maxReports)
 {
     std::vector<std::string_view> parts;
     size_t from = 0, foreign = std::string_view::npos;
@@ -555,10 +573,11 @@ std::vector<std::string_view> SplitReports(std::string_view text)
         if (const char* id = HeadingId(line)) {
             if (std::string_view(id) == "hardware") {
                 // From the first line no report has on, the text is what the player wrote above the next.
-                if (report) {
+                if (report && parts.size() + 1 < maxReports) {
                     const size_t cut = foreign != std::string_view::npos ? foreign : start;
                     parts.push_back(text.substr(from, cut - from));
                     from = cut;
+                    if (parts.size() + 1 == maxReports) break;  // the rest is the last
                 }
                 report = true;
             }
@@ -573,7 +592,7 @@ std::vector<std::string_view> SplitReports(std::string_view text)
     return parts;
 }
 
-Report Parse(std::string_view bytes)
+Report Parse(std::string_view bytes, size_t maxLines)
 {
     Report report;
     if (bytes.empty()) {
@@ -589,18 +608,21 @@ Report Parse(std::string_view bytes)
     const size_t firstEnd = bytes.find('\n');
     if (firstEnd != std::string::npos && firstEnd > 0 && bytes[firstEnd - 1] == '\r') report.LineEnd = "\r\n";
     std::vector<std::string_view> lines;
-    lines.reserve(bytes.size() / 32 + 1);  // a report's lines are some 40 bytes
-    for (size_t start = 0; start < bytes.size();) {
+    lines.reserve(std::min(bytes.size() / 32 + 1, maxLines));  // a report's lines are some 40 bytes
+    size_t start = 0;
+    for (; start < bytes.size() && lines.size() < maxLines;) {
         size_t end = bytes.find(report.LineEnd, start);
         if (end == std::string::npos) {
             lines.push_back(bytes.substr(start));
             report.FinalLineEnd = false;
+            start = bytes.size();
             break;
         }
         lines.push_back(bytes.substr(start, end - start));
         start = end + report.LineEnd.size();
     }
     TParser parser(report);
+    parser.Cut = start < bytes.size();
     parser.Run(lines);
     bool heading = false;
     for (const Section& section : report.Sections) heading = heading || section.Id != "unknown";
@@ -608,19 +630,26 @@ Report Parse(std::string_view bytes)
         // One reason: what the parser found wrong in a text that is no report says nothing more.
         report.State = Status::Unreadable;
         report.Problems = {{0, "not a report: it has no section heading of one"}};
+        report.Unlisted = 0;
         return report;
+    }
+    // Past the bounds the text is kept as it is: the lines not taken, or from where the parse stopped.
+    const size_t rest = parser.Stop != nullptr ? static_cast<size_t>(parser.Stop - bytes.data()) : start;
+    if (rest < bytes.size()) {
+        report.Rest = bytes.substr(rest);
+        report.FinalLineEnd = true;
+        if (parser.Stop == nullptr)
+            report.Flag(lines.size() + 1, "the report has more than " + std::to_string(maxLines) +
+                                              " lines; from here on it is kept as text, unread");
+        if (parser.Stop != nullptr) lines.resize(parser.StopIndex + (parser.Stop == lines[parser.StopIndex].data() ? 0 : 1));
     }
     for (size_t n = 0; n < lines.size(); ++n) {
         const size_t bad = FirstInvalidCp932(lines[n]);
         if (bad == std::string::npos) continue;
-        report.Problems.push_back({n + 1, "byte " + std::to_string(static_cast<unsigned char>(lines[n][bad])) +
-                                              " at column " + std::to_string(bad + 1) + " is not cp932 text"});
-        if (report.Problems.size() > 120) break;
+        report.Flag(n + 1, "byte " + std::to_string(static_cast<unsigned char>(lines[n][bad])) + " at column " +
+                               std::to_string(bad + 1) + " is not cp932 text");
     }
-    if (!report.FinalLineEnd) report.Problems.push_back({lines.size(), "the last line has no line end: the file is cut short"});
-    std::stable_sort(report.Problems.begin(), report.Problems.end(),
-                     [](const Problem& a, const Problem& b) { return a.Line < b.Line; });
-    if (!report.Problems.empty()) report.State = Status::Partial;
+    if (!report.FinalLineEnd) report.Flag(lines.size(), "the last line has no line end: the file is cut short");
     return report;
 }
 

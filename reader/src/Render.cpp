@@ -30,7 +30,7 @@ void RenderItem(const Item& item, const std::string& end, std::string& out)
     case Item::Text: out += item.Indent + item.Value; break;
     case Item::Blank: break;
     case Item::Grid: {
-        const Table& table = item.Cells;
+        const Table& table = *item.Cells;
         const std::string border = RenderBorder(table);
         out += border + end + RenderCells(table.Widths, table.Header) + end + border + end;
         for (size_t row = 0; row < table.Rows.size(); ++row) {
@@ -56,7 +56,7 @@ std::string Render(const Report& report)
     for (const Section& section : report.Sections)
         for (const Item& item : section.Items) RenderItem(item, report.LineEnd, out);
     if (!report.FinalLineEnd && out.size() >= report.LineEnd.size()) out.resize(out.size() - report.LineEnd.size());
-    return out;
+    return out + report.Rest;
 }
 
 }  // namespace reader

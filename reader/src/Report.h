@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,7 @@ struct Item {
     std::string Indent, Name, Separator, Value, Tail;
     // The line runs on into the next item (the Windows 9x OS row).
     bool RunsOn = false;
-    Table Cells;
+    std::unique_ptr<Table> Cells;  // Grid: most items are lines, and a table is large
 };
 
 struct Section {
@@ -51,14 +52,33 @@ struct Problem {
     std::string Message;
 };
 
+// So many problems are listed for a report; a last one says how many more there were.
+constexpr size_t MaxProblems = 100;
+
 enum class Status { Read, Partial, Unreadable };
 
 struct Report {
     std::vector<Section> Sections;
     std::string LineEnd = "\n";
     bool FinalLineEnd = true;
-    std::vector<Problem> Problems;
+    std::vector<Problem> Problems;  // by line, at most MaxProblems and the line that counts the rest
+    size_t Unlisted = 0;            // problems found beyond those
+    std::string Rest;               // what follows past a report's bounds, kept as it is
     Status State = Status::Read;
+
+    // Every problem goes through here: one cap for all of them, and the report is read in part.
+    void Flag(size_t line, std::string message)
+    {
+        State = State == Status::Unreadable ? State : Status::Partial;
+        if (Unlisted == 0 && Problems.size() < MaxProblems) {
+            auto at = Problems.end();
+            while (at != Problems.begin() && (at - 1)->Line > line) --at;
+            Problems.insert(at, {line, std::move(message)});
+            return;
+        }
+        if (Unlisted++ == 0) Problems.push_back({0, ""});
+        Problems.back().Message = std::to_string(Unlisted) + " more problems are not listed";
+    }
 
     const Section* Find(const std::string& id) const
     {

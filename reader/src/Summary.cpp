@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "Cp932.h"
 #include "Output.h"
@@ -42,17 +43,23 @@ std::string DriverOf(const Facts& f)
     return Or(f.D3d9DriverVersion);
 }
 
-// What a person reads: a report's text may hold control characters.
-std::string Plain(const std::string& text)
+// What a person reads: a report's text may hold control characters (an ESC
+// starts a terminal's commands, a CR or LF forges a line), C1's too (U+0080..U+009F).
+// Lines are what the writer itself ends, so its own line ends stay when asked.
+std::string Plain(const std::string& text, bool lines = false)
 {
     std::string out;
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\x%02X", static_cast<unsigned char>(c));
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size(); ++at) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        const bool c1 = c == 0xC2 && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) < 0xA0 &&
+                        static_cast<unsigned char>(text[at + 1]) >= 0x80;
+        if ((c < 0x20 && !(lines && c == '\n')) || c == 0x7F || c1) {
+            char escaped[16];
+            std::snprintf(escaped, sizeof(escaped), c1 ? "\\u%04X" : "\\x%02X", c1 ? text[++at] & 0xFF : c);
             out += escaped;
         } else {
-            out += c;
+            out += static_cast<char>(c);
         }
     }
     return out;
@@ -82,18 +89,23 @@ std::string Listed(const Facts& f, const char* section, size_t count)
 
 }  // namespace
 
-void WriteProblems(std::ostream& out, const Loaded& loaded)
+void WriteProblems(std::ostream& shown, const Loaded& loaded)
 {
+    std::ostringstream out;
     for (const Problem& p : loaded.Model.Problems) {
         out << loaded.Path;
         if (loaded.Parts > 1) out << "(report " << loaded.Part << ")";
         if (p.Line != 0) out << ":" << p.Line;
-        out << ": " << Plain(Utf8(p.Message)) << "\n";
+        out << ": " << Utf8(p.Message) << "\n";
     }
+    shown << Plain(out.str(), true);
 }
 
-void WriteSummary(std::ostream& out, const Loaded& loaded)
+// Each line of the summary is one the writer makes: what it holds of the
+// report or of a file's name is made plain as it is written out.
+void WriteSummary(std::ostream& shown, const Loaded& loaded)
 {
+    std::ostringstream out;
     const Facts& f = loaded.Data;
     out << "== " << loaded.Path;
     if (loaded.Parts > 1) out << ", report " << loaded.Part << " of " << loaded.Parts;
@@ -167,9 +179,10 @@ void WriteSummary(std::ostream& out, const Loaded& loaded)
     if (!loaded.Model.Problems.empty()) {
         out << "Problems:\n";
         for (const Problem& p : loaded.Model.Problems)
-            out << "  " << (p.Line != 0 ? "line " + std::to_string(p.Line) + ": " : "") << Plain(Utf8(p.Message)) << "\n";
+            out << "  " << (p.Line != 0 ? "line " + std::to_string(p.Line) + ": " : "") << Utf8(p.Message) << "\n";
     }
     out << "\n";
+    shown << Plain(out.str(), true);
 }
 
 namespace {
@@ -198,18 +211,19 @@ std::vector<Adapter> AdaptersOf(const Facts& f)
 
 }  // namespace
 
-bool WriteDiff(std::ostream& out, const Loaded& older, const Loaded& newer)
+bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
 {
+    std::ostringstream out;
     const Facts& a = older.Data;
     const Facts& b = newer.Data;
     bool any = false;
     auto change = [&](const std::string& what, const std::string& from, const std::string& to) {
         if (from == to) return;
-        out << what << ": " << Plain(Or(from, "(none)")) << " -> " << Plain(Or(to, "(none)")) << "\n";
+        out << what << ": " << Or(from, "(none)") << " -> " << Or(to, "(none)") << "\n";
         any = true;
     };
     auto say = [&](const std::string& line) {
-        out << Plain(line) << "\n";
+        out << line << "\n";
         any = true;
     };
     change("Report date", a.ReportDate, b.ReportDate);
@@ -231,9 +245,10 @@ bool WriteDiff(std::ostream& out, const Loaded& older, const Loaded& newer)
         change("Driver changed: " + adapter.Description + " (" + adapter.Source + ")", match->second->Driver, adapter.Driver);
         before.erase(match);
     }
+    std::set<const Adapter*> left;
+    for (const auto& entry : before) left.insert(entry.second);
     for (const Adapter& adapter : oldAdapters)
-        for (const auto& [key, left] : before)
-            if (left == &adapter) say("Adapter gone: " + adapter.Description + " (" + adapter.Source + ")");
+        if (left.count(&adapter) != 0) say("Adapter gone: " + adapter.Description + " (" + adapter.Source + ")");
     std::map<std::string, const Facts::Drive*> drives;
     for (const Facts::Drive& e : b.Drives) drives.emplace(e.Root, &e);
     for (const Facts::Drive& d : a.Drives) {
@@ -273,6 +288,7 @@ bool WriteDiff(std::ostream& out, const Loaded& older, const Loaded& newer)
     for (const std::string& name : started) say("Process started: " + name);
     for (const std::string& name : gone) say("Process gone: " + name);
     if (!any) out << "No change in OS, drivers, drives, services or processes.\n";
+    shown << Plain(out.str(), true);
     return any;
 }
 

@@ -83,7 +83,7 @@ TEST(CommandLineTest, HostileInputsSayWhereAndExitByTheWorst)
         const char* Arguments;
         const char* Message;
     } usage[] = {{"", "no report named"}, {"--diff one.txt", "exactly two reports"}, {"--frobnicate x", "unknown option"},
-                 {"--db", "--db needs a database"}, {"/no/such/file.txt", "/no/such/file.txt (unreadable)\nProblems:\n  cannot be opened\n"},
+                 {"--db", "--db needs a database"}, {"/no/such/file.txt", "/no/such/file.txt (unreadable)\nProblems:\n  cannot be opened: "},
                  {"--render", "exactly one report"}};
     for (const auto& u : usage) {
         run = Reader(u.Arguments);
@@ -135,10 +135,10 @@ TEST(CommandLineTest, DatabaseTakesEachReportOnce)
     const std::string db = (folder / "reports.sqlite").string();
     TRun run = Reader("--db " + db + " " + (folder / "reports").string());
     EXPECT_EQ(0, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("added 3, already there 1, unreadable 0")) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("added 3 (0 read in part), already there 1, unreadable 0, skipped 0\n")) << run.Output;
     run = Reader("--db " + db + " " + (folder / "reports").string());
     EXPECT_EQ(0, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("added 0, already there 4, unreadable 0")) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("added 0 (0 read in part), already there 4, unreadable 0, skipped 0\n")) << run.Output;
 
     sqlite3* handle = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
@@ -182,7 +182,7 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
     WriteAll(folder / "cut.txt", Sample("win10").substr(0, Sample("win10").find("Process Enum:")));
     TRun run = Reader("--db " + db + " " + (folder / "two.txt").string() + " " + (folder / "cut.txt").string());
     EXPECT_EQ(1, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("added 3, already there 0")) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("added 3 (1 read in part), already there 0")) << run.Output;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
     const struct {
         const char* Query;
