@@ -103,6 +103,10 @@ const char* const Sql[] = {
 class TRow {
 public:
     TRow(sqlite3_stmt* statement) : Statement(statement) { sqlite3_reset(Statement); }
+    // A statement left open keeps its read transaction, and a later write would find its snapshot stale.
+    ~TRow() { sqlite3_reset(Statement); }
+    TRow(const TRow&) = delete;
+    TRow& operator=(const TRow&) = delete;
     TRow& Text(const std::string& text)
     {
         if (text.empty())
@@ -139,8 +143,9 @@ TDatabase::TDatabase(const std::string& path)
     // Importers and readers share a database: readers never block a writer
     // (WAL), and a writer waits its turn rather than fail.
     sqlite3_busy_timeout(Handle, BusyMilliseconds);
-    bool ready = Exec("PRAGMA journal_mode = WAL") && Exec("PRAGMA synchronous = NORMAL") &&
-                 Exec("PRAGMA foreign_keys = ON") && Migrate();
+    // WAL only once the database is known to be this reader's: another's is left byte for byte.
+    bool ready = Exec("PRAGMA foreign_keys = ON") && Migrate() && Exec("PRAGMA journal_mode = WAL") &&
+                 Exec("PRAGMA synchronous = NORMAL");
     for (int n = 0; ready && n < Statements; ++n)
         if (sqlite3_prepare_v2(Handle, Sql[n], -1, &Prepared[n], nullptr) != SQLITE_OK) {
             Fail();
@@ -222,9 +227,12 @@ bool TDatabase::Migrate()
     done = done && Exec(Schema) && Exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str()) &&
            Exec(("PRAGMA application_id = " + std::to_string(ApplicationId)).c_str());
     if (done) return Exec("COMMIT");
+    // An error of SQL is a table of another shape; any other (a full disk) is the disk's.
+    const bool shape = sqlite3_errcode(Handle) == SQLITE_ERROR;
     const std::string error = Message;
     Exec("ROLLBACK");
-    Message = "the database could not be brought to schema version " + std::to_string(SchemaVersion) + ": " + error;
+    Message = shape ? "the database's tables are not those of envcheck-read: " + error
+                    : "the database could not be brought to schema version " + std::to_string(SchemaVersion) + ": " + error;
     return false;
 }
 

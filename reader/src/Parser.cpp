@@ -251,8 +251,8 @@ private:
     {
         // No report has so many sections: the rest is kept as it is, unread.
         if (Out.Sections.size() >= MaxSections) {
-            Flag(LineNo(), "the report has more than " + std::to_string(MaxSections) +
-                               " sections; from here on it is kept as text, unread");
+            Out.Flag(LineNo(), "the report has more than " + std::to_string(MaxSections) +
+                                   " sections; from here on it is kept as text, unread", true);
             Stop = line.data();
             StopIndex = Index;
             return;
@@ -640,7 +640,7 @@ Report Parse(std::string_view bytes, size_t maxLines)
         report.FinalLineEnd = true;
         if (parser.Stop == nullptr)
             report.Flag(lines.size() + 1, "the report has more than " + std::to_string(maxLines) +
-                                              " lines; from here on it is kept as text, unread");
+                                              " lines; from here on it is kept as text, unread", true);
         if (parser.Stop != nullptr) lines.resize(parser.StopIndex + (parser.Stop == lines[parser.StopIndex].data() ? 0 : 1));
     }
     for (size_t n = 0; n < lines.size(); ++n) {

@@ -67,11 +67,12 @@ struct Report {
     Status State = Status::Read;
 
     // Every problem goes through here: one cap for all of them, and the report is read in part.
-    void Flag(size_t line, std::string message)
+    // One that says where the reading stopped is listed always.
+    void Flag(size_t line, std::string message, bool always = false)
     {
         State = State == Status::Unreadable ? State : Status::Partial;
-        if (Unlisted == 0 && Problems.size() < MaxProblems) {
-            auto at = Problems.end();
+        if (always || (Unlisted == 0 && Problems.size() < MaxProblems)) {
+            auto at = Problems.end() - (Unlisted != 0 ? 1 : 0);
             while (at != Problems.begin() && (at - 1)->Line > line) --at;
             Problems.insert(at, {line, std::move(message)});
             return;
