@@ -143,15 +143,15 @@ TDatabase::TDatabase(const std::string& path)
     // Importers and readers share a database: readers never block a writer
     // (WAL), and a writer waits its turn rather than fail.
     sqlite3_busy_timeout(Handle, BusyMilliseconds);
-    // WAL only once the database is known to be this reader's: another's is left byte for byte.
-    bool ready = Exec("PRAGMA foreign_keys = ON") && Migrate() && Exec("PRAGMA journal_mode = WAL") &&
-                 Exec("PRAGMA synchronous = NORMAL");
+    bool ready = Exec("PRAGMA foreign_keys = ON") && Migrate();
     for (int n = 0; ready && n < Statements; ++n)
         if (sqlite3_prepare_v2(Handle, Sql[n], -1, &Prepared[n], nullptr) != SQLITE_OK) {
             Fail();
             Message = "the database's tables are not those of envcheck-read: " + Message;
             ready = false;
         }
+    // WAL only once the database is known to be this reader's: another's is left byte for byte.
+    ready = ready && Exec("PRAGMA journal_mode = WAL") && Exec("PRAGMA synchronous = NORMAL");
     if (ready) return;
     for (sqlite3_stmt*& statement : Prepared) {
         sqlite3_finalize(statement);

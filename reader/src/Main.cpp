@@ -145,7 +145,7 @@ struct TWalk {
 }
 
 // A database kept nowhere would take every report and keep none.
-bool IsKept(const std::string& path)
+[[maybe_unused]] bool IsKept(const std::string& path)
 {
     return !path.empty() && path != ":memory:" && path.compare(0, 5, "file:") != 0;
 }

@@ -168,6 +168,9 @@ with tempfile.TemporaryDirectory() as folder:
         ("foreign", "CREATE TABLE processes (pid INTEGER, started TEXT)", b"another program's"),
         ("other tables", "CREATE TABLE reports (id INTEGER PRIMARY KEY, file TEXT, sha256 TEXT, status TEXT);"
                          "CREATE TABLE processes (id INTEGER, name TEXT)", b"not those of envcheck-read"),
+        ("other processes", "CREATE TABLE reports (id INTEGER PRIMARY KEY, sha256 TEXT);"
+                            "CREATE TABLE processes (id INTEGER, name TEXT); PRAGMA user_version = 2",
+         b"not those of envcheck-read"),
         ("newer", "CREATE TABLE reports (id INTEGER); PRAGMA user_version = 99", b"newer than this reader's"),
     ]:
         db = os.path.join(folder, name.replace(" ", "-") + ".sqlite")

@@ -27,6 +27,23 @@ PY
     fi
     [ "$native_code" = "$windows_code" ] || { echo "$report: exit $windows_code on Windows, $native_code here"; status=1; }
 done
-rm -f /tmp/same-json-native.$$ /tmp/same-json-windows.$$ "$resaved"
+# Names beyond the ANSI code page reach the Windows build whole: through the
+# narrow command line Zoë.txt would open Zoe.txt, a¥b.txt a\b.txt, and the
+# size of a large Zoë file would not be known.
+names=/tmp/same-json-names.$$
+mkdir -p "$names"
+cp "$1" "$names/Zoë.txt"
+cp "$1" "$names/a¥b.txt"
+printf 'Dear support,\n' >"$names/Zoe.txt"
+truncate -s 20M "$names/Zoë-big.txt"
+for row in "Zoë.txt 0 Zoë.txt\",\"findings\"" "a¥b.txt 0 a¥b.txt\",\"findings\"" "Zoë-big.txt 2 the file has 20971520 bytes"; do
+    name="${row%% *}"; rest="${row#* }"; code="${rest%% *}"; says="${rest#* }"
+    out=$("$wine_exec" "$windows" --json "Z:$(echo "$names/$name" | tr / '\\\\')" 2>&1); got=$?
+    case "$got $out" in
+    "$code "*"$says"*) ;;
+    *) printf "%s: exit %s (not %s), output: %.300s\n" "$name" "$got" "$code" "$out"; status=1 ;;
+    esac
+done
+rm -rf "$names" /tmp/same-json-native.$$ /tmp/same-json-windows.$$ "$resaved"
 [ "$status" = 0 ] && echo "$# reports: the same JSON from both builds"
 exit "$status"
