@@ -161,4 +161,19 @@ std::string Utf8(const std::string& cp932)
     return out;
 }
 
+size_t Utf8CharLength(std::string_view text, size_t at)
+{
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    const size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (length < 2) return length;
+    if (at + length > text.size()) return 0;
+    for (size_t n = 1; n < length; ++n)
+        if ((static_cast<unsigned char>(text[at + n]) & 0xC0) != 0x80) return 0;
+    const unsigned char second = static_cast<unsigned char>(text[at + 1]);
+    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) || (c == 0xF0 && second < 0x90) ||
+        (c == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
 }  // namespace reader

@@ -36,6 +36,10 @@ inline size_t AsciiRun(std::string_view text, size_t at)
     return at - start;
 }
 
+// Bytes of one UTF-8 character starting at text[at]: 1 to 4, 0 when none
+// starts there (a stray byte, an overlong form, a surrogate).
+size_t Utf8CharLength(std::string_view text, size_t at);
+
 // Offset of the first byte that is not cp932 text, or npos.
 size_t FirstInvalidCp932(std::string_view text);
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "Cp932.h"
 #include "File.h"
 
 #include "Normalise.h"
@@ -96,22 +97,6 @@ std::vector<Loaded> Unreadable(const std::string& path, const std::string& why)
     return loaded;
 }
 
-// Bytes of one UTF-8 character at text[at], 0 when none starts there.
-size_t Utf8Length(std::string_view text, size_t at)
-{
-    const unsigned char c = static_cast<unsigned char>(text[at]);
-    const size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (length < 2) return length;
-    if (at + length > text.size()) return 0;
-    for (size_t n = 1; n < length; ++n)
-        if ((static_cast<unsigned char>(text[at + n]) & 0xC0) != 0x80) return 0;
-    const unsigned char second = static_cast<unsigned char>(text[at + 1]);
-    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) || (c == 0xF0 && second < 0x90) ||
-        (c == 0xF4 && second >= 0x90))
-        return 0;  // overlong forms and surrogates
-    return length;
-}
-
 bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
 }  // namespace
@@ -121,7 +106,7 @@ std::string FileName(std::string_view path)
     std::string name;
     name.reserve(path.size());
     for (size_t at = 0; at < path.size();) {
-        const size_t length = Utf8Length(path, at);
+        const size_t length = Utf8CharLength(path, at);
         const unsigned char c = static_cast<unsigned char>(path[at]);
         const bool c1 = length == 2 && c == 0xC2 && static_cast<unsigned char>(path[at + 1]) < 0xA0;
         // A backslash that would read as an escape is one itself.

@@ -14,19 +14,12 @@ bool IsUtf8(std::string_view text)
 {
     bool wide = false;
     for (size_t at = 0; at < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[at]);
-        if (c < 0x80) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
             ++at;
             continue;
         }
-        const size_t length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-        if (length == 0 || at + length > text.size()) return false;
-        for (size_t n = 1; n < length; ++n)
-            if ((static_cast<unsigned char>(text[at + n]) & 0xC0) != 0x80) return false;
-        const unsigned char second = static_cast<unsigned char>(text[at + 1]);
-        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) || (c == 0xF0 && second < 0x90) ||
-            (c == 0xF4 && second >= 0x90))
-            return false;  // overlong forms and surrogates
+        const size_t length = Utf8CharLength(text, at);
+        if (length == 0) return false;
         wide = true;
         at += length;
     }
