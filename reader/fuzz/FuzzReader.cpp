@@ -14,6 +14,7 @@
 #include <string>
 
 #include "Database.h"
+#include "Cp932.h"
 #include "Load.h"
 #include "Normalise.h"
 #include "Output.h"
@@ -22,18 +23,14 @@
 
 namespace {
 
-// Valid UTF-8 (no overlong form, surrogate or code point beyond U+10FFFF) with no byte below a space but '\n', nor DEL.
+// Valid UTF-8 with no byte below a space but '\n', nor DEL, nor a C1 control.
 void CheckText(const char* what, const std::string& text, size_t size)
 {
     for (size_t at = 0, length = 1; at < text.size(); at += length) {
         const unsigned char c = static_cast<unsigned char>(text[at]);
-        length = c < 0x80 ? 1 : c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
-        bool good = length != 0 && at + length <= text.size() && (c >= 0x20 || c == '\n') && c != 0x7f;
-        for (size_t n = 1; good && n < length; ++n) good = (static_cast<unsigned char>(text[at + n]) & 0xc0) == 0x80;
-        const unsigned char next = good && length > 2 ? static_cast<unsigned char>(text[at + 1]) : 0x80;
-        good = good && !(c == 0xe0 && next < 0xa0) && !(c == 0xed && next >= 0xa0) && !(c == 0xf0 && next < 0x90) &&
-               !(c == 0xf4 && next >= 0x90);
-        if (!good) {
+        length = reader::Utf8CharLength(text, at);
+        const bool c1 = length == 2 && c == 0xc2 && static_cast<unsigned char>(text[at + 1]) < 0xa0;
+        if (length == 0 || (c < 0x20 && c != '\n') || c == 0x7f || c1) {
             std::fprintf(stderr, "fuzz: %s of %zu bytes has 0x%02x at %zu, a control character or not UTF-8\n", what,
                          size, c, at);
             std::abort();
@@ -44,7 +41,10 @@ void CheckText(const char* what, const std::string& text, size_t size)
 const reader::Loaded& Seed()
 {
     const char* path = std::getenv("ENVCHECK_FUZZ_SEED");
-    static const reader::Loaded seed = reader::LoadFile(path != nullptr ? path : "").front();
+    static const reader::Loaded seed = [&] {
+        std::vector<reader::Loaded> all = reader::LoadFile(path != nullptr ? path : "");
+        return std::move(all.front());
+    }();
     return seed;
 }
 
