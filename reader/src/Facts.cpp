@@ -41,6 +41,9 @@ std::string Text(Block block, const char* name)
     return item != nullptr ? Utf8(item->Value) : std::string();
 }
 
+// Where the numbers a report cannot have go, with their lines where known: FactsOf makes them problems.
+thread_local std::vector<Problem>* OutOfRange = nullptr;
+
 // A number no report writes (beyond what any count, size or id can be) is
 // unknown, never arithmetic: the largest is a drive's bytes.
 constexpr long long MaxNumber = 1LL << 62;
@@ -53,14 +56,14 @@ long long Number(const std::string& text, int base = 10, bool* outOfRange = null
     const long long value = std::strtoll(text.c_str(), &end, base);
     if (end == nullptr || *end != '\0' || end == text.c_str()) return -1;
     if (errno == ERANGE || value > MaxNumber) {
-        if (outOfRange != nullptr) *outOfRange = true;
+        if (outOfRange != nullptr)
+            *outOfRange = true;
+        else if (OutOfRange != nullptr)
+            OutOfRange->push_back({0, "a number is out of range: " + text.substr(0, 40)});
         return -1;
     }
     return value;
 }
-
-// Where the numbers a report cannot have go, with their lines: FactsOf makes them problems.
-thread_local std::vector<Problem>* OutOfRange = nullptr;
 
 long long Number(Block block, const char* name, int base = 10)
 {

@@ -105,7 +105,9 @@ struct TWalk {
             if (fs::is_symlink(own)) {
                 if (!IsText(entry.path())) continue;
                 const fs::path target = fs::canonical(entry.path(), error);
-                if (error || !Inside(target))
+                if (error)
+                    Skip(entry.path(), "a link that leads nowhere");
+                else if (!Inside(target))
                     Skip(entry.path(), "a link that leads outside the folder");
                 else if (!fs::is_regular_file(target, error))
                     Skip(entry.path(), "a link to what is not a regular file");

@@ -250,7 +250,7 @@ private:
     void Take(std::string_view line)
     {
         // No report has so many sections: the rest is kept as it is, unread.
-        if (Out.Sections.size() >= MaxSections) {
+        if (Out.Sections.size() >= MaxSections && (HeadingId(line) != nullptr || Lookup(Failures, line) != nullptr)) {
             Out.Flag(LineNo(), "the report has more than " + std::to_string(MaxSections) +
                                    " sections; from here on it is kept as text, unread", true);
             Stop = line.data();
@@ -626,21 +626,24 @@ Report Parse(std::string_view bytes, size_t maxLines)
     parser.Run(lines);
     bool heading = false;
     for (const Section& section : report.Sections) heading = heading || section.Id != "unknown";
-    if (!heading) {
-        // One reason: what the parser found wrong in a text that is no report says nothing more.
-        report.State = Status::Unreadable;
-        report.Problems = {{0, "not a report: it has no section heading of one"}};
-        report.Unlisted = 0;
-        return report;
-    }
     // Past the bounds the text is kept as it is: the lines not taken, or from where the parse stopped.
     const size_t rest = parser.Stop != nullptr ? static_cast<size_t>(parser.Stop - bytes.data()) : start;
     if (rest < bytes.size()) {
         report.Rest = bytes.substr(rest);
         report.FinalLineEnd = true;
+    }
+    const std::string bound = "the file has more than " + std::to_string(MaxLines) +
+                              " lines; from here on it is kept as text, unread";
+    if (!heading) {
+        // One reason: what the parser found wrong in a text that is no report says nothing more.
+        report.State = Status::Unreadable;
+        report.Problems = {{0, report.Rest.empty() ? "not a report: it has no section heading of one" : bound}};
+        report.Unlisted = 0;
+        return report;
+    }
+    if (rest < bytes.size()) {
         if (parser.Stop == nullptr)
-            report.Flag(lines.size() + 1, "the report has more than " + std::to_string(maxLines) +
-                                              " lines; from here on it is kept as text, unread", true);
+            report.Flag(lines.size() + 1, bound, true);
         if (parser.Stop != nullptr) lines.resize(parser.StopIndex + (parser.Stop == lines[parser.StopIndex].data() ? 0 : 1));
     }
     for (size_t n = 0; n < lines.size(); ++n) {

@@ -67,7 +67,7 @@ FORGERY = b"\x1b]52;c;cm0gLXJm\x07\x1b[2J\r== next.txt (read)\nFindings: none\n"
 FILES = [
     ("headings", filled(b"", b"Process Enum:\n"), [], 1, [b"more than 64 sections; from here on it is kept as text"]),
     ("blank lines", filled(b"Hardware information: \nProcess Enum:\n", b"\n"), ["--json"], 1,
-     [b"more than 100000 lines; from here on it is kept as text"]),
+     [b"the file has more than 100000 lines; from here on it is kept as text"]),
     ("reports", filled(b"", b"Hardware information: \n"), [], 1, [b"report 64 of 64"]),
     ("fields", filled(b"Hardware information: \n", b"a:b\n"), ["--json"], 1, [b"kept as text"]),
     ("short rows", filled(SAMPLE + b"Process Enum:\n" + TABLE, b"|  |  |  |  |  |  |  |\n"), ["--json"], 1,

@@ -10,8 +10,9 @@ resaved=/tmp/same-json-utf8.$$.txt
 iconv -f CP932 -t UTF-8 "$1" >"$resaved"
 for report in "$@" "$resaved"; do
     "$native" --json "$report" >/tmp/same-json-native.$$ 2>/dev/null; native_code=$?
-    "$wine_exec" "$windows" --json "Z:$(echo "$report" | tr / '\\\\')" 2>/dev/null | tr -d '\r' >/tmp/same-json-windows.$$
+    "$wine_exec" "$windows" --json "Z:$(echo "$report" | tr / '\\\\')" >/tmp/same-json-windows.$$ 2>/dev/null
     windows_code=$?
+    tr -d '\r' </tmp/same-json-windows.$$ >/tmp/same-json-windows.$$.lf && mv /tmp/same-json-windows.$$.lf /tmp/same-json-windows.$$
     if ! /usr/bin/python3 - "$schema" /tmp/same-json-native.$$ /tmp/same-json-windows.$$ <<'PY'
 import json, sys
 import jsonschema
