@@ -17,6 +17,8 @@ namespace reader {
 
 #ifdef _WIN32
 
+namespace {
+
 std::wstring Wide(const std::string& utf8)
 {
     const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -24,6 +26,8 @@ std::wstring Wide(const std::string& utf8)
     if (size > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
     return wide;
 }
+
+}  // namespace
 
 bool ReadReport(const std::string& path, std::string& bytes, std::string& why)
 {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <new>
 
 #include "Cp932.h"
 #include "File.h"
@@ -49,10 +50,9 @@ std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes)
     const std::string_view text = normalised.Of(bytes);
     std::vector<std::string_view> parts = SplitReports(text);
     // The file's reports share its bounds: the one that reaches them holds the rest.
-    size_t left = MaxLines;
-    std::vector<size_t> lines(parts.size());
+    size_t left = MaxLines, last = MaxLines;  // the lines the last report may have
     for (size_t n = 0; n < parts.size(); ++n) {
-        lines[n] = left;
+        last = left;
         const size_t count = static_cast<size_t>(std::count(parts[n].begin(), parts[n].end(), '\n'));
         if (count < left) {
             left -= count;
@@ -63,13 +63,12 @@ std::vector<Loaded> LoadAll(const std::string& path, const std::string& bytes)
         parts.resize(n + 1);
     }
     for (const std::string_view part : parts) {
-        const size_t most = lines[all.size()];
         Loaded& loaded = all.emplace_back();
         loaded.Path = path;
         loaded.Part = all.size();
         loaded.Parts = parts.size();
         loaded.Notes = normalised.Notes;
-        loaded.Model = Parse(part, most);
+        loaded.Model = Parse(part, all.size() == parts.size() ? last : MaxLines);
         loaded.Sha256 = Sha256Hex(OwnText(part, loaded.Model));
         if (loaded.Model.State != Status::Unreadable) {
             loaded.Data = FactsOf(loaded.Model);
@@ -130,9 +129,14 @@ std::string FileName(std::string_view path)
 
 std::vector<Loaded> LoadFile(const std::string& path)
 {
-    std::string bytes, why;
-    if (!ReadReport(path, bytes, why)) return Unreadable(path, why);
-    return LoadAll(FileName(path), bytes);
+    // A file that needs more memory than there is costs only itself.
+    try {
+        std::string bytes, why;
+        if (!ReadReport(path, bytes, why)) return Unreadable(path, why);
+        return LoadAll(FileName(path), bytes);
+    } catch (const std::bad_alloc&) {
+        return Unreadable(path, "there is not enough memory to read it");
+    }
 }
 
 Status Worse(Status a, Status b) { return static_cast<int>(a) > static_cast<int>(b) ? a : b; }

@@ -39,21 +39,10 @@ int BadUsage(const char* why)
 }
 
 // Every report in the file. Problems go to standard error where the output
-// does not show them itself, so that each is said once. A file that needs
-// more memory than there is costs only itself.
+// does not show them itself, so that each is said once.
 std::vector<Loaded> Read(const std::string& path, Status& worst, bool problems = true)
 {
-    std::vector<Loaded> all;
-    try {
-        all = LoadFile(path);
-    } catch (const std::bad_alloc&) {
-        all.clear();
-        all.shrink_to_fit();
-        all.resize(1);
-        all[0].Path = FileName(path);
-        all[0].Model.State = Status::Unreadable;
-        all[0].Model.Problems.push_back({0, "there is not enough memory to read it"});
-    }
+    std::vector<Loaded> all = LoadFile(path);
     for (const Loaded& loaded : all) {
         if (problems) WriteProblems(std::cerr, loaded);
         worst = Worse(worst, loaded.Model.State);
