@@ -242,6 +242,7 @@ public:
     {
         return Timed([&] { return Real.GetMonitorInfoW(monitor, info); });
     }
+    int GetSystemMetrics(int index) override { return Timed([&] { return Real.GetSystemMetrics(index); }); }
 };
 
 #endif

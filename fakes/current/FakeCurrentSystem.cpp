@@ -1,5 +1,11 @@
 #include "fakes/current/FakeCurrentSystem.h"
 
+#include <d3d11.h>
+#include <d3d12.h>
+#include <dxgi1_6.h>
+#include <setupapi.h>
+#include <cfgmgr32.h>
+#include <devguid.h>
 #include <shellscalingapi.h>
 
 #include <cwchar>
@@ -39,13 +45,13 @@ void CopyText(WCHAR (&field)[Size], const std::wstring& text)
     if (length < Size) field[length] = L'\0';
 }
 
-// IUnknown and IDXGIObject for every fake DXGI object: counted references,
-// and the object gone with its last one.
+// IUnknown for every fake COM object: counted references, and the object
+// gone with its last one.
 template <typename Interface>
-class TFakeDxgiObject : public Interface {
+class TFakeCounted : public Interface {
 public:
-    TFakeDxgiObject() { ++Machine().LiveObjects; }
-    virtual ~TFakeDxgiObject() { --Machine().LiveObjects; }
+    TFakeCounted() { ++Machine().LiveObjects; }
+    virtual ~TFakeCounted() { --Machine().LiveObjects; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
     {
@@ -62,10 +68,74 @@ public:
     HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
 
 private:
     ULONG References = 1;
+};
+
+template <typename Interface>
+class TFakeDxgiObject : public TFakeCounted<Interface> {
+public:
+    HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
+};
+
+// A Direct3D 12 device that answers only which shader model it has.
+class TFakeDevice12 : public TFakeCounted<ID3D12Device> {
+public:
+    explicit TFakeDevice12(size_t gpu) : Gpu(gpu) { ++Machine().Direct3D12Devices; }
+    HRESULT STDMETHODCALLTYPE CheckFeatureSupport(D3D12_FEATURE feature, void* data, UINT size) override
+    {
+        if (FaultPlan.Fails("ID3D12Device::CheckFeatureSupport")) return E_FAIL;
+        if (feature != D3D12_FEATURE_SHADER_MODEL || size != sizeof(D3D12_FEATURE_DATA_SHADER_MODEL))
+            return E_INVALIDARG;
+        auto& model = *static_cast<D3D12_FEATURE_DATA_SHADER_MODEL*>(data);
+        if (static_cast<UINT>(model.HighestShaderModel) > Machine().NewestShaderModel) return E_INVALIDARG;
+        const UINT own = Machine().Gpus[Gpu].ShaderModel;
+        if (own < static_cast<UINT>(model.HighestShaderModel)) model.HighestShaderModel = static_cast<D3D_SHADER_MODEL>(own);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetName(const WCHAR*) override { return E_NOTIMPL; }
+    UINT STDMETHODCALLTYPE GetNodeCount() override { return {}; }
+    HRESULT STDMETHODCALLTYPE CreateCommandQueue(const D3D12_COMMAND_QUEUE_DESC *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateCommandAllocator(D3D12_COMMAND_LIST_TYPE, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateGraphicsPipelineState(const D3D12_GRAPHICS_PIPELINE_STATE_DESC *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateComputePipelineState(const D3D12_COMPUTE_PIPELINE_STATE_DESC *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateCommandList(UINT, D3D12_COMMAND_LIST_TYPE, ID3D12CommandAllocator *, ID3D12PipelineState *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateDescriptorHeap(const D3D12_DESCRIPTOR_HEAP_DESC *, REFIID, void **) override { return E_NOTIMPL; }
+    UINT STDMETHODCALLTYPE GetDescriptorHandleIncrementSize(D3D12_DESCRIPTOR_HEAP_TYPE) override { return {}; }
+    HRESULT STDMETHODCALLTYPE CreateRootSignature(UINT, const void *, SIZE_T, REFIID, void **) override { return E_NOTIMPL; }
+    void STDMETHODCALLTYPE CreateConstantBufferView(const D3D12_CONSTANT_BUFFER_VIEW_DESC *, D3D12_CPU_DESCRIPTOR_HANDLE) override {}
+    void STDMETHODCALLTYPE CreateShaderResourceView(ID3D12Resource *, const D3D12_SHADER_RESOURCE_VIEW_DESC *, D3D12_CPU_DESCRIPTOR_HANDLE) override {}
+    void STDMETHODCALLTYPE CreateUnorderedAccessView(ID3D12Resource *, ID3D12Resource *, const D3D12_UNORDERED_ACCESS_VIEW_DESC *, D3D12_CPU_DESCRIPTOR_HANDLE) override {}
+    void STDMETHODCALLTYPE CreateRenderTargetView(ID3D12Resource *, const D3D12_RENDER_TARGET_VIEW_DESC *, D3D12_CPU_DESCRIPTOR_HANDLE) override {}
+    void STDMETHODCALLTYPE CreateDepthStencilView(ID3D12Resource *, const D3D12_DEPTH_STENCIL_VIEW_DESC *, D3D12_CPU_DESCRIPTOR_HANDLE) override {}
+    void STDMETHODCALLTYPE CreateSampler(const D3D12_SAMPLER_DESC *, D3D12_CPU_DESCRIPTOR_HANDLE) override {}
+    void STDMETHODCALLTYPE CopyDescriptors(UINT, const D3D12_CPU_DESCRIPTOR_HANDLE *, const UINT *, UINT, const D3D12_CPU_DESCRIPTOR_HANDLE *, const UINT *, D3D12_DESCRIPTOR_HEAP_TYPE) override {}
+    void STDMETHODCALLTYPE CopyDescriptorsSimple(UINT, const D3D12_CPU_DESCRIPTOR_HANDLE, const D3D12_CPU_DESCRIPTOR_HANDLE, D3D12_DESCRIPTOR_HEAP_TYPE) override {}
+    // The header's explicit form of the methods that return a structure.
+    D3D12_RESOURCE_ALLOCATION_INFO* STDMETHODCALLTYPE GetResourceAllocationInfo(D3D12_RESOURCE_ALLOCATION_INFO* info, UINT, UINT, const D3D12_RESOURCE_DESC*) override { return info; }
+    D3D12_HEAP_PROPERTIES* STDMETHODCALLTYPE GetCustomHeapProperties(D3D12_HEAP_PROPERTIES* properties, UINT, D3D12_HEAP_TYPE) override { return properties; }
+    HRESULT STDMETHODCALLTYPE CreateCommittedResource(const D3D12_HEAP_PROPERTIES *, D3D12_HEAP_FLAGS, const D3D12_RESOURCE_DESC *, D3D12_RESOURCE_STATES, const D3D12_CLEAR_VALUE *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateHeap(const D3D12_HEAP_DESC *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreatePlacedResource(ID3D12Heap *, UINT64, const D3D12_RESOURCE_DESC *, D3D12_RESOURCE_STATES, const D3D12_CLEAR_VALUE *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateReservedResource(const D3D12_RESOURCE_DESC *, D3D12_RESOURCE_STATES, const D3D12_CLEAR_VALUE *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateSharedHandle(ID3D12DeviceChild *, const SECURITY_ATTRIBUTES *, DWORD, const WCHAR *, HANDLE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OpenSharedHandle(HANDLE, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OpenSharedHandleByName(const WCHAR *, DWORD, HANDLE *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE MakeResident(UINT, ID3D12Pageable *const *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Evict(UINT, ID3D12Pageable *const *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateFence(UINT64, D3D12_FENCE_FLAGS, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDeviceRemovedReason() override { return E_NOTIMPL; }
+    void STDMETHODCALLTYPE GetCopyableFootprints(const D3D12_RESOURCE_DESC *, UINT, UINT, UINT64, D3D12_PLACED_SUBRESOURCE_FOOTPRINT *, UINT *, UINT64 *, UINT64 *) override {}
+    HRESULT STDMETHODCALLTYPE CreateQueryHeap(const D3D12_QUERY_HEAP_DESC *, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetStablePowerState(WINBOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateCommandSignature(const D3D12_COMMAND_SIGNATURE_DESC *, ID3D12RootSignature *, REFIID, void **) override { return E_NOTIMPL; }
+    void STDMETHODCALLTYPE GetResourceTiling(ID3D12Resource *, UINT *, D3D12_PACKED_MIP_INFO *, D3D12_TILE_SHAPE *, UINT *, UINT, D3D12_SUBRESOURCE_TILING *) override {}
+    LUID* STDMETHODCALLTYPE GetAdapterLuid(LUID* luid) override { return luid; }
+
+
+private:
+    const size_t Gpu;
 };
 
 class TFakeOutput : public TFakeDxgiObject<IDXGIOutput> {
@@ -111,6 +181,7 @@ private:
 class TFakeAdapter : public TFakeDxgiObject<IDXGIAdapter1> {
 public:
     explicit TFakeAdapter(size_t gpu) : Gpu(gpu) {}
+    static LUID Luid(size_t gpu) { return {static_cast<DWORD>(0x1000 + gpu), 0}; }
     HRESULT STDMETHODCALLTYPE EnumOutputs(UINT index, IDXGIOutput** output) override
     {
         *output = nullptr;
@@ -141,15 +212,54 @@ public:
         desc->DedicatedSystemMemory = Told(gpu.DedicatedSystemMemory);
         desc->SharedSystemMemory = Told(gpu.SharedSystemMemory);
         desc->Flags = gpu.Flags;
+        desc->AdapterLuid = Luid(Gpu);
         return S_OK;
     }
 
-private:
     const size_t Gpu;
 };
 
-class TFakeFactory : public TFakeDxgiObject<IDXGIFactory1> {
+class TFakeFactory : public TFakeDxgiObject<IDXGIFactory6> {
 public:
+    TFakeFactory() { ++Machine().Factories; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
+    {
+        *object = nullptr;
+        if (FaultPlan.Fails("IDXGIFactory1::QueryInterface")) return E_FAIL;
+        if (id != __uuidof(IDXGIFactory6) || !Machine().Dxgi16) return E_NOINTERFACE;
+        AddRef();
+        *object = static_cast<IDXGIFactory6*>(this);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnumAdapterByGpuPreference(UINT index, DXGI_GPU_PREFERENCE preference, REFIID id,
+                                                         void** adapter) override
+    {
+        *adapter = nullptr;
+        if (FaultPlan.Fails("IDXGIFactory6::EnumAdapterByGpuPreference")) return E_FAIL;
+        const int first = preference == DXGI_GPU_PREFERENCE_HIGH_PERFORMANCE ? Machine().HighPerformance
+                          : preference == DXGI_GPU_PREFERENCE_MINIMUM_POWER  ? Machine().MinimumPower
+                                                                             : -1;
+        if (id != __uuidof(IDXGIAdapter1)) return E_NOINTERFACE;
+        if (index != 0 || first < 0) return DXGI_ERROR_NOT_FOUND;
+        *adapter = static_cast<IDXGIAdapter1*>(new TFakeAdapter(static_cast<size_t>(first)));
+        return S_OK;
+    }
+    WINBOOL STDMETHODCALLTYPE IsWindowedStereoEnabled() override { return {}; }
+    HRESULT STDMETHODCALLTYPE CreateSwapChainForHwnd(IUnknown *, HWND, const DXGI_SWAP_CHAIN_DESC1 *, const DXGI_SWAP_CHAIN_FULLSCREEN_DESC *, IDXGIOutput *, IDXGISwapChain1 **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateSwapChainForCoreWindow(IUnknown *, IUnknown *, const DXGI_SWAP_CHAIN_DESC1 *, IDXGIOutput *, IDXGISwapChain1 **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSharedResourceAdapterLuid(HANDLE, LUID *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RegisterStereoStatusWindow(HWND, UINT, DWORD *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RegisterStereoStatusEvent(HANDLE, DWORD *) override { return E_NOTIMPL; }
+    void STDMETHODCALLTYPE UnregisterStereoStatus(DWORD) override {}
+    HRESULT STDMETHODCALLTYPE RegisterOcclusionStatusWindow(HWND, UINT, DWORD *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RegisterOcclusionStatusEvent(HANDLE, DWORD *) override { return E_NOTIMPL; }
+    void STDMETHODCALLTYPE UnregisterOcclusionStatus(DWORD) override {}
+    HRESULT STDMETHODCALLTYPE CreateSwapChainForComposition(IUnknown *, const DXGI_SWAP_CHAIN_DESC1 *, IDXGIOutput *, IDXGISwapChain1 **) override { return E_NOTIMPL; }
+    UINT STDMETHODCALLTYPE GetCreationFlags() override { return {}; }
+    HRESULT STDMETHODCALLTYPE EnumAdapterByLuid(LUID, REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumWarpAdapter(REFIID, void **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CheckFeatureSupport(DXGI_FEATURE, void *, UINT) override { return E_NOTIMPL; }
+
     HRESULT STDMETHODCALLTYPE EnumAdapters(UINT, IDXGIAdapter**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE MakeWindowAssociation(HWND, UINT) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetWindowAssociation(HWND*) override { return E_NOTIMPL; }
@@ -243,24 +353,219 @@ HRESULT WINAPI FakeCreateDXGIFactory1(REFIID id, void** factory)
     return S_OK;
 }
 
+// The adapter a device is asked for on, as DXGI made it; null for any other.
+const TFakeAdapter* AdapterOf(IUnknown* adapter) { return dynamic_cast<TFakeAdapter*>(adapter); }
+
+HRESULT WINAPI FakeD3D11CreateDevice(IDXGIAdapter* adapter, D3D_DRIVER_TYPE type, HMODULE, UINT,
+                                     const D3D_FEATURE_LEVEL* levels, UINT count, UINT sdk, ID3D11Device** device,
+                                     D3D_FEATURE_LEVEL* level, ID3D11DeviceContext** context)
+{
+    if (FaultPlan.Fails("D3D11CreateDevice")) return E_FAIL;
+    const TFakeAdapter* fake = AdapterOf(adapter);
+    // The section wants the level alone: a device or context asked for is a fault here.
+    if (fake == nullptr || type != D3D_DRIVER_TYPE_UNKNOWN || sdk != D3D11_SDK_VERSION || device != nullptr ||
+        context != nullptr || levels == nullptr || count == 0)
+        return E_INVALIDARG;
+    for (UINT at = 0; at < count; ++at)
+        if (static_cast<UINT>(levels[at]) > Machine().NewestFeatureLevel) return E_INVALIDARG;
+    const UINT own = Machine().Gpus[fake->Gpu].FeatureLevel;
+    if (own == 0) return DXGI_ERROR_UNSUPPORTED;
+    for (UINT at = 0; at < count; ++at)
+        if (static_cast<UINT>(levels[at]) <= own) {
+            if (level != nullptr) *level = levels[at];
+            return S_FALSE;
+        }
+    return DXGI_ERROR_UNSUPPORTED;
+}
+
+HRESULT WINAPI FakeD3D12CreateDevice(IUnknown* adapter, D3D_FEATURE_LEVEL, REFIID id, void** device)
+{
+    if (FaultPlan.Fails("D3D12CreateDevice")) return E_FAIL;
+    const TFakeAdapter* fake = AdapterOf(adapter);
+    if (fake == nullptr || id != __uuidof(ID3D12Device)) return E_INVALIDARG;
+    if (Machine().Gpus[fake->Gpu].ShaderModel == 0) return DXGI_ERROR_UNSUPPORTED;
+    if (device == nullptr) return S_FALSE;
+    *device = static_cast<ID3D12Device*>(new TFakeDevice12(fake->Gpu));
+    return S_OK;
+}
+
+// The displays of every adapter in order, each an active path of its own.
+std::vector<std::pair<size_t, const TFakeDisplay*>> Paths()
+{
+    std::vector<std::pair<size_t, const TFakeDisplay*>> paths;
+    for (size_t gpu = 0; gpu < Machine().Gpus.size(); ++gpu)
+        for (const TFakeDisplay& display : Machine().Gpus[gpu].Displays) paths.push_back({gpu, &display});
+    return paths;
+}
+
+LONG WINAPI FakeGetDisplayConfigBufferSizes(UINT32 flags, UINT32* paths, UINT32* modes)
+{
+    if (FaultPlan.Fails("GetDisplayConfigBufferSizes")) return ERROR_NOT_SUPPORTED;
+    if (flags != QDC_ONLY_ACTIVE_PATHS) return ERROR_INVALID_PARAMETER;
+    *paths = static_cast<UINT32>(Paths().size()) + Machine().PathsAdded;
+    *modes = 2 * *paths;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI FakeQueryDisplayConfig(UINT32 flags, UINT32* pathCount, DISPLAYCONFIG_PATH_INFO* paths, UINT32* modeCount,
+                                   DISPLAYCONFIG_MODE_INFO*, DISPLAYCONFIG_TOPOLOGY_ID* topology)
+{
+    if (FaultPlan.Fails("QueryDisplayConfig")) return ERROR_GEN_FAILURE;
+    const auto all = Paths();
+    if (flags != QDC_ONLY_ACTIVE_PATHS || topology != nullptr) return ERROR_INVALID_PARAMETER;
+    // A display plugged in since the sizes were asked.
+    if (Machine().PathsAdded != 0) {
+        --Machine().PathsAdded;
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    if (*pathCount < all.size() || *modeCount < 2 * all.size()) return ERROR_INSUFFICIENT_BUFFER;
+    for (size_t at = 0; at < all.size(); ++at) {
+        paths[at] = {};
+        paths[at].sourceInfo.adapterId = paths[at].targetInfo.adapterId = TFakeAdapter::Luid(all[at].first);
+        paths[at].sourceInfo.id = paths[at].targetInfo.id = static_cast<UINT32>(at);
+    }
+    *pathCount = static_cast<UINT32>(all.size());
+    *modeCount = 2 * *pathCount;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI FakeDisplayConfigGetDeviceInfo(DISPLAYCONFIG_DEVICE_INFO_HEADER* header)
+{
+    if (FaultPlan.Fails("DisplayConfigGetDeviceInfo")) return ERROR_GEN_FAILURE;
+    const auto all = Paths();
+    if (header->id >= all.size()) return ERROR_INVALID_PARAMETER;
+    const TFakeDisplay& display = *all[header->id].second;
+    switch (header->type) {
+    case DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME: {
+        if (header->size != sizeof(DISPLAYCONFIG_SOURCE_DEVICE_NAME)) return ERROR_INVALID_PARAMETER;
+        CopyText(reinterpret_cast<DISPLAYCONFIG_SOURCE_DEVICE_NAME*>(header)->viewGdiDeviceName, display.Name);
+        return ERROR_SUCCESS;
+    }
+    case DISPLAYCONFIG_DEVICE_INFO_GET_TARGET_NAME: {
+        if (header->size != sizeof(DISPLAYCONFIG_TARGET_DEVICE_NAME)) return ERROR_INVALID_PARAMETER;
+        auto* target = reinterpret_cast<DISPLAYCONFIG_TARGET_DEVICE_NAME*>(header);
+        target->outputTechnology = display.Connection;
+        CopyText(target->monitorFriendlyDeviceName, display.MonitorName);
+        return ERROR_SUCCESS;
+    }
+    case DISPLAYCONFIG_DEVICE_INFO_GET_ADVANCED_COLOR_INFO: {
+        if (header->size != sizeof(DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO)) return ERROR_INVALID_PARAMETER;
+        auto* colour = reinterpret_cast<DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO*>(header);
+        colour->advancedColorSupported = display.Hdr >= 0;
+        colour->advancedColorEnabled = display.Hdr > 0;
+        return ERROR_SUCCESS;
+    }
+    default:
+        return ERROR_INVALID_PARAMETER;
+    }
+}
+
+HDEVINFO const FakeDeviceList = reinterpret_cast<HDEVINFO>(0x5e7);
+
+HDEVINFO WINAPI FakeSetupDiGetClassDevsW(const GUID* type, PCWSTR enumerator, HWND, DWORD flags)
+{
+    if (FaultPlan.Fails("SetupDiGetClassDevsW")) return INVALID_HANDLE_VALUE;
+    if (type == nullptr || *type != GUID_DEVCLASS_DISPLAY || enumerator != nullptr || flags != DIGCF_PRESENT)
+        return INVALID_HANDLE_VALUE;
+    ++Machine().DeviceListsHeld;
+    return FakeDeviceList;
+}
+
+BOOL WINAPI FakeSetupDiEnumDeviceInfo(HDEVINFO list, DWORD index, SP_DEVINFO_DATA* device)
+{
+    if (FaultPlan.Fails("SetupDiEnumDeviceInfo")) return FALSE;
+    if (list != FakeDeviceList || device->cbSize != sizeof(SP_DEVINFO_DATA) || index >= Machine().Devices.size())
+        return FALSE;
+    device->ClassGuid = GUID_DEVCLASS_DISPLAY;
+    device->DevInst = index + 1;
+    return TRUE;
+}
+
+BOOL WINAPI FakeSetupDiGetDeviceRegistryPropertyW(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property,
+                                                  DWORD* type, BYTE* buffer, DWORD size, DWORD* needed)
+{
+    if (FaultPlan.Fails("SetupDiGetDeviceRegistryPropertyW")) return FALSE;
+    if (list != FakeDeviceList || device->DevInst == 0 || device->DevInst > Machine().Devices.size()) return FALSE;
+    const TFakeDisplayDevice& fake = Machine().Devices[device->DevInst - 1];
+    const std::wstring* text = property == SPDRP_DEVICEDESC     ? &fake.Name
+                               : property == SPDRP_FRIENDLYNAME ? &fake.FriendlyName
+                               : property == SPDRP_DRIVER       ? &fake.Driver
+                               : property == SPDRP_SERVICE      ? &fake.Service
+                                                                : nullptr;
+    if (text == nullptr || text->empty()) return FALSE;  // ERROR_INVALID_DATA: the device has none
+    const DWORD bytes = static_cast<DWORD>((text->size() + 1) * sizeof(WCHAR));
+    if (needed != nullptr) *needed = bytes;
+    if (type != nullptr) *type = REG_SZ;
+    if (size < bytes) return FALSE;  // ERROR_INSUFFICIENT_BUFFER
+    CopyMemory(buffer, text->c_str(), bytes);
+    return TRUE;
+}
+
+BOOL WINAPI FakeSetupDiDestroyDeviceInfoList(HDEVINFO list)
+{
+    if (list != FakeDeviceList) return FALSE;
+    --Machine().DeviceListsHeld;
+    return TRUE;
+}
+
+CONFIGRET WINAPI FakeCM_Get_DevNode_Status(PULONG status, PULONG problem, DEVINST device, ULONG flags)
+{
+    if (FaultPlan.Fails("CM_Get_DevNode_Status")) return CR_FAILURE;
+    if (device == 0 || device > Machine().Devices.size() || flags != 0) return CR_INVALID_DEVNODE;
+    const TFakeDisplayDevice& fake = Machine().Devices[device - 1];
+    if (fake.StatusFails) return CR_NO_SUCH_DEVINST;
+    *status = fake.Status;
+    *problem = fake.Problem;
+    return CR_SUCCESS;
+}
+
+const char* CDECL FakeWineGetVersion() { return "8.0"; }
+
 }  // namespace
 
 TFakeCurrentSystem::TFakeCurrentSystem()
 {
     Provide("ntdll.dll", reinterpret_cast<HMODULE>(0x7c900000),
-            {{"RtlGetVersion", FunctionCast<FARPROC>(&FakeRtlGetVersion)}});
+            {{"RtlGetVersion", FunctionCast<FARPROC>(&FakeRtlGetVersion)},
+             {"wine_get_version", FunctionCast<FARPROC>(&FakeWineGetVersion)}});
     Provide("kernel32.dll", FakeKernel32,
             {{"IsWow64Process2", FunctionCast<FARPROC>(&FakeIsWow64Process2)},
              {"IsWow64Process", FunctionCast<FARPROC>(&FakeIsWow64Process)},
              {"GetSystemPowerStatus", FunctionCast<FARPROC>(&FakeGetSystemPowerStatus)},
              {"GetProcessInformation", FunctionCast<FARPROC>(&FakeGetProcessInformation)}});
     Provide("user32.dll", reinterpret_cast<HMODULE>(0x7e410000),
-            {{"SetThreadDpiAwarenessContext", FunctionCast<FARPROC>(&FakeSetThreadDpiAwarenessContext)}});
+            {{"SetThreadDpiAwarenessContext", FunctionCast<FARPROC>(&FakeSetThreadDpiAwarenessContext)},
+             {"GetDisplayConfigBufferSizes", FunctionCast<FARPROC>(&FakeGetDisplayConfigBufferSizes)},
+             {"QueryDisplayConfig", FunctionCast<FARPROC>(&FakeQueryDisplayConfig)},
+             {"DisplayConfigGetDeviceInfo", FunctionCast<FARPROC>(&FakeDisplayConfigGetDeviceInfo)}});
     Provide("shcore.dll", reinterpret_cast<HMODULE>(0x6f000000),
             {{"GetDpiForMonitor", FunctionCast<FARPROC>(&FakeGetDpiForMonitor)}});
     Provide("dxgi.dll", reinterpret_cast<HMODULE>(0x6e000000),
             {{"CreateDXGIFactory1", FunctionCast<FARPROC>(&FakeCreateDXGIFactory1)}});
+    Provide("d3d11.dll", reinterpret_cast<HMODULE>(0x6d000000),
+            {{"D3D11CreateDevice", FunctionCast<FARPROC>(&FakeD3D11CreateDevice)}});
+    Provide("d3d12.dll", reinterpret_cast<HMODULE>(0x6c000000),
+            {{"D3D12CreateDevice", FunctionCast<FARPROC>(&FakeD3D12CreateDevice)}});
+    Provide("setupapi.dll", reinterpret_cast<HMODULE>(0x6b000000),
+            {{"SetupDiGetClassDevsW", FunctionCast<FARPROC>(&FakeSetupDiGetClassDevsW)},
+             {"SetupDiEnumDeviceInfo", FunctionCast<FARPROC>(&FakeSetupDiEnumDeviceInfo)},
+             {"SetupDiGetDeviceRegistryPropertyW", FunctionCast<FARPROC>(&FakeSetupDiGetDeviceRegistryPropertyW)},
+             {"SetupDiDestroyDeviceInfoList", FunctionCast<FARPROC>(&FakeSetupDiDestroyDeviceInfoList)}});
+    Provide("cfgmgr32.dll", reinterpret_cast<HMODULE>(0x6a000000),
+            {{"CM_Get_DevNode_Status", FunctionCast<FARPROC>(&FakeCM_Get_DevNode_Status)}});
+    // A machine of the old table predates them until Graphics() says otherwise.
+    MissingLibraries = {"d3d11.dll", "d3d12.dll", "setupapi.dll", "cfgmgr32.dll"};
+    MissingFunctions = {"wine_get_version", "GetDisplayConfigBufferSizes", "QueryDisplayConfig",
+                        "DisplayConfigGetDeviceInfo"};
     SetVersion(10, 0, 19045);
+}
+
+void TFakeCurrentSystem::Graphics()
+{
+    for (const char* library : {"d3d11.dll", "d3d12.dll", "setupapi.dll", "cfgmgr32.dll"}) MissingLibraries.erase(library);
+    for (const char* function : {"GetDisplayConfigBufferSizes", "QueryDisplayConfig", "DisplayConfigGetDeviceInfo"})
+        MissingFunctions.erase(function);
+    Dxgi16 = true;
 }
 
 void TFakeCurrentSystem::SetVersion(DWORD major, DWORD minor, DWORD build, BYTE productType)
@@ -282,15 +587,19 @@ HMODULE TFakeCurrentSystem::GetModuleHandleA(LPCSTR name)
 BOOL TFakeCurrentSystem::EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* settings)
 {
     ModesAsked.push_back(device);
-    if (FaultPlan.Fails("EnumDisplaySettingsW") || mode != ENUM_CURRENT_SETTINGS || settings->dmSize != sizeof(DEVMODEW))
-        return FALSE;
+    if (FaultPlan.Fails("EnumDisplaySettingsW") || settings->dmSize != sizeof(DEVMODEW)) return FALSE;
     for (const TFakeGpu& gpu : Gpus)
         for (const TFakeDisplay& display : gpu.Displays)
             // The name as DXGI's field holds it.
             if (display.Name.substr(0, 32) == device && display.HasMode) {
-                settings->dmPelsWidth = display.Width;
-                settings->dmPelsHeight = display.Height;
-                settings->dmDisplayFrequency = display.Refresh;
+                // Its modes: a smaller one whose higher rate is not the panel's, then its rates here.
+                const bool other = mode == 0;
+                if (mode != ENUM_CURRENT_SETTINGS && mode > display.Rates.size()) return FALSE;
+                settings->dmPelsWidth = other ? 320 : display.Width;
+                settings->dmPelsHeight = other ? 200 : display.Height;
+                settings->dmDisplayFrequency = mode == ENUM_CURRENT_SETTINGS ? display.Refresh
+                                               : other                      ? 500
+                                                                            : display.Rates[mode - 1];
                 return TRUE;
             }
     return FALSE;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <dxgi.h>
+#include <cfgmgr32.h>
 
 #include <string>
 #include <vector>
@@ -23,6 +24,11 @@ struct TFakeDisplay {
     DWORD Refresh = 60;
     UINT Dpi = 96;  // 0: GetDpiForMonitor fails for this monitor
     bool Primary = false;  // GetMonitorInfoW's MONITORINFOF_PRIMARY
+    std::vector<DWORD> Rates;  // the other modes' rates at this resolution
+    // The display configuration's target: its connection, monitor name and HDR.
+    DISPLAYCONFIG_VIDEO_OUTPUT_TECHNOLOGY Connection = DISPLAYCONFIG_OUTPUT_TECHNOLOGY_HDMI;
+    std::wstring MonitorName;
+    int Hdr = -1;  // -1: no advanced colour; 0 off; 1 on
 };
 
 // One graphics adapter as DXGI describes it.
@@ -40,6 +46,19 @@ struct TFakeGpu {
     LONGLONG DriverVersion = 0;  // 0: CheckInterfaceSupport fails
     std::vector<TFakeDisplay> Displays;
     HRESULT OutputsEnd = DXGI_ERROR_NOT_FOUND;  // what EnumOutputs answers past the last
+    UINT FeatureLevel = 0;  // 0: D3D11CreateDevice fails on it
+    UINT ShaderModel = 0;   // 0: D3D12CreateDevice fails on it
+};
+
+// One present device of the display class.
+struct TFakeDisplayDevice {
+    std::wstring Name;          // its description
+    std::wstring FriendlyName;  // most have none
+    std::wstring Driver;        // its key under the class key
+    std::wstring Service;
+    ULONG Status = DN_DRIVER_LOADED | DN_STARTED;
+    ULONG Problem = 0;
+    bool StatusFails = false;
 };
 
 // A machine for the current-system collector: ntdll, kernel32, user32, shcore
@@ -59,14 +78,29 @@ public:
     int SystemDpi = 96;  // what GetDeviceCaps answers
     std::vector<TFakeGpu> Gpus;
     HRESULT AdaptersEnd = DXGI_ERROR_NOT_FOUND;  // what EnumAdapters1 answers past the last
+    bool RemoteSession = false;
+    // DXGI 1.6's first adapter for each preference, by index; -1: the list is empty.
+    bool Dxgi16 = false;
+    int HighPerformance = -1;
+    int MinimumPower = -1;
+    UINT NewestFeatureLevel = 0xc200;  // what d3d11 knows; a newer one in a list is refused
+    UINT NewestShaderModel = 0x69;     // what d3d12 knows
+    std::vector<TFakeDisplayDevice> Devices;
+    UINT32 PathsAdded = 0;  // displays that come between the configuration's two calls
 
     void SetVersion(DWORD major, DWORD minor, DWORD build, BYTE productType = VER_NT_WORKSTATION);
+    // Today's Windows: d3d11, d3d12, setupapi, cfgmgr32, DXGI 1.6 and the
+    // display configuration, which a machine lacks until then.
+    void Graphics();
 
     // The books a run must balance.
     int LiveObjects = 0;                              // DXGI objects not yet released
     std::vector<DPI_AWARENESS_CONTEXT> Awareness;     // every context the thread was given
     int DcsHeld = 0;
     std::vector<std::wstring> ModesAsked;
+    int Factories = 0;          // DXGI factories made
+    int Direct3D12Devices = 0;  // made
+    int DeviceListsHeld = 0;
 
     HMODULE GetModuleHandleA(LPCSTR name) override;
     HANDLE GetCurrentProcess() override { return reinterpret_cast<HANDLE>(-1); }
@@ -75,6 +109,7 @@ public:
     int ReleaseDC(HWND window, HDC dc) override;
     int GetDeviceCaps(HDC dc, int index) override;
     BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) override;
+    int GetSystemMetrics(int index) override { return index == SM_REMOTESESSION && RemoteSession ? 1 : 0; }
 };
 
 #endif

@@ -1,4 +1,7 @@
+#include <dxgi1_6.h>
+
 #include <cwchar>
+#include <optional>
 #include <set>
 
 #include "info/ComRef.h"
@@ -13,6 +16,16 @@ namespace {
 // No machine has more; a list that never ends is cut here.
 const UINT AdapterLimit = 64;
 const UINT OutputLimit = 64;
+const DWORD ModeLimit = 4096;
+
+// Newest first; 12_2 is newer than the headers.
+const D3D_FEATURE_LEVEL FeatureLevels[] = {
+    D3D_FEATURE_LEVEL(0xc200),  D3D_FEATURE_LEVEL_12_1, D3D_FEATURE_LEVEL_12_0, D3D_FEATURE_LEVEL_11_1,
+    D3D_FEATURE_LEVEL_11_0,     D3D_FEATURE_LEVEL_10_1, D3D_FEATURE_LEVEL_10_0, D3D_FEATURE_LEVEL_9_3,
+    D3D_FEATURE_LEVEL_9_2,      D3D_FEATURE_LEVEL_9_1};
+const size_t FeatureLevelCount = sizeof(FeatureLevels) / sizeof(FeatureLevels[0]);
+// Direct3D 12's shader models, newest first: 6.9 down to 5.1.
+const UINT ShaderModels[] = {0x69, 0x68, 0x67, 0x66, 0x65, 0x64, 0x63, 0x62, 0x61, 0x60, 0x51};
 
 template <size_t Size>
 std::string WideField(const WCHAR (&field)[Size])
@@ -53,6 +66,14 @@ MemoryFigure DxgiMemory(SIZE_T bytes)
     return figure;
 }
 
+// What every adapter is read with, found once for the whole list.
+struct TCurrentSystemInfo::AdapterCalls {
+    Shcore::GetDpiForMonitor::Type GetDpi = nullptr;
+    bool PerMonitor = false;
+    D3d11::D3D11CreateDevice::Type CreateDevice11 = nullptr;
+    D3d12::D3D12CreateDevice::Type CreateDevice12 = nullptr;
+};
+
 bool TCurrentSystemInfo::ReadAdapters()
 {
     TSystemLibrary dxgi(Api, "dxgi.dll");
@@ -65,25 +86,62 @@ bool TCurrentSystemInfo::ReadAdapters()
         return false;
 
     TSystemLibrary shcore(Api, "shcore.dll");
-    const auto getDpi = FindFunction<Shcore::GetDpiForMonitor>(shcore);
+    TSystemLibrary d3d11(Api, "d3d11.dll");
+    // Wine's d3d12 ends the process where no Vulkan driver is installed: it is not asked there.
+    std::optional<TSystemLibrary> d3d12;
+    if (!UnderWine()) d3d12.emplace(Api, "d3d12.dll");
     TPerMonitorAwareness aware(Api);
+    AdapterCalls calls;
+    calls.GetDpi = FindFunction<Shcore::GetDpiForMonitor>(shcore);
+    calls.PerMonitor = aware.Made();
+    calls.CreateDevice11 = FindFunction<D3d11::D3D11CreateDevice>(d3d11);
+    if (d3d12) calls.CreateDevice12 = FindFunction<D3d12::D3D12CreateDevice>(*d3d12);
     for (UINT index = 0; index < AdapterLimit; ++index) {
         TComRef<IDXGIAdapter1> adapter;
         const HRESULT result = factory->EnumAdapters1(index, adapter.Receive());
         if (FAILED(result) && result != DXGI_ERROR_NOT_FOUND) AdaptersFailure = result;
         if (FAILED(result) || adapter.Get() == nullptr) break;
-        ReadAdapter(index, *adapter.Get(), getDpi, aware.Made());
+        ReadAdapter(index, *adapter.Get(), calls);
     }
+    ReadPreferences(*factory.Get());
     return true;
 }
 
-void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi,
-                                     bool perMonitor)
+bool TCurrentSystemInfo::UnderWine()
+{
+    return FindFunction<Ntdll::wine_get_version>(TLoadedModule(Api, "ntdll.dll")) != nullptr;
+}
+
+void TCurrentSystemInfo::ReadPreferences(IDXGIFactory1& factory)
+{
+    TComRef<IDXGIFactory6> factory6;
+    if (FAILED(factory.QueryInterface(__uuidof(IDXGIFactory6), reinterpret_cast<void**>(factory6.Receive()))) ||
+        factory6.Get() == nullptr)
+        return;
+    for (const DXGI_GPU_PREFERENCE preference : {DXGI_GPU_PREFERENCE_HIGH_PERFORMANCE, DXGI_GPU_PREFERENCE_MINIMUM_POWER}) {
+        TComRef<IDXGIAdapter1> first;
+        DXGI_ADAPTER_DESC1 desc = {};
+        if (FAILED(factory6->EnumAdapterByGpuPreference(0, preference, __uuidof(IDXGIAdapter1),
+                                                        reinterpret_cast<void**>(first.Receive()))) ||
+            first.Get() == nullptr || FAILED(first->GetDesc1(&desc)))
+            continue;
+        // The same adapter is another object each time it is listed: its LUID names it.
+        for (GraphicsAdapterRecord& record : Adapters) {
+            if (record.Luid.LowPart != desc.AdapterLuid.LowPart || record.Luid.HighPart != desc.AdapterLuid.HighPart)
+                continue;
+            (preference == DXGI_GPU_PREFERENCE_HIGH_PERFORMANCE ? record.HighPerformance : record.MinimumPower) = true;
+            break;
+        }
+    }
+}
+
+void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, const AdapterCalls& calls)
 {
     DXGI_ADAPTER_DESC1 desc = {};
     if (FAILED(adapter.GetDesc1(&desc))) return;
     GraphicsAdapterRecord record;
     record.Index = index;
+    record.Luid = desc.AdapterLuid;
     record.Description = WideField(desc.Description);
     record.Software = (desc.Flags & DXGI_ADAPTER_FLAG_SOFTWARE) != 0;
     record.VendorId = desc.VendorId;
@@ -99,12 +157,41 @@ void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, Shcore:
         record.DedicatedVideoMemory = {trueSize, false};
     record.HasDriverVersion =
         SUCCEEDED(adapter.CheckInterfaceSupport(__uuidof(IDXGIDevice), &record.DriverVersion));
-    ReadDisplays(adapter, getDpi, perMonitor, record);
+    ReadDirect3D(adapter, calls, record.Direct3D);
+    ReadDisplays(adapter, calls, record);
     Adapters.push_back(record);
 }
 
-void TCurrentSystemInfo::ReadDisplays(IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi, bool perMonitor,
-                                      GraphicsAdapterRecord& record)
+void TCurrentSystemInfo::ReadDirect3D(IDXGIAdapter1& adapter, const AdapterCalls& calls, Direct3DRecord& record)
+{
+    record.Asked = calls.CreateDevice11 != nullptr;
+    // A runtime refuses a whole list that holds a level newer than itself: it is asked again
+    // without the newest, down to 11_0, which every d3d11 knows. No device is made for the answer.
+    for (size_t first = 0; record.Asked && first < FeatureLevelCount; ++first) {
+        D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL(0);
+        const HRESULT result =
+            calls.CreateDevice11(&adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, FeatureLevels + first,
+                                 static_cast<UINT>(FeatureLevelCount - first), D3D11_SDK_VERSION, nullptr, &level, nullptr);
+        if (SUCCEEDED(result)) record.FeatureLevel = level;
+        if (result != E_INVALIDARG || FeatureLevels[first] == D3D_FEATURE_LEVEL_11_0) break;
+    }
+    if (calls.CreateDevice12 == nullptr) return;
+    TComRef<ID3D12Device> device;
+    if (FAILED(calls.CreateDevice12(&adapter, D3D_FEATURE_LEVEL_11_0, __uuidof(ID3D12Device),
+                                    reinterpret_cast<void**>(device.Receive()))) ||
+        device.Get() == nullptr)
+        return;
+    record.Direct3D12 = true;
+    // Asked as the level above: an older runtime refuses a model it does not know.
+    for (const UINT model : ShaderModels) {
+        D3D12_FEATURE_DATA_SHADER_MODEL data = {static_cast<D3D_SHADER_MODEL>(model)};
+        const HRESULT result = device->CheckFeatureSupport(D3D12_FEATURE_SHADER_MODEL, &data, sizeof(data));
+        if (SUCCEEDED(result)) record.ShaderModel = data.HighestShaderModel;
+        if (result != E_INVALIDARG) break;
+    }
+}
+
+void TCurrentSystemInfo::ReadDisplays(IDXGIAdapter1& adapter, const AdapterCalls& calls, GraphicsAdapterRecord& record)
 {
     for (UINT index = 0; index < OutputLimit; ++index) {
         TComRef<IDXGIOutput> output;
@@ -129,15 +216,29 @@ void TCurrentSystemInfo::ReadDisplays(IDXGIAdapter1& adapter, Shcore::GetDpiForM
             display.Width = mode.dmPelsWidth;
             display.Height = mode.dmPelsHeight;
             display.Refresh = mode.dmDisplayFrequency;
+            display.PanelRefresh = PanelRefresh(device, display);
         }
         // A thread that is not per-monitor aware is told 96 for every monitor.
         UINT dpiX = 0;
         UINT dpiY = 0;
-        const bool effective = perMonitor && getDpi != nullptr &&
-                               SUCCEEDED(getDpi(desc.Monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) && dpiX != 0;
-        display.Dpi = effective ? dpiX : SystemDpi(perMonitor);
+        const bool effective = calls.PerMonitor && calls.GetDpi != nullptr &&
+                               SUCCEEDED(calls.GetDpi(desc.Monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) && dpiX != 0;
+        display.Dpi = effective ? dpiX : SystemDpi(calls.PerMonitor);
         record.Displays.push_back(display);
     }
+}
+
+DWORD TCurrentSystemInfo::PanelRefresh(const WCHAR* device, const DisplayRecord& display)
+{
+    DWORD highest = 0;
+    for (DWORD index = 0; index < ModeLimit; ++index) {
+        DEVMODEW mode = {};
+        mode.dmSize = sizeof(mode);
+        if (!Api.EnumDisplaySettingsW(device, index, &mode)) break;
+        if (mode.dmPelsWidth == display.Width && mode.dmPelsHeight == display.Height && mode.dmDisplayFrequency > highest)
+            highest = mode.dmDisplayFrequency;
+    }
+    return highest;
 }
 
 UINT TCurrentSystemInfo::SystemDpi(bool perMonitor)

@@ -2,7 +2,11 @@
 #define ENVCHECK_INFO_CURRENT_CURRENTFUNCTIONS_H
 
 #include <windows.h>
+#include <d3d11.h>
+#include <d3d12.h>
 #include <dxgi.h>
+#include <setupapi.h>
+#include <cfgmgr32.h>
 #include <shellscalingapi.h>
 
 #include "info/RuntimeFunction.h"
@@ -12,11 +16,16 @@
 namespace Ntdll {
 // The true version, whatever compatibility answer GetVersionEx gives.
 ENVCHECK_RUNTIME_FUNCTION_TYPED(RtlGetVersion, LONG(WINAPI*)(PRTL_OSVERSIONINFOW))
+// Only Wine's ntdll has it.
+ENVCHECK_RUNTIME_FUNCTION_TYPED(wine_get_version, const char*(CDECL*)())
 }  // namespace Ntdll
 
 namespace User32 {
 ENVCHECK_RUNTIME_FUNCTION_TYPED(SetThreadDpiAwarenessContext,
                                 DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT))  // 10 1607
+ENVCHECK_RUNTIME_FUNCTION(GetDisplayConfigBufferSizes)  // 7
+ENVCHECK_RUNTIME_FUNCTION(QueryDisplayConfig)           // 7
+ENVCHECK_RUNTIME_FUNCTION(DisplayConfigGetDeviceInfo)   // 7
 }  // namespace User32
 
 namespace Shcore {
@@ -26,5 +35,26 @@ ENVCHECK_RUNTIME_FUNCTION_TYPED(GetDpiForMonitor, HRESULT(WINAPI*)(HMONITOR, MON
 namespace Dxgi {
 ENVCHECK_RUNTIME_FUNCTION(CreateDXGIFactory1)  // Vista with the platform update, 7
 }  // namespace Dxgi
+
+namespace D3d11 {
+ENVCHECK_RUNTIME_FUNCTION(D3D11CreateDevice)  // 7, Vista with the platform update
+}  // namespace D3d11
+
+namespace D3d12 {
+ENVCHECK_RUNTIME_FUNCTION(D3D12CreateDevice)  // 10
+}  // namespace D3d12
+
+// The device list is Windows 2000's, but setupapi and cfgmgr32 are loaded
+// only when the section asks for them, from the system directory.
+namespace Setupapi {
+ENVCHECK_RUNTIME_FUNCTION(SetupDiGetClassDevsW)
+ENVCHECK_RUNTIME_FUNCTION(SetupDiEnumDeviceInfo)
+ENVCHECK_RUNTIME_FUNCTION(SetupDiGetDeviceRegistryPropertyW)
+ENVCHECK_RUNTIME_FUNCTION(SetupDiDestroyDeviceInfoList)
+}  // namespace Setupapi
+
+namespace Cfgmgr32 {
+ENVCHECK_RUNTIME_FUNCTION(CM_Get_DevNode_Status)
+}  // namespace Cfgmgr32
 
 #endif

@@ -109,6 +109,156 @@ std::string ScaleText(UINT dpi)
     return (boost::format("scale %u%%") % ((dpi * 100 + 48) / 96)).str();
 }
 
+std::string FeatureLevelText(UINT level)
+{
+    if (level == 0) return "unknown";
+    return (boost::format("%u_%u") % (level >> 12) % ((level >> 8) & 0xF)).str();
+}
+
+std::string ShaderModelText(UINT model) { return (boost::format("%u.%u") % (model >> 4) % (model & 0xF)).str(); }
+
+std::string Direct3DText(const Direct3DRecord& direct3D)
+{
+    std::string text = "feature level " + FeatureLevelText(direct3D.FeatureLevel);
+    if (direct3D.Direct3D12) text += ", Direct3D 12";
+    if (direct3D.Direct3D12 && direct3D.ShaderModel != 0) text += " shader model " + ShaderModelText(direct3D.ShaderModel);
+    return text;
+}
+
+const char* ConnectionText(UINT32 technology)
+{
+    switch (static_cast<DISPLAYCONFIG_VIDEO_OUTPUT_TECHNOLOGY>(technology)) {
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_HD15:
+        return "VGA";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SVIDEO:
+        return "S-Video";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_COMPOSITE_VIDEO:
+        return "composite";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_COMPONENT_VIDEO:
+        return "component";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DVI:
+        return "DVI";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_HDMI:
+        return "HDMI";
+    // A laptop's own panel, however it is wired.
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_LVDS:
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DISPLAYPORT_EMBEDDED:
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_UDI_EMBEDDED:
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INTERNAL:
+        return "internal";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_D_JPN:
+        return "D-terminal";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SDI:
+        return "SDI";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DISPLAYPORT_EXTERNAL:
+        return "DisplayPort";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_UDI_EXTERNAL:
+        return "UDI";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SDTVDONGLE:
+        return "SDTV dongle";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_MIRACAST:
+        return "Miracast";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INDIRECT_WIRED:
+        return "indirect wired";
+    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INDIRECT_VIRTUAL:
+        return "indirect virtual";
+    default:
+        return "other";
+    }
+}
+
+std::string DisplayText(const DisplayRecord& display)
+{
+    std::string line = display.DeviceName;
+    if (display.HasMode) {
+        line += (boost::format(" %u x %u") % display.Width % display.Height).str();
+        // 0 and 1 stand for the hardware's default rate, which is not known here.
+        if (display.Refresh > 1) line += (boost::format(" %u Hz") % display.Refresh).str();
+        if (display.Refresh > 1 && display.PanelRefresh > display.Refresh)
+            line += (boost::format(" (panel up to %u Hz)") % display.PanelRefresh).str();
+    }
+    line += ", " + ScaleText(display.Dpi);
+    if (display.Primary) line += ", primary";
+    if (display.HdrSupported) line += display.HdrOn ? ", HDR on" : ", HDR off";
+    if (display.HasConnection) line += std::string(", ") + ConnectionText(display.Connection);
+    if (!display.MonitorName.empty()) line += ", \"" + display.MonitorName + "\"";
+    return line;
+}
+
+namespace {
+
+// What Device Manager says of the problems that stop a graphics card most often.
+const char* ProblemMeaning(ULONG problem)
+{
+    switch (problem) {
+    case CM_PROB_FAILED_START:
+        return "the device cannot start";
+    case CM_PROB_NORMAL_CONFLICT:
+        return "the device cannot find enough free resources";
+    case CM_PROB_NEED_RESTART:
+        return "the device needs the computer restarted";
+    case CM_PROB_REINSTALL:
+        return "its driver must be reinstalled";
+    case CM_PROB_FAILED_INSTALL:
+        return "no driver is installed";
+    case CM_PROB_FAILED_ADD:
+        return "Windows cannot load its driver";
+    case CM_PROB_FAILED_DRIVER_ENTRY:
+        return "Windows cannot initialize its driver";
+    case CM_PROB_FAILED_POST_START:
+        return "Windows stopped this device because it reported problems";
+    case CM_PROB_UNSIGNED_DRIVER:
+        return "Windows cannot verify its driver's digital signature";
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+std::string DeviceStateText(const DisplayDeviceRecord& device)
+{
+    if (!device.HasStatus) return "unknown";
+    // Device Manager calls a device without a problem one that works.
+    if ((device.Status & DN_HAS_PROBLEM) == 0) return "working";
+    if (device.Problem == CM_PROB_DISABLED) return "disabled";
+    std::string text = (boost::format("problem %u") % device.Problem).str();
+    if (const char* meaning = ProblemMeaning(device.Problem)) text += std::string(" (") + meaning + ")";
+    return text;
+}
+
+std::string DisplayDeviceText(const DisplayDeviceRecord& device)
+{
+    std::string line = (device.Name.empty() ? "unknown" : device.Name) + ": driver " +
+                       (device.DriverVersion.empty() ? "unknown" : device.DriverVersion);
+    if (!device.DriverDate.empty()) line += " of " + device.DriverDate;
+    line += ", " + DeviceStateText(device);
+    if (device.BasicDriver) line += " (no vendor driver)";
+    return line;
+}
+
+std::string DriverDateText(const std::string& date)
+{
+    // Month-day-year, as the driver's INF file gives it.
+    unsigned parts[3] = {};
+    size_t part = 0;
+    size_t digits = 0;
+    for (const char c : date) {
+        if (c == '-' && digits != 0 && part < 2) {
+            ++part;
+            digits = 0;
+        } else if (c >= '0' && c <= '9' && digits < 4) {
+            parts[part] = parts[part] * 10 + static_cast<unsigned>(c - '0');
+            ++digits;
+        } else {
+            return std::string();
+        }
+    }
+    if (part != 2 || digits != 4 || parts[0] < 1 || parts[0] > 12 || parts[1] < 1 || parts[1] > 31)
+        return std::string();
+    return (boost::format("%04u-%02u-%02u") % parts[2] % parts[0] % parts[1]).str();
+}
+
 void TCurrentSystemInfo::WriteSection(bool dxgi)
 {
     AddLine(boost::format("Current system information:\n"));
@@ -119,12 +269,15 @@ void TCurrentSystemInfo::WriteSection(bool dxgi)
     AddLine(boost::format(" Windows architecture: %s\n") % MachineText(Windows.NativeMachine));
     AddLine(boost::format(" envcheck runs as: %s\n") % RunsAsText(Windows));
     AddLine(boost::format(" Power: %s\n") % PowerText(Windows));
+    if (Windows.RemoteSession) AddLine(boost::format(" Remote session: yes\n"));
     if (!dxgi) AddLine(boost::format(" DXGIが利用できません。\n"));
-    if (!Adapters.empty() || FAILED(AdaptersFailure)) AddLine(boost::format("\n"));
+    if (!Adapters.empty() || FAILED(AdaptersFailure) || !DisplayDevices.empty()) AddLine(boost::format("\n"));
     for (const GraphicsAdapterRecord& record : Adapters) WriteAdapter(record);
     if (FAILED(AdaptersFailure))
         AddLine(boost::format("グラフィックアダプタの列挙に失敗しました。(HRESULT 0x%08X)\n") %
                 static_cast<ULONG>(AdaptersFailure));
+    if (!DisplayDevices.empty()) AddLine(boost::format("Display devices:\n"));
+    for (const DisplayDeviceRecord& device : DisplayDevices) AddLine(boost::format(" %s\n") % DisplayDeviceText(device));
     AddLine(boost::format("\n"));
 }
 
@@ -132,6 +285,13 @@ void TCurrentSystemInfo::WriteAdapter(const GraphicsAdapterRecord& record)
 {
     AddLine(boost::format("Graphics adapter %u: %s%s\n") % record.Index % record.Description %
             (record.Software ? " (software)" : ""));
+    if (record.HighPerformance || record.MinimumPower)
+        AddLine(boost::format(" Preference: %s\n") %
+                (record.HighPerformance && record.MinimumPower ? "high performance, minimum power"
+                 : record.HighPerformance                      ? "high performance"
+                                                               : "minimum power"));
+    if (record.Direct3D.Asked || record.Direct3D.Direct3D12)
+        AddLine(boost::format(" Direct3D: %s\n") % Direct3DText(record.Direct3D));
     AddLine(boost::format(" VendorId: 0x%04X  DeviceId: 0x%04X  SubSysId: 0x%08X  Revision: %u\n") % record.VendorId %
             record.DeviceId % record.SubSysId % record.Revision);
     AddLine(boost::format(" Dedicated video memory: %s\n") % MemoryText(record.DedicatedVideoMemory));
@@ -143,17 +303,7 @@ void TCurrentSystemInfo::WriteAdapter(const GraphicsAdapterRecord& record)
         AddLine(boost::format(" Driver version: %u.%u.%u.%u\n") % (high >> 16) % (high & 0xFFFF) % (low >> 16) %
                 (low & 0xFFFF));
     }
-    for (const DisplayRecord& display : record.Displays) {
-        std::string line = " Display: " + display.DeviceName;
-        if (display.HasMode) {
-            line += (boost::format(" %u x %u") % display.Width % display.Height).str();
-            // 0 and 1 stand for the hardware's default rate, which is not known here.
-            if (display.Refresh > 1) line += (boost::format(" %u Hz") % display.Refresh).str();
-        }
-        line += ", " + ScaleText(display.Dpi);
-        if (display.Primary) line += ", primary";
-        AddLine(boost::format("%s\n") % line);
-    }
+    for (const DisplayRecord& display : record.Displays) AddLine(boost::format(" Display: %s\n") % DisplayText(display));
     if (FAILED(record.OutputsFailure))
         AddLine(boost::format(" ディスプレイの列挙に失敗しました。(HRESULT 0x%08X)\n") %
                 static_cast<ULONG>(record.OutputsFailure));

@@ -9,8 +9,9 @@
 
 // Platform seam of the current-system collector (see TVersionApi for the
 // pattern). Functions that older Windows lack are found at run time: in
-// ntdll, kernel32 and user32, which the process has, or in dxgi and shcore,
-// loaded from the system directory. Its registry reads go through TRegistryApi.
+// ntdll, kernel32 and user32, which the process has, or in dxgi, shcore,
+// d3d11, d3d12, setupapi and cfgmgr32, loaded from the system directory. Its
+// registry reads go through TRegistryApi.
 class TCurrentSystemApi : public TLibraryApi, public TModuleApi {
 public:
     virtual HANDLE GetCurrentProcess() = 0;
@@ -19,6 +20,7 @@ public:
     virtual int ReleaseDC(HWND window, HDC dc) = 0;
     virtual int GetDeviceCaps(HDC dc, int index) = 0;
     virtual BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) = 0;
+    virtual int GetSystemMetrics(int index) = 0;
 };
 
 class TWin32CurrentSystemApi : public TWin32LibraryCalls<TWin32ModuleCalls<TCurrentSystemApi>> {
@@ -33,6 +35,7 @@ public:
     int ReleaseDC(HWND window, HDC dc) override { return ::ReleaseDC(window, dc); }
     int GetDeviceCaps(HDC dc, int index) override { return ::GetDeviceCaps(dc, index); }
     BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) override { return ::GetMonitorInfoW(monitor, info); }
+    int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
 };
 
 inline TCurrentSystemApi& Win32CurrentSystemApi() { return Win32Seam<TWin32CurrentSystemApi>(); }

@@ -39,6 +39,8 @@ void TCurrentSystemInfo::Collect()
 {
     ReadWindows();
     const bool dxgi = ReadAdapters();
+    ReadDisplayConfiguration();
+    ReadDisplayDevices();
     WriteSection(dxgi);
 }
 
@@ -49,6 +51,7 @@ void TCurrentSystemInfo::ReadWindows()
     ReadCurrentVersionKey();
     const auto getPowerStatus = FindFunction<Kernel32::GetSystemPowerStatus>(TLoadedModule(Api, "kernel32.dll"));
     Windows.HasPower = getPowerStatus != nullptr && getPowerStatus(&Windows.Power);
+    Windows.RemoteSession = Api.GetSystemMetrics(SM_REMOTESESSION) != 0;
 }
 
 void TCurrentSystemInfo::ReadVersion()

@@ -40,6 +40,8 @@ struct WindowsRecord {
     USHORT ProcessMachine = OwnMachine;
     bool HasPower = false;
     SYSTEM_POWER_STATUS Power = {};
+    // The adapters and displays of a remote session are not the player's.
+    bool RemoteSession = false;
 };
 
 // One of DXGI's memory figures; AtLeast when only the 32-bit cap is known.
@@ -56,10 +58,26 @@ struct DisplayRecord {
     DWORD Refresh = 0;  // 0 or 1: the hardware's default rate
     UINT Dpi = 0;       // 0: unknown, where Windows would only give a virtualized figure
     bool Primary = false;
+    DWORD PanelRefresh = 0;  // the highest rate offered at the current resolution
+    // From the display configuration, where Windows has one for this display.
+    bool HasConnection = false;
+    UINT32 Connection = 0;  // DISPLAYCONFIG_VIDEO_OUTPUT_TECHNOLOGY
+    bool HdrSupported = false;
+    bool HdrOn = false;
+    std::string MonitorName;
+};
+
+// What Direct3D makes of one adapter.
+struct Direct3DRecord {
+    bool Asked = false;                        // d3d11.dll was there to ask
+    UINT FeatureLevel = 0;                     // D3D_FEATURE_LEVEL; 0: unknown
+    bool Direct3D12 = false;                   // D3D12CreateDevice made a device on it
+    UINT ShaderModel = 0;                      // D3D_SHADER_MODEL; 0: unknown
 };
 
 struct GraphicsAdapterRecord {
     UINT Index = 0;  // in DXGI's order
+    LUID Luid = {};
     std::string Description;
     bool Software = false;
     UINT VendorId = 0;
@@ -71,8 +89,23 @@ struct GraphicsAdapterRecord {
     MemoryFigure SharedSystemMemory;
     bool HasDriverVersion = false;
     LARGE_INTEGER DriverVersion = {};
+    // DXGI's first adapter for each preference (DXGI 1.6).
+    bool HighPerformance = false;
+    bool MinimumPower = false;
+    Direct3DRecord Direct3D;
     std::vector<DisplayRecord> Displays;
     HRESULT OutputsFailure = S_OK;  // what ended the list of displays early
+};
+
+// One present device of the display class, whether DXGI lists it or not.
+struct DisplayDeviceRecord {
+    std::string Name;
+    std::string DriverVersion;  // empty: unknown
+    std::string DriverDate;     // YYYY-MM-DD; empty: unknown
+    bool HasStatus = false;
+    ULONG Status = 0;   // DN_*
+    ULONG Problem = 0;  // CM_PROB_*
+    bool BasicDriver = false;  // Windows' own display driver, no vendor's
 };
 
 // The closing section: today's Windows release, architecture and power, and
@@ -86,15 +119,22 @@ public:
     void ReadWindows();
     // False without DXGI 1.1.
     bool ReadAdapters();
+    void ReadDisplayConfiguration();
+    void ReadDisplayDevices();
     void WriteSection(bool dxgi);
 
 private:
+    struct AdapterCalls;
     void ReadVersion();
     void ReadArchitecture();
     void ReadCurrentVersionKey();
-    void ReadAdapter(UINT index, IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi, bool perMonitor);
-    void ReadDisplays(IDXGIAdapter1& adapter, Shcore::GetDpiForMonitor::Type getDpi, bool perMonitor,
-                      GraphicsAdapterRecord& record);
+    void ReadAdapter(UINT index, IDXGIAdapter1& adapter, const AdapterCalls& calls);
+    void ReadDirect3D(IDXGIAdapter1& adapter, const AdapterCalls& calls, Direct3DRecord& record);
+    void ReadPreferences(IDXGIFactory1& factory);
+    void ReadDisplays(IDXGIAdapter1& adapter, const AdapterCalls& calls, GraphicsAdapterRecord& record);
+    // The highest rate the display offers at its current resolution.
+    DWORD PanelRefresh(const WCHAR* device, const DisplayRecord& display);
+    bool UnderWine();
     // 0 where the figure may be one Windows virtualized for a DPI-unaware thread.
     UINT SystemDpi(bool perMonitor);
     // The true size of a card's own memory where its driver keeps it.
@@ -103,6 +143,7 @@ private:
 
     WindowsRecord Windows;
     std::vector<GraphicsAdapterRecord> Adapters;
+    std::vector<DisplayDeviceRecord> DisplayDevices;
     HRESULT AdaptersFailure = S_OK;  // what ended the list of adapters early
     bool SystemDpiRead = false;
     UINT CachedSystemDpi = 0;
@@ -124,5 +165,17 @@ MemoryFigure DxgiMemory(SIZE_T bytes);
 std::string DisplayClassKey();
 // "scale 125%", or "scale unknown" for 0.
 std::string ScaleText(UINT dpi);
+// Direct3D's own names: "12_1", "6.7".
+std::string FeatureLevelText(UINT level);
+std::string ShaderModelText(UINT model);
+std::string Direct3DText(const Direct3DRecord& direct3D);
+// How a display is connected: "HDMI", "internal", "other".
+const char* ConnectionText(UINT32 technology);
+std::string DisplayText(const DisplayRecord& display);
+// "working", "disabled", "problem 43 (...)", or "unknown".
+std::string DeviceStateText(const DisplayDeviceRecord& device);
+std::string DisplayDeviceText(const DisplayDeviceRecord& device);
+// The driver's date as its key keeps it ("6-28-2023") in the report's form ("2023-06-28"); empty when it is not one.
+std::string DriverDateText(const std::string& date);
 
 #endif

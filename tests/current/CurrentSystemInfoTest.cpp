@@ -77,6 +77,23 @@ void Release(const TFakeCurrentSystem& machine, TFakeSystem& registry, const cha
     registry.SetString("SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion", "EditionID", "WOW64");
 }
 
+TFakeDisplayDevice Device(const wchar_t* name, const wchar_t* key, ULONG status = DN_DRIVER_LOADED | DN_STARTED,
+                          ULONG problem = 0)
+{
+    TFakeDisplayDevice device;
+    device.Name = name;
+    device.Driver = std::wstring(L"{4d36e968-e325-11ce-bfc1-08002be10318}\\") + key;
+    device.Status = status;
+    device.Problem = problem;
+    return device;
+}
+
+void DriverKey(TFakeSystem& registry, const char* key, const char* version, const char* date)
+{
+    registry.SetString(DisplayClass + "\\" + key, "DriverVersion", version);
+    registry.SetString(DisplayClass + "\\" + key, "DriverDate", date);
+}
+
 struct TMachineCase {
     const char* Name;
     std::function<void(TFakeCurrentSystem&, TFakeSystem&)> Build;
@@ -269,7 +286,7 @@ const TMachineCase Machines[] = {
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
          machine.SetVersion(10, 0, 10586);
          machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
-         machine.MissingFunctions = {"IsWow64Process2", "SetThreadDpiAwarenessContext"};
+         machine.MissingFunctions.insert({"IsWow64Process2", "SetThreadDpiAwarenessContext"});
          machine.SystemDpi = 96;  // virtualized for the DPI-unaware thread
          Release(machine, registry, "Core", "1511", 1176);
          TFakeGpu intel = Gpu(L"Intel(R) HD Graphics 520", 0x8086, 0x1916, 0, 7, 128 * MiB, 4 * GiB,
@@ -342,7 +359,7 @@ const TMachineCase Machines[] = {
     {"Windows 7 SP1 of this build's machine: no release, no UBR, no per-monitor DPI",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
          machine.SetVersion(6, 1, 7601);
-         machine.MissingFunctions = {"IsWow64Process2", "SetThreadDpiAwarenessContext"};
+         machine.MissingFunctions.insert({"IsWow64Process2", "SetThreadDpiAwarenessContext"});
          machine.MissingLibraries.insert("shcore.dll");
          machine.SystemDpi = 120;
          registry.SetString(CurrentVersion, "ProductName", "Windows 7 Ultimate");
@@ -368,11 +385,13 @@ const TMachineCase Machines[] = {
      " Driver version: 8.17.10.1129\n"
      " Display: \\\\.\\DISPLAY1 1280 x 1024 75 Hz, scale 125%, primary\n"
      "\n"},
-    {"Windows 2000: no RtlGetVersion, no WOW64, no DXGI",
+    {"Windows 2000: no RtlGetVersion, no WOW64, no DXGI; setupapi lists its card",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
-         machine.MissingFunctions = {"RtlGetVersion", "IsWow64Process2", "IsWow64Process",
-                                     "SetThreadDpiAwarenessContext"};
-         machine.MissingLibraries = {"shcore.dll", "dxgi.dll"};
+         machine.Graphics();
+         machine.MissingFunctions = {"RtlGetVersion", "IsWow64Process2", "IsWow64Process", "wine_get_version",
+                                     "SetThreadDpiAwarenessContext", "GetDisplayConfigBufferSizes",
+                                     "QueryDisplayConfig", "DisplayConfigGetDeviceInfo"};
+         machine.MissingLibraries = {"shcore.dll", "dxgi.dll", "d3d11.dll", "d3d12.dll"};
          OsVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
          OsVersion.dwMajorVersion = 5;
          OsVersion.dwMinorVersion = 0;
@@ -380,6 +399,8 @@ const TMachineCase Machines[] = {
          OsVersionIsEx = true;
          OsVersion.wProductType = VER_NT_WORKSTATION;
          registry.SetString(CurrentVersion, "CurrentBuildNumber", "2195");
+         machine.Devices = {Device(L"NVIDIA GeForce4 MX 440", L"0000")};
+         DriverKey(registry, "0000", "6.14.10.4523", "6-11-2003");
      },
      "Current system information:\n"
      " Windows: Windows 2000\n"
@@ -387,6 +408,208 @@ const TMachineCase Machines[] = {
      " envcheck runs as: " + Own + "\n"
      " Power: AC\n"
      " DXGI\x82\xaa\x97\x98\x97\x70\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x42\n"
+     "\n"
+     "Display devices:\n"
+     " NVIDIA GeForce4 MX 440: driver 6.14.10.4523 of 2003-06-11, working\n"
+     "\n"},
+    {"A hybrid laptop: the discrete GPU is the high-performance one and drives no display",
+     [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
+         machine.Graphics();
+         machine.SetVersion(10, 0, 22631);
+         machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
+         Release(machine, registry, "Professional", "23H2", 4460);
+         TFakeGpu intel = Gpu(L"Intel(R) UHD Graphics 620", 0x8086, 0x5917, 0x07A81028, 7, 128 * MiB, 8 * GiB,
+                              Driver(31, 0, 101, 2111));
+         intel.FeatureLevel = D3D_FEATURE_LEVEL_12_1;
+         intel.ShaderModel = 0x66;
+         TFakeDisplay panel = Display(L"\\\\.\\DISPLAY1", 0, 1920, 1080, 60, 120);
+         panel.Rates = {48, 144, 60};
+         panel.Connection = DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DISPLAYPORT_EMBEDDED;
+         panel.Hdr = 0;
+         intel.Displays.push_back(panel);
+         TFakeGpu nvidia = Gpu(L"NVIDIA GeForce RTX 3070 Laptop GPU", 0x10DE, 0x249D, 0x0A6C1028, 161, 8 * GiB,
+                               8 * GiB, Driver(31, 0, 15, 3623));
+         nvidia.FeatureLevel = 0xc200;
+         nvidia.ShaderModel = 0x67;
+         machine.Gpus = {intel, nvidia};
+         machine.HighPerformance = 1;
+         machine.MinimumPower = 0;
+         machine.Devices = {Device(L"Intel(R) UHD Graphics 620", L"0000"),
+                            Device(L"NVIDIA GeForce RTX 3070 Laptop GPU", L"0001")};
+         DriverKey(registry, "0000", "31.0.101.2111", "11-9-2022");
+         DriverKey(registry, "0001", "31.0.15.3623", "6-28-2023");
+     },
+     "Current system information:\n"
+     " Windows: Windows 11 Professional\n"
+     " Version: 23H2\n"
+     " Build: 10.0.22631.4460\n"
+     " Windows architecture: x64\n"
+     " envcheck runs as: " + OnX64 + "\n"
+     " Power: AC\n"
+     "\n"
+     "Graphics adapter 0: Intel(R) UHD Graphics 620\n"
+     " Preference: minimum power\n"
+     " Direct3D: feature level 12_1, Direct3D 12 shader model 6.6\n"
+     " VendorId: 0x8086  DeviceId: 0x5917  SubSysId: 0x07A81028  Revision: 7\n"
+     " Dedicated video memory: 128 MB\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: " + Large("8192 MB") + "\n"
+     " Driver version: 31.0.101.2111\n"
+     " Display: \\\\.\\DISPLAY1 1920 x 1080 60 Hz (panel up to 144 Hz), scale 125%, primary, HDR off, internal\n"
+     "Graphics adapter 1: NVIDIA GeForce RTX 3070 Laptop GPU\n"
+     " Preference: high performance\n"
+     " Direct3D: feature level 12_2, Direct3D 12 shader model 6.7\n"
+     " VendorId: 0x10DE  DeviceId: 0x249D  SubSysId: 0x0A6C1028  Revision: 161\n"
+     " Dedicated video memory: " + Large("8192 MB") + "\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: " + Large("8192 MB") + "\n"
+     " Driver version: 31.0.15.3623\n"
+     "Display devices:\n"
+     " Intel(R) UHD Graphics 620: driver 31.0.101.2111 of 2022-11-09, working\n"
+     " NVIDIA GeForce RTX 3070 Laptop GPU: driver 31.0.15.3623 of 2023-06-28, working\n"
+     "\n"},
+    {"A desktop's 144 Hz panel left at 60 Hz, HDR on over DisplayPort; runtimes older than the card",
+     [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
+         machine.Graphics();
+         machine.SetVersion(10, 0, 18363);
+         TFakeGpu card = Gpu(L"NVIDIA GeForce RTX 3060 Ti", 0x10DE, 0x2489, 0x88161043, 161, 2 * GiB, 0,
+                             Driver(32, 0, 15, 6094));
+         card.FeatureLevel = 0xc200;
+         card.ShaderModel = 0x67;
+         TFakeDisplay monitor = Display(L"\\\\.\\DISPLAY1", 0, 2560, 1440, 60, 96);
+         monitor.Rates = {60, 120, 144};
+         monitor.Connection = DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DISPLAYPORT_EXTERNAL;
+         monitor.MonitorName = L"LG ULTRAGEAR";
+         monitor.Hdr = 1;
+         card.Displays.push_back(monitor);
+         machine.Gpus = {card};
+         machine.HighPerformance = machine.MinimumPower = 0;
+         // 1909 knows neither 12_2 nor shader models past 6.5.
+         machine.NewestFeatureLevel = D3D_FEATURE_LEVEL_12_1;
+         machine.NewestShaderModel = 0x65;
+         machine.Devices = {Device(L"NVIDIA GeForce RTX 3060 Ti", L"0000")};
+         DriverKey(registry, "0000", "32.0.15.6094", "8-14-2024");
+     },
+     "Current system information:\n"
+     " Windows: Windows 10\n"
+     " Windows architecture: " + Own + "\n"
+     " envcheck runs as: " + Own + "\n"
+     " Power: AC\n"
+     "\n"
+     "Graphics adapter 0: NVIDIA GeForce RTX 3060 Ti\n"
+     " Preference: high performance, minimum power\n"
+     " Direct3D: feature level 12_1, Direct3D 12 shader model 6.5\n"
+     " VendorId: 0x10DE  DeviceId: 0x2489  SubSysId: 0x88161043  Revision: 161\n"
+     " Dedicated video memory: 2048 MB\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: 0 MB\n"
+     " Driver version: 32.0.15.6094\n"
+     " Display: \\\\.\\DISPLAY1 2560 x 1440 60 Hz (panel up to 144 Hz), scale 100%, primary, HDR on, DisplayPort, \"LG ULTRAGEAR\"\n"
+     "Display devices:\n"
+     " NVIDIA GeForce RTX 3060 Ti: driver 32.0.15.6094 of 2024-08-14, working\n"
+     "\n"},
+    {"A remote session; a GPU with problem 43 and a disabled one that DXGI does not list, and other states",
+     [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
+         machine.Graphics();
+         machine.RemoteSession = true;
+         TFakeGpu intel = Gpu(L"Intel(R) UHD Graphics 630", 0x8086, 0x3E92, 0, 0, 128 * MiB, 0, 0);
+         TFakeGpu software = Gpu(L"Microsoft Basic Render Driver", 0x1414, 0x8C, 0, 0, 0, 0, 0);
+         software.Flags = DXGI_ADAPTER_FLAG_SOFTWARE;
+         software.FeatureLevel = D3D_FEATURE_LEVEL_12_1;
+         machine.Gpus = {intel, software};
+         machine.Devices = {Device(L"NVIDIA GeForce GTX 1650", L"0000", DN_HAS_PROBLEM, 43),
+                            Device(L"AMD Radeon RX 580", L"0001", DN_HAS_PROBLEM, 22),
+                            Device(L"Intel(R) UHD Graphics 630", L"0002", DN_HAS_PROBLEM, 28),
+                            Device(L"Microsoft Basic Display Adapter", L"0003"),
+                            Device(L"Odd Adapter", L"0004", DN_HAS_PROBLEM, 99),
+                            Device(L"Silent Adapter", L"")};
+         machine.Devices[2].Driver.clear();
+         machine.Devices[3].Service = L"BasicDisplay";
+         machine.Devices[4].FriendlyName = L"Odd Adapter (friendly)";
+         machine.Devices[5].StatusFails = true;
+         DriverKey(registry, "0000", "31.0.15.3623", "6-28-2023");
+         DriverKey(registry, "0001", "31.0.15.5222", "not a date");
+         DriverKey(registry, "0003", "10.0.22621.1", "6-21-2006");
+     },
+     "Current system information:\n"
+     " Windows: Windows 10\n"
+     " Windows architecture: " + Own + "\n"
+     " envcheck runs as: " + Own + "\n"
+     " Power: AC\n"
+     " Remote session: yes\n"
+     "\n"
+     "Graphics adapter 0: Intel(R) UHD Graphics 630\n"
+     " Direct3D: feature level unknown\n"
+     " VendorId: 0x8086  DeviceId: 0x3E92  SubSysId: 0x00000000  Revision: 0\n"
+     " Dedicated video memory: 128 MB\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: 0 MB\n"
+     "Graphics adapter 1: Microsoft Basic Render Driver (software)\n"
+     " Direct3D: feature level 12_1\n"
+     " VendorId: 0x1414  DeviceId: 0x008C  SubSysId: 0x00000000  Revision: 0\n"
+     " Dedicated video memory: 0 MB\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: 0 MB\n"
+     "Display devices:\n"
+     " NVIDIA GeForce GTX 1650: driver 31.0.15.3623 of 2023-06-28, problem 43 (Windows stopped this device "
+     "because it reported problems)\n"
+     " AMD Radeon RX 580: driver 31.0.15.5222, disabled\n"
+     " Intel(R) UHD Graphics 630: driver unknown, problem 28 (no driver is installed)\n"
+     " Microsoft Basic Display Adapter: driver 10.0.22621.1 of 2006-06-21, working (no vendor driver)\n"
+     " Odd Adapter (friendly): driver unknown, problem 99\n"
+     " Silent Adapter: driver unknown, unknown\n"
+     "\n"},
+    {"Windows 8.1: no DXGI 1.6, no d3d11.dll, setupapi without its functions",
+     [](TFakeCurrentSystem& machine, TFakeSystem&) {
+         machine.Graphics();
+         machine.SetVersion(6, 3, 9600);
+         machine.Dxgi16 = false;
+         machine.MissingLibraries.insert("d3d11.dll");
+         machine.MissingFunctions.insert("SetupDiGetClassDevsW");
+         machine.Gpus = {Gpu(L"AMD Radeon R7 200 Series", 0x1002, 0x6613, 0, 0, 2 * GiB, 0, 0)};
+         machine.Gpus[0].ShaderModel = 0x60;
+         machine.Devices = {Device(L"AMD Radeon R7 200 Series", L"0000")};
+     },
+     "Current system information:\n"
+     " Windows: Windows 8.1\n"
+     " Windows architecture: " + Own + "\n"
+     " envcheck runs as: " + Own + "\n"
+     " Power: AC\n"
+     "\n"
+     "Graphics adapter 0: AMD Radeon R7 200 Series\n"
+     " Direct3D: feature level unknown, Direct3D 12 shader model 6.0\n"
+     " VendorId: 0x1002  DeviceId: 0x6613  SubSysId: 0x00000000  Revision: 0\n"
+     " Dedicated video memory: 2048 MB\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: 0 MB\n"
+     "\n"},
+    {"Wine: Direct3D 12 never asked; a display plugged in between the configuration's calls",
+     [](TFakeCurrentSystem& machine, TFakeSystem&) {
+         machine.Graphics();
+         machine.MissingFunctions.erase("wine_get_version");
+         machine.PathsAdded = 1;
+         TFakeGpu card = Gpu(L"NVIDIA GeForce GTX 470", 0x10DE, 0x06CD, 0, 0, 1280 * MiB, 0, 0);
+         card.FeatureLevel = D3D_FEATURE_LEVEL_11_1;
+         card.ShaderModel = 0x60;
+         TFakeDisplay display = Display(L"\\\\.\\DISPLAY1", 0, 1280, 1024, 60, 96);
+         display.Connection = DISPLAYCONFIG_OUTPUT_TECHNOLOGY_OTHER;
+         display.MonitorName = L"Display1";
+         card.Displays.push_back(display);
+         machine.Gpus = {card};
+     },
+     "Current system information:\n"
+     " Windows: Windows 10\n"
+     " Windows architecture: " + Own + "\n"
+     " envcheck runs as: " + Own + "\n"
+     " Power: AC\n"
+     "\n"
+     "Graphics adapter 0: NVIDIA GeForce GTX 470\n"
+     " Direct3D: feature level 11_1\n"
+     " VendorId: 0x10DE  DeviceId: 0x06CD  SubSysId: 0x00000000  Revision: 0\n"
+     " Dedicated video memory: 1280 MB\n"
+     " Dedicated system memory: 0 MB\n"
+     " Shared system memory: 0 MB\n"
+     " Display: \\\\.\\DISPLAY1 1280 x 1024 60 Hz, scale 100%, primary, other, \"Display1\"\n"
      "\n"},
 };
 
@@ -417,6 +640,10 @@ TEST(CurrentSystemInfoTest, MachinesGiveTheirExactSection)
             EXPECT_EQ(0u, path.find("C:\\WINDOWS\\system32\\")) << path << ": not from the system directory";
         EXPECT_EQ(0, machine.DcsHeld);
         EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes)) << "each opened key is closed once";
+        EXPECT_EQ(0, machine.DeviceListsHeld);
+        // One factory for the whole section, at most one Direct3D 12 device per adapter.
+        EXPECT_LE(machine.Factories, 1);
+        EXPECT_LE(machine.Direct3D12Devices, static_cast<int>(machine.Gpus.size()));
         if (!machine.Awareness.empty()) {
             EXPECT_EQ(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE, machine.Awareness.front());
             EXPECT_EQ(DPI_AWARENESS_CONTEXT_UNAWARE, machine.Awareness.back()) << "the thread's awareness is put back";

@@ -246,12 +246,31 @@ void CurrentMachine(TFakeCurrentSystem& machine, TFakeSystem& registry)
     gpu.DeviceId = 0x249D;
     gpu.DedicatedVideoMemory = 8ULL << 30;
     gpu.DriverVersion = 0x001F0000000F0E27LL;
+    gpu.FeatureLevel = D3D_FEATURE_LEVEL_12_1;
+    gpu.ShaderModel = 0x66;
     gpu.Displays.resize(2);
     gpu.Displays[0].Primary = true;
+    gpu.Displays[0].Rates = {144};
+    gpu.Displays[0].Hdr = 0;
+    gpu.Displays[0].MonitorName = L"LG ULTRAGEAR";
     gpu.Displays[1].Name = L"\\\\.\\DISPLAY2";
     gpu.Displays[1].Desktop.left = 1920;
     machine.Gpus = {gpu, gpu};
     machine.Gpus[1].Displays.clear();
+    // Today's graphics calls: preferences, Direct3D, the display configuration and the device list.
+    machine.Graphics();
+    machine.HighPerformance = 1;
+    machine.MinimumPower = 0;
+    machine.Devices.resize(2);
+    for (size_t at = 0; at < machine.Devices.size(); ++at) {
+        const std::string key = "000" + std::to_string(at);
+        machine.Devices[at].Name = L"NVIDIA GeForce RTX 3070";
+        machine.Devices[at].Driver = L"{4d36e968-e325-11ce-bfc1-08002be10318}\\" + std::wstring(key.begin(), key.end());
+        registry.SetString(adapters + "\\" + key, "DriverVersion", "31.0.15.3623");
+        registry.SetString(adapters + "\\" + key, "DriverDate", "6-28-2023");
+    }
+    machine.Devices[1].Status = DN_HAS_PROBLEM;
+    machine.Devices[1].Problem = 43;
 }
 
 Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry)
@@ -263,6 +282,7 @@ Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry)
     EXPECT_EQ(0, machine.LiveObjects) << "DXGI objects not released";
     EXPECT_EQ(0, machine.OpenLibraries());
     EXPECT_EQ(0, machine.DcsHeld);
+    EXPECT_EQ(0, machine.DeviceListsHeld);
     EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes)) << "each opened key is closed once";
     // The thread's DPI awareness is what it was, whatever failed.
     if (machine.Awareness.size() > 1) {
