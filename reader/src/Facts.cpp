@@ -78,9 +78,8 @@ long long Number(Block block, const char* name, int base = 10)
 
 // The fields of a section cut into blocks, each starting at a field of the given name.
 template <typename Each>
-void Blocks(const Section* section, const std::string& first, Each each)
+void Blocks(const Block all, const std::string& first, Each each)
 {
-    const Block all(section);
     const Item* start = nullptr;
     for (const Item& item : all) {
         if (item.Type == Item::Field && StartsWith(item.Name, first)) {
@@ -141,6 +140,168 @@ void ReadOsRow(const std::string& row, Facts& facts)
     while (!facts.OsServicePack.empty() && facts.OsServicePack.back() == ' ') facts.OsServicePack.pop_back();
 }
 
+// Steps over a line's text: each takes what it names, or nothing.
+struct TCursor {
+    std::string_view Rest;
+    bool Take(std::string_view text)
+    {
+        if (!StartsWith(Rest, text)) return false;
+        Rest.remove_prefix(text.size());
+        return true;
+    }
+    // ", NAME" as a whole piece: the line ends or the next piece starts after it.
+    bool Piece(std::string_view name)
+    {
+        const std::string_view rest = Rest.substr(std::min(Rest.size(), name.size() + 2));
+        if (Rest.size() < name.size() + 2 || Rest.substr(0, 2) != ", " || Rest.substr(2, name.size()) != name ||
+            !(rest.empty() || StartsWith(rest, ", ")))
+            return false;
+        Rest = rest;
+        return true;
+    }
+    // Digits, at most nine (no count or rate has more); -1 when there are none.
+    long long Number()
+    {
+        size_t n = 0;
+        while (n < Rest.size() && n < 9 && std::isdigit(static_cast<unsigned char>(Rest[n]))) ++n;
+        if (n == 0) return -1;
+        const long long value = std::atoll(std::string(Rest.substr(0, n)).c_str());
+        Rest.remove_prefix(n);
+        return value;
+    }
+};
+
+// The line as written, for a problem's message (in the report's code page, as the parser's).
+std::string Written(const Item& item) { return (item.Name + item.Separator + item.Value).substr(0, 80); }
+
+// " Preference: high performance, minimum power": either or both.
+bool ReadPreference(const std::string& value, Facts::GraphicsAdapter& adapter)
+{
+    adapter.HighPerformance = value == "high performance" || value == "high performance, minimum power";
+    adapter.MinimumPower = value == "minimum power" || value == "high performance, minimum power";
+    adapter.HasPreference = adapter.HighPerformance || adapter.MinimumPower;
+    return adapter.HasPreference;
+}
+
+// " Direct3D: feature level 12_1, Direct3D 12 shader model 6.7": the level may be
+// unknown, Direct3D 12 and its shader model may be missing.
+bool ReadDirect3D(const std::string& value, Facts::GraphicsAdapter& adapter)
+{
+    Facts::GraphicsAdapter read;
+    TCursor line{value};
+    if (!line.Take("feature level ")) return false;
+    if (!line.Take("unknown")) {
+        const std::string_view level = line.Rest;
+        const long long major = line.Number();
+        const long long minor = major >= 0 && major < 100 && line.Take("_") ? line.Number() : -1;
+        if (minor < 0 || minor >= 100) return false;
+        read.FeatureLevel = level.substr(0, level.size() - line.Rest.size());
+        read.Level = major * 100 + minor;
+    }
+    if (line.Take(", Direct3D 12")) {
+        read.Direct3D12 = true;
+        if (line.Take(" shader model ")) {
+            const std::string_view model = line.Rest;
+            if (line.Number() < 0 || !line.Take(".") || line.Number() < 0) return false;
+            read.ShaderModel = model.substr(0, model.size() - line.Rest.size());
+        }
+    }
+    if (!line.Rest.empty()) return false;
+    adapter.HasDirect3D = true;
+    adapter.Direct3D12 = read.Direct3D12;
+    adapter.FeatureLevel = read.FeatureLevel;
+    adapter.ShaderModel = read.ShaderModel;
+    adapter.Level = read.Level;
+    return true;
+}
+
+// " Display: \\.\DISPLAY1 1920 x 1080 60 Hz (panel up to 144 Hz), scale 125%, primary, HDR off,
+// internal, "Sharp LQ156"": every piece after the name but the scale may be missing.
+bool ReadOutput(const std::string& value, Facts::Output& out)
+{
+    Facts::Output read;
+    TCursor line{value};
+    read.Device = value.substr(0, value.find_first_of(" ,"));
+    line.Rest.remove_prefix(read.Device.size());
+    if (line.Take(" ")) {
+        read.Width = line.Number();
+        read.Height = read.Width >= 0 && line.Take(" x ") ? line.Number() : -1;
+        if (read.Height < 0) return false;
+        if (line.Take(" ")) {
+            read.Refresh = line.Number();
+            if (read.Refresh < 0 || !line.Take(" Hz")) return false;
+            if (line.Take(" (panel up to ")) {
+                read.Panel = line.Number();
+                if (read.Panel < 0 || !line.Take(" Hz)")) return false;
+            }
+        }
+    }
+    if (!line.Take(", scale ")) return false;
+    if (!line.Take("unknown")) {
+        read.Scale = line.Number();
+        if (read.Scale < 0 || !line.Take("%")) return false;
+    }
+    read.Primary = line.Piece("primary");
+    read.Hdr = line.Piece("HDR on") ? "on" : line.Piece("HDR off") ? "off" : "";
+    static const char* const Connections[] = {"VGA", "S-Video", "composite", "component", "DVI", "HDMI", "internal",
+                                              "D-terminal", "SDI", "DisplayPort", "UDI", "SDTV dongle", "Miracast",
+                                              "indirect wired", "indirect virtual", "other"};
+    for (const char* connection : Connections)
+        if (read.Connection.empty() && line.Piece(connection)) read.Connection = connection;
+    // The monitor's name is last and may hold commas and quotes of its own.
+    if (line.Take(", \"")) {
+        if (line.Rest.empty() || line.Rest.back() != '"') return false;
+        read.Monitor = line.Rest.substr(0, line.Rest.size() - 1);
+        line.Rest = {};
+    }
+    if (!line.Rest.empty()) return false;
+    out = read;
+    return true;
+}
+
+// " NAME: driver VERSION of YYYY-MM-DD, problem 43 (MEANING) (no vendor driver)"; the
+// name may hold ": " itself, so the last ": driver " is the one. Empty when it reads;
+// otherwise what is wrong.
+std::string ReadDevice(const std::string& text, Facts::DisplayDevice& device)
+{
+    const size_t at = text.rfind(": driver ");
+    if (at == std::string::npos) return "a display device's line has no ': driver '";
+    device.Name = text.substr(0, at);
+    std::string rest = text.substr(at + 9);
+    const std::string basic = " (no vendor driver)";
+    device.BasicDriver = rest.size() > basic.size() && rest.compare(rest.size() - basic.size(), basic.size(), basic) == 0;
+    if (device.BasicDriver) rest.resize(rest.size() - basic.size());
+    const size_t comma = rest.find(", ");
+    const std::string driver = rest.substr(0, comma);
+    const size_t of = driver.find(" of ");
+    const std::string version = driver.substr(0, of), date = of == std::string::npos ? "" : driver.substr(of + 4);
+    const bool day = date.size() == 10 && date[4] == '-' && date[7] == '-' &&
+                     std::all_of(date.begin(), date.end(), [](char c) { return c == '-' || std::isdigit(static_cast<unsigned char>(c)); });
+    if (comma == std::string::npos || version.empty() || (of != std::string::npos && !day))
+        return "a display device's driver is not written as envcheck writes it";
+    device.DriverVersion = version == "unknown" ? "" : version;
+    device.DriverDate = date;
+    const std::string state = rest.substr(comma + 2);
+    if (state == "working" || state == "unknown" || state == "disabled") {
+        device.State = state;
+        device.Problem = state == "disabled" ? 22 : -1;
+        return "";
+    }
+    if (!StartsWith(state, "problem ")) return "a display device's state is not one envcheck writes";
+    const size_t meaning = state.find(" (");
+    const std::string code = state.substr(8, meaning == std::string::npos ? std::string::npos : meaning - 8);
+    if (meaning != std::string::npos && state.back() != ')') return "a display device's state is not one envcheck writes";
+    bool out = false;
+    device.Problem = Number(code, 10, &out);
+    // Windows keeps the code in 32 bits.
+    if (out || device.Problem > 0xFFFFFFFFLL) return "the problem code of a display device is out of range";
+    if (device.Problem < 0) return "a display device's state is not one envcheck writes";
+    device.Meaning = meaning == std::string::npos ? "" : state.substr(meaning + 2, state.size() - meaning - 3);
+    // Windows' code for a device that is disabled, however it is written.
+    device.State = device.Problem == 22 ? "disabled" : "problem";
+    return "";
+}
+
 void ReadCurrent(const Section* section, Facts& facts)
 {
     facts.Windows = Text(section, "Windows");
@@ -149,7 +310,20 @@ void ReadCurrent(const Section* section, Facts& facts)
     facts.WindowsArchitecture = Text(section, "Windows architecture");
     facts.RunsAs = Text(section, "envcheck runs as");
     facts.Power = Text(section, "Power");
-    Blocks(section, "Graphics adapter ", [&](const Block& block) {
+    // The adapters are followed by the display devices' list: a device's line is none of theirs.
+    const Block all(section);
+    const Item* devices = all.begin();
+    while (devices != all.end() && !(devices->Type == Item::Field && devices->Indent.empty() &&
+                                     devices->Name == "Display devices" && devices->Value.empty()))
+        ++devices;
+    const Item* firstAdapter = all.begin();
+    while (firstAdapter != devices && !(firstAdapter->Type == Item::Field && StartsWith(firstAdapter->Name, "Graphics adapter ")))
+        ++firstAdapter;
+    if (const Item* remote = FieldOf(Block(all.begin(), firstAdapter), "Remote session")) {
+        facts.RemoteSession = remote->Value == "yes";
+        if (!facts.RemoteSession) facts.Problems.push_back({remote->Line, "a remote session line envcheck does not write: " + Written(*remote)});
+    }
+    Blocks(Block(all.begin(), devices), "Graphics adapter ", [&](const Block& block) {
         Facts::GraphicsAdapter adapter;
         const Item& head = *block.First;
         adapter.Index = Number(Utf8(head.Name.substr(17)));
@@ -167,10 +341,32 @@ void ReadCurrent(const Section* section, Facts& facts)
         if (device != std::string::npos) adapter.DeviceId = ids.substr(device + 10, ids.find(' ', device + 10) - device - 10);
         adapter.DedicatedVideo = Text(block, "Dedicated video memory");
         adapter.DriverVersion = Text(block, "Driver version");
+        if (const Item* preference = FieldOf(block, "Preference"))
+            if (!ReadPreference(Utf8(preference->Value), adapter))
+                facts.Problems.push_back({preference->Line, "a preference envcheck does not write: " + Written(*preference)});
+        if (const Item* direct3D = FieldOf(block, "Direct3D"))
+            if (!ReadDirect3D(Utf8(direct3D->Value), adapter))
+                facts.Problems.push_back({direct3D->Line, "a Direct3D line envcheck does not write: " + Written(*direct3D)});
         for (const Item& item : block)
-            if (item.Type == Item::Field && item.Name == "Display") adapter.Displays.push_back(Utf8(item.Value));
+            if (item.Type == Item::Field && item.Name == "Display") {
+                adapter.Displays.push_back(Utf8(item.Value));
+                if (!ReadOutput(adapter.Displays.back(), adapter.Outputs.emplace_back()))
+                    facts.Problems.push_back({item.Line, "a display line envcheck does not write: " + Written(item)});
+            }
         facts.Adapters.push_back(adapter);
     });
+    if (devices == all.end()) return;
+    facts.DisplayDevicesListed = true;
+    for (const Item* item = devices + 1; item != all.end() && item->Type != Item::Blank && item->Indent == " "; ++item) {
+        // A line without a name and value is the parser's problem already.
+        if (item->Type != Item::Field) continue;
+        Facts::DisplayDevice device;
+        const std::string wrong = ReadDevice(Utf8(item->Name + item->Separator + item->Value), device);
+        if (wrong.empty())
+            facts.DisplayDevices.push_back(device);
+        else
+            facts.Problems.push_back({item->Line, wrong + ": " + Written(*item)});
+    }
 }
 
 // The report writes Direct3D 9's ids in decimal; the other sections as 0x10DE.

@@ -37,11 +37,31 @@ struct Facts {
         std::string Name, Description, Address, Ip, Mask, Gateway;
         bool Dhcp = false;
     };
+    // One " Display:" line of an adapter, in pieces. Panel, Hdr, Connection and
+    // Monitor are what newer envcheck writes where Windows says.
+    struct Output {
+        std::string Device, Hdr, Connection, Monitor;  // Hdr: "on", "off" or empty
+        long long Width = -1, Height = -1, Refresh = -1, Panel = -1, Scale = -1;
+        bool Primary = false;
+        bool Newer() const { return Panel >= 0 || !Hdr.empty() || !Connection.empty() || !Monitor.empty(); }
+    };
     struct GraphicsAdapter {
         long long Index = -1;
         std::string Description, VendorId, DeviceId, DedicatedVideo, DriverVersion;
         bool Software = false;
         std::vector<std::string> Displays;
+        std::vector<Output> Outputs;  // one for each of Displays
+        // " Preference:" and " Direct3D:", each where the report has the line.
+        bool HasPreference = false, HighPerformance = false, MinimumPower = false;
+        bool HasDirect3D = false, Direct3D12 = false;
+        std::string FeatureLevel, ShaderModel;  // "12_1", "6.7"; empty where unknown
+        long long Level = -1;                   // the feature level comparable: 12_1 is 1201
+    };
+    // A line of the closing section's "Display devices:" list.
+    struct DisplayDevice {
+        std::string Name, DriverVersion, DriverDate, State, Meaning;  // State: working, disabled, problem, unknown
+        long long Problem = -1;  // the device's problem code; 22 when disabled
+        bool BasicDriver = false;  // Windows' own display driver
     };
 
     std::string CpuName, CpuId, Vendor;
@@ -65,6 +85,9 @@ struct Facts {
     std::vector<Drive> Drives;
     std::string Windows, WindowsVersion, WindowsBuild, WindowsArchitecture, RunsAs, Power;
     std::vector<GraphicsAdapter> Adapters;
+    bool RemoteSession = false;
+    bool DisplayDevicesListed = false;  // the report has the list (newer envcheck)
+    std::vector<DisplayDevice> DisplayDevices;
     std::vector<std::string> Sections;   // the ids of the sections the report holds, in order
     std::vector<std::string> Missing;    // those every report has that this one lacks (a cut file)
     std::vector<Failure> Failures;

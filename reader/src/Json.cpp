@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "Cp932.h"
@@ -84,10 +86,37 @@ json FactsOf(const Facts& f)
     for (const auto& n : f.NetworkAdapters)
         networks.push_back({{"name", n.Name}, {"description", n.Description}, {"address", n.Address}, {"ip", n.Ip},
                             {"mask", n.Mask}, {"gateway", n.Gateway}, {"dhcp", n.Dhcp}});
-    for (const auto& a : f.Adapters)
-        adapters.push_back({{"index", Number(a.Index)}, {"description", a.Description}, {"vendor_id", a.VendorId},
-                            {"device_id", a.DeviceId}, {"dedicated_video_memory", a.DedicatedVideo},
-                            {"driver_version", a.DriverVersion}, {"software", a.Software}, {"displays", a.Displays}});
+    // What newer reports add is written only where the report has it: an older report's JSON stays as it was.
+    for (const auto& a : f.Adapters) {
+        json adapter = {{"index", Number(a.Index)}, {"description", a.Description}, {"vendor_id", a.VendorId},
+                        {"device_id", a.DeviceId}, {"dedicated_video_memory", a.DedicatedVideo},
+                        {"driver_version", a.DriverVersion}, {"software", a.Software}, {"displays", a.Displays}};
+        if (a.HasPreference)
+            adapter["preference"] = {{"high_performance", a.HighPerformance}, {"minimum_power", a.MinimumPower}};
+        if (a.HasDirect3D)
+            adapter["direct3d"] = {{"feature_level", a.FeatureLevel}, {"level", Number(a.Level)},
+                                   {"direct3d12", a.Direct3D12}, {"shader_model", a.ShaderModel}};
+        if (std::any_of(a.Outputs.begin(), a.Outputs.end(), [](const Facts::Output& o) { return o.Newer(); })) {
+            json& details = adapter["display_details"] = json::array();
+            for (const auto& o : a.Outputs)
+                details.push_back({{"device", o.Device}, {"width", Number(o.Width)}, {"height", Number(o.Height)},
+                                   {"refresh", Number(o.Refresh)}, {"panel_refresh", Number(o.Panel)},
+                                   {"scale", Number(o.Scale)}, {"primary", o.Primary}, {"hdr", o.Hdr},
+                                   {"connection", o.Connection}, {"monitor", o.Monitor}});
+        }
+        adapters.push_back(adapter);
+    }
+    json current = {{"windows", f.Windows}, {"version", f.WindowsVersion}, {"build", f.WindowsBuild},
+                    {"architecture", f.WindowsArchitecture}, {"runs_as", f.RunsAs}, {"power", f.Power},
+                    {"adapters", adapters}};
+    if (f.RemoteSession) current["remote_session"] = true;
+    if (f.DisplayDevicesListed) {
+        json& devices = current["display_devices"] = json::array();
+        for (const auto& d : f.DisplayDevices)
+            devices.push_back({{"name", d.Name}, {"driver_version", d.DriverVersion}, {"driver_date", d.DriverDate},
+                               {"state", d.State}, {"problem", Number(d.Problem)}, {"meaning", d.Meaning},
+                               {"basic_driver", d.BasicDriver}});
+    }
     return {
         {"processor", {{"name", f.CpuName}, {"id", f.CpuId}, {"vendor", f.Vendor}, {"clock_mhz", Number(f.Clock)},
                        {"count", Number(f.Processors)}, {"family", Number(f.Family)},
@@ -108,9 +137,7 @@ json FactsOf(const Facts& f)
         {"services", services},
         {"network", {{"host", f.Host}, {"domain", f.Domain}, {"dns_servers", f.DnsServers}, {"adapters", networks}}},
         {"drives", drives},
-        {"current", {{"windows", f.Windows}, {"version", f.WindowsVersion}, {"build", f.WindowsBuild},
-                     {"architecture", f.WindowsArchitecture}, {"runs_as", f.RunsAs}, {"power", f.Power},
-                     {"adapters", adapters}}},
+        {"current", current},
         {"not_collected", failures},
         {"missing_sections", f.Missing},
     };

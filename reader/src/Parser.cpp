@@ -551,7 +551,8 @@ namespace {
 bool Continues(std::string_view section, std::string_view line)
 {
     if (section == "current")
-        return line[0] == ' ' || StartsWith(line, "Graphics adapter ") || StartsWith(line, Interruptions[1].Text);
+        return line[0] == ' ' || StartsWith(line, "Graphics adapter ") || StartsWith(line, Interruptions[1].Text) ||
+               line == "Display devices:";
     if (section == "drives") return line[0] == ' ' || StartsWith(line, "Drive : ");
     return true;
 }
