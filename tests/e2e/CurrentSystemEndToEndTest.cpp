@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <cfgmgr32.h>
+#include <d3d11.h>
+#include <devguid.h>
+#include <setupapi.h>
 
 #include <string>
 #include <vector>
 
 #include "e2e/Envcheck.h"
 #include "e2e/WineVersion.h"
+#include "info/current/CurrentSystemInfo.h"
 
 namespace {
 
@@ -77,6 +82,98 @@ std::string ValueAfter(const std::string& report, const std::string& label)
     return report.substr(start, report.find('\n', start) - start);
 }
 
+// What the display configuration says of \\.\DISPLAY1: ", CONNECTION, \"NAME\"" (Wine has no HDR).
+std::string ConfigurationOfFirstDisplay()
+{
+    UINT32 paths = 0, modes = 0;
+    if (GetDisplayConfigBufferSizes(QDC_ONLY_ACTIVE_PATHS, &paths, &modes) != ERROR_SUCCESS) return "";
+    std::vector<DISPLAYCONFIG_PATH_INFO> path(paths);
+    std::vector<DISPLAYCONFIG_MODE_INFO> mode(modes);
+    if (QueryDisplayConfig(QDC_ONLY_ACTIVE_PATHS, &paths, path.data(), &modes, mode.data(), nullptr) != ERROR_SUCCESS)
+        return "";
+    for (UINT32 at = 0; at < paths; ++at) {
+        DISPLAYCONFIG_SOURCE_DEVICE_NAME source = {};
+        source.header = {DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME, sizeof(source), path[at].sourceInfo.adapterId,
+                         path[at].sourceInfo.id};
+        if (DisplayConfigGetDeviceInfo(&source.header) != ERROR_SUCCESS ||
+            std::wstring(source.viewGdiDeviceName) != L"\\\\.\\DISPLAY1")
+            continue;
+        DISPLAYCONFIG_TARGET_DEVICE_NAME target = {};
+        target.header = {DISPLAYCONFIG_DEVICE_INFO_GET_TARGET_NAME, sizeof(target), path[at].targetInfo.adapterId,
+                         path[at].targetInfo.id};
+        if (DisplayConfigGetDeviceInfo(&target.header) != ERROR_SUCCESS) return "";
+        char name[128] = {};
+        WideCharToMultiByte(932, 0, target.monitorFriendlyDeviceName, -1, name, sizeof(name) - 1, nullptr, nullptr);
+        return ", " + std::string(ConnectionText(target.outputTechnology)) +
+               (name[0] != '\0' ? ", \"" + std::string(name) + "\"" : "");
+    }
+    return "";
+}
+
+// Every present display device as setupapi and cfgmgr32 tell the test: " NAME: driver ..., STATE".
+std::vector<std::string> DisplayDevices()
+{
+    std::vector<std::string> lines;
+    const HDEVINFO list = SetupDiGetClassDevsW(&GUID_DEVCLASS_DISPLAY, nullptr, nullptr, DIGCF_PRESENT);
+    if (list == INVALID_HANDLE_VALUE) return lines;
+    SP_DEVINFO_DATA device = {sizeof(device)};
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(list, index, &device); ++index) {
+        char name[512] = {};
+        if (!SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_FRIENDLYNAME, nullptr,
+                                               reinterpret_cast<BYTE*>(name), sizeof(name) - 1, nullptr))
+            SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_DEVICEDESC, nullptr, reinterpret_cast<BYTE*>(name),
+                                              sizeof(name) - 1, nullptr);
+        std::string line = std::string(" ") + name + ": driver ";
+        char version[128] = {};
+        char date[128] = {};
+        const HKEY key = SetupDiOpenDevRegKey(list, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ);
+        if (key != INVALID_HANDLE_VALUE) {
+            DWORD size = sizeof(version) - 1;
+            RegQueryValueExA(key, "DriverVersion", nullptr, nullptr, reinterpret_cast<BYTE*>(version), &size);
+            size = sizeof(date) - 1;
+            RegQueryValueExA(key, "DriverDate", nullptr, nullptr, reinterpret_cast<BYTE*>(date), &size);
+            RegCloseKey(key);
+        }
+        line += version[0] != '\0' ? version : "unknown";
+        unsigned month = 0, day = 0, year = 0;
+        if (sscanf(date, "%u-%u-%u", &month, &day, &year) == 3) {
+            char iso[16] = {};
+            snprintf(iso, sizeof(iso), "%04u-%02u-%02u", year, month, day);
+            line += std::string(" of ") + iso;
+        }
+        ULONG status = 0, problem = 0;
+        if (CM_Get_DevNode_Status(&status, &problem, device.DevInst, 0) != CR_SUCCESS)
+            line += ", unknown";
+        else if ((status & DN_HAS_PROBLEM) == 0)
+            line += ", working";
+        else
+            line += ", problem " + std::to_string(problem);
+        lines.push_back(line);
+    }
+    SetupDiDestroyDeviceInfoList(list);
+    return lines;
+}
+
+// The highest feature level Direct3D 11 gives DXGI's first adapter, as "11_1".
+std::string FirstAdapterFeatureLevel()
+{
+    IDXGIFactory1* factory = nullptr;
+    if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(&factory)))) return "?";
+    IDXGIAdapter1* adapter = nullptr;
+    D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL(0);
+    const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_1, D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1,
+                                        D3D_FEATURE_LEVEL_10_0, D3D_FEATURE_LEVEL_9_3,  D3D_FEATURE_LEVEL_9_2,
+                                        D3D_FEATURE_LEVEL_9_1};
+    ID3D11Device* device = nullptr;
+    if (SUCCEEDED(factory->EnumAdapters1(0, &adapter)) &&
+        SUCCEEDED(D3D11CreateDevice(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels, 7, D3D11_SDK_VERSION, &device,
+                                    &level, nullptr)))
+        device->Release();
+    if (adapter != nullptr) adapter->Release();
+    factory->Release();
+    return level == 0 ? "unknown" : std::to_string(level >> 12) + "_" + std::to_string((level >> 8) & 0xF);
+}
+
 }  // namespace
 
 // The closing section of the real program agrees with what the test reads
@@ -145,7 +242,17 @@ TEST(CurrentSystemEndToEndTest, SectionAgreesWithTheRegistryTheAdapterAndTheScre
             settings.dmDisplayFrequency > 1 ? " " + std::to_string(settings.dmDisplayFrequency) + " Hz" : "";
         EXPECT_EQ("\\\\.\\DISPLAY1 " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
                       std::to_string(GetSystemMetrics(SM_CYSCREEN)) + rate + ", scale " +
-                      std::to_string((dpi * 100 + 48) / 96) + "%, primary",
+                      std::to_string((dpi * 100 + 48) / 96) + "%, primary" + ConfigurationOfFirstDisplay(),
                   ValueAfter(section, "\n Display: "));
+
+        // Wine's d3d11 knows no level above 11_1, so the list the test gives is the whole answer.
+        EXPECT_EQ("feature level " + FirstAdapterFeatureLevel(),
+                  ValueAfter(section, "\nGraphics adapter 0: ").empty() ? "?" : ValueAfter(section, "\n Direct3D: "));
+        std::string devices;
+        for (const std::string& line : DisplayDevices()) devices += line + "\n";
+        const size_t list = section.find("\nDisplay devices:\n");
+        ASSERT_NE(std::string::npos, list) << "no device list";
+        EXPECT_EQ(devices + "\n", section.substr(list + 18));
+        EXPECT_EQ(std::string::npos, section.find(" Remote session:")) << "Wine's session is not a remote one";
     }
 }
