@@ -13,7 +13,7 @@ namespace {
 
 // The schema's version, kept in the database (PRAGMA user_version): 0 is a
 // database from before it was counted, which had version 1's tables.
-const int SchemaVersion = 2;
+const int SchemaVersion = 3;
 
 // Marks a database as this reader's (PRAGMA application_id, "EnvR"): one of
 // another program's is never changed.
@@ -32,6 +32,19 @@ ALTER TABLE reports ADD COLUMN host TEXT;
 ALTER TABLE reports ADD COLUMN domain TEXT;
 ALTER TABLE reports ADD COLUMN dns_servers TEXT;
 )sql",
+    /* 2 -> 3: the closing section's newer lines; display_devices is made with the schema */ R"sql(
+ALTER TABLE reports ADD COLUMN remote_session INTEGER;
+ALTER TABLE adapters ADD COLUMN high_performance INTEGER;
+ALTER TABLE adapters ADD COLUMN minimum_power INTEGER;
+ALTER TABLE adapters ADD COLUMN feature_level TEXT;
+ALTER TABLE adapters ADD COLUMN feature_level_number INTEGER;
+ALTER TABLE adapters ADD COLUMN direct3d12 INTEGER;
+ALTER TABLE adapters ADD COLUMN shader_model TEXT;
+ALTER TABLE displays ADD COLUMN panel_refresh INTEGER;
+ALTER TABLE displays ADD COLUMN hdr TEXT;
+ALTER TABLE displays ADD COLUMN connection TEXT;
+ALTER TABLE displays ADD COLUMN monitor TEXT;
+)sql",
 };
 
 const char Schema[] = R"sql(
@@ -43,16 +56,21 @@ CREATE TABLE IF NOT EXISTS reports (
     os_service_pack TEXT, os_build INTEGER, windows TEXT, windows_version TEXT, windows_build TEXT,
     windows_architecture TEXT, directx TEXT, d3d9_adapter TEXT, d3d9_driver_version TEXT, whql TEXT,
     part INTEGER NOT NULL DEFAULT 1, parts INTEGER NOT NULL DEFAULT 1, preface TEXT, host TEXT, domain TEXT,
-    dns_servers TEXT);
+    dns_servers TEXT, remote_session INTEGER);
 CREATE TABLE IF NOT EXISTS processes (report_id INTEGER NOT NULL REFERENCES reports(id), pid INTEGER,
     name TEXT, path TEXT);
 CREATE TABLE IF NOT EXISTS services (report_id INTEGER NOT NULL REFERENCES reports(id), kind TEXT,
     display_name TEXT, name TEXT, state TEXT);
 CREATE TABLE IF NOT EXISTS adapters (report_id INTEGER NOT NULL REFERENCES reports(id), source TEXT,
     position INTEGER, description TEXT, vendor_id TEXT, device_id TEXT, driver_version TEXT, driver_date TEXT,
-    memory TEXT, software INTEGER);
+    memory TEXT, software INTEGER, high_performance INTEGER, minimum_power INTEGER, feature_level TEXT,
+    feature_level_number INTEGER, direct3d12 INTEGER, shader_model TEXT);
 CREATE TABLE IF NOT EXISTS displays (report_id INTEGER NOT NULL REFERENCES reports(id), source TEXT,
-    adapter INTEGER, device TEXT, width INTEGER, height INTEGER, refresh INTEGER, text TEXT);
+    adapter INTEGER, device TEXT, width INTEGER, height INTEGER, refresh INTEGER, text TEXT, panel_refresh INTEGER,
+    hdr TEXT, connection TEXT, monitor TEXT);
+CREATE TABLE IF NOT EXISTS display_devices (report_id INTEGER NOT NULL REFERENCES reports(id), position INTEGER,
+    name TEXT, driver_version TEXT, driver_date TEXT, state TEXT, problem_code INTEGER, meaning TEXT,
+    basic_driver INTEGER);
 CREATE TABLE IF NOT EXISTS drives (report_id INTEGER NOT NULL REFERENCES reports(id), root TEXT,
     volume_name TEXT, file_system TEXT, type TEXT, total_bytes INTEGER, free_bytes INTEGER);
 CREATE TABLE IF NOT EXISTS findings (report_id INTEGER NOT NULL REFERENCES reports(id), rule TEXT, text TEXT);
@@ -67,6 +85,7 @@ CREATE INDEX IF NOT EXISTS sound_devices_report ON sound_devices(report_id);
 CREATE INDEX IF NOT EXISTS network_adapters_report ON network_adapters(report_id);
 CREATE INDEX IF NOT EXISTS problems_report ON problems(report_id);
 CREATE INDEX IF NOT EXISTS notes_report ON notes(report_id);
+CREATE INDEX IF NOT EXISTS display_devices_report ON display_devices(report_id);
 CREATE INDEX IF NOT EXISTS processes_name ON processes(name);
 CREATE INDEX IF NOT EXISTS processes_report ON processes(report_id);
 CREATE INDEX IF NOT EXISTS services_name ON services(name, state);
@@ -85,18 +104,19 @@ const char* const Sql[] = {
     "INSERT INTO reports (file, sha256, status, report_date, computer, user, cpu, cpu_family, cpu_model, cpu_count,"
     " clock_mhz, memory_bytes, os_row, os_product, os_edition, os_service_pack, os_build, windows, windows_version,"
     " windows_build, windows_architecture, directx, d3d9_adapter, d3d9_driver_version, whql, part, parts, preface,"
-    " host, domain, dns_servers)"
-    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+    " host, domain, dns_servers, remote_session)"
+    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
     "INSERT INTO processes VALUES (?,?,?,?)",
     "INSERT INTO services VALUES (?,?,?,?,?)",
-    "INSERT INTO adapters VALUES (?,?,?,?,?,?,?,?,?,?)",
-    "INSERT INTO displays VALUES (?,?,?,?,?,?,?,?)",
+    "INSERT INTO adapters VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+    "INSERT INTO displays VALUES (?,?,?,?,?,?,?,?,?,?,?,?)",
     "INSERT INTO drives VALUES (?,?,?,?,?,?,?)",
     "INSERT INTO findings VALUES (?,?,?)",
     "INSERT INTO sound_devices VALUES (?,?,?,?,?,?)",
     "INSERT INTO network_adapters VALUES (?,?,?,?,?,?,?,?,?)",
     "INSERT INTO problems VALUES (?,?,?)",
     "INSERT INTO notes VALUES (?,?)",
+    "INSERT INTO display_devices VALUES (?,?,?,?,?,?,?,?,?)",
 };
 
 // Binds values in order; an empty text or a negative number is NULL.
@@ -121,6 +141,12 @@ public:
             sqlite3_bind_null(Statement, ++At);
         else
             sqlite3_bind_int64(Statement, ++At, value);
+        return *this;
+    }
+    // Columns the row's source does not have: a statement keeps its last values until bound again.
+    TRow& Nulls(int count)
+    {
+        while (count-- > 0) sqlite3_bind_null(Statement, ++At);
         return *this;
     }
     int Step() { return sqlite3_step(Statement); }
@@ -286,7 +312,7 @@ bool TDatabase::Insert(const Loaded& loaded)
         for (const Item& item : section->Items) preface += Utf8(item.Indent + item.Value) + "\n";
     for (const std::string& server : f.DnsServers) dns += (dns.empty() ? "" : " ") + server;
     report.Number(static_cast<long long>(loaded.Part)).Number(static_cast<long long>(loaded.Parts)).Text(preface);
-    report.Text(f.Host).Text(f.Domain).Text(dns);
+    report.Text(f.Host).Text(f.Domain).Text(dns).Number(f.RemoteSession ? 1 : -1);
     if (report.Step() != SQLITE_DONE) return Fail();
     const long long id = sqlite3_last_insert_rowid(Handle);
     bool ok = true;
@@ -305,31 +331,45 @@ bool TDatabase::Insert(const Loaded& loaded)
         TRow row(Prepared[Adapter]);
         row.Number(id).Text("d3d9").Number(0).Text(f.D3d9Description).Text(f.D3d9VendorId).Text(f.D3d9DeviceId);
         row.Text(f.D3d9DriverVersion);
-        row.Text("").Text("").Number(0);
+        row.Text("").Text("").Number(0).Nulls(6);
         done(row);
     }
     long long position = 0;
     for (const auto& d : f.Displays) {
         TRow adapter(Prepared[Adapter]);
         adapter.Number(id).Text("dxdiag").Number(position).Text(d.Description).Text(d.VendorId).Text(d.DeviceId);
-        adapter.Text(d.DriverVersion).Text(d.DriverDate).Text("").Number(0);
+        adapter.Text(d.DriverVersion).Text(d.DriverDate).Text("").Number(0).Nulls(6);
         done(adapter);
         TRow row(Prepared[Display]);
         row.Number(id).Text("dxdiag").Number(position++).Text(d.Device).Number(d.Width).Number(d.Height);
-        row.Number(d.Refresh).Text(d.Mode);
+        row.Number(d.Refresh).Text(d.Mode).Nulls(4);
         done(row);
     }
+    // Where one adapter has a preference, Windows named its choices: the others are neither.
+    const bool preferences = std::any_of(f.Adapters.begin(), f.Adapters.end(), [](const auto& a) { return a.HasPreference; });
+    auto flag = [](bool known, bool value) { return known ? (value ? 1 : 0) : -1; };
     for (const auto& a : f.Adapters) {
         TRow adapter(Prepared[Adapter]);
         adapter.Number(id).Text("dxgi").Number(a.Index).Text(a.Description).Text(a.VendorId).Text(a.DeviceId);
         adapter.Text(a.DriverVersion).Text("").Text(a.DedicatedVideo).Number(a.Software ? 1 : 0);
+        adapter.Number(flag(preferences, a.HighPerformance)).Number(flag(preferences, a.MinimumPower));
+        adapter.Text(a.FeatureLevel).Number(a.Level).Number(flag(a.HasDirect3D, a.Direct3D12)).Text(a.ShaderModel);
         done(adapter);
-        for (const std::string& display : a.Displays) {
+        for (size_t n = 0; n < a.Displays.size(); ++n) {
+            const Facts::Output& o = a.Outputs[n];
             TRow row(Prepared[Display]);
-            row.Number(id).Text("dxgi").Number(a.Index).Text(display.substr(0, display.find(' ')));
-            row.Number(-1).Number(-1).Number(-1).Text(display);
+            row.Number(id).Text("dxgi").Number(a.Index).Text(a.Displays[n].substr(0, a.Displays[n].find(' ')));
+            row.Number(o.Width).Number(o.Height).Number(o.Refresh).Text(a.Displays[n]);
+            row.Number(o.Panel).Text(o.Hdr).Text(o.Connection).Text(o.Monitor);
             done(row);
         }
+    }
+    position = 0;
+    for (const auto& d : f.DisplayDevices) {
+        TRow row(Prepared[DisplayDeviceRow]);
+        row.Number(id).Number(position++).Text(d.Name).Text(d.DriverVersion).Text(d.DriverDate).Text(d.State);
+        row.Number(d.Problem).Text(d.Meaning).Number(d.BasicDriver ? 1 : 0);
+        done(row);
     }
     for (const auto& d : f.Drives) {
         TRow row(Prepared[Drive]);

@@ -12,7 +12,7 @@ namespace reader {
 
 // A SQLite database of reports: one row per report file, keyed by the SHA-256
 // of its bytes, and rows of its processes, services, adapters, displays,
-// drives and findings. Everything added between Begin and Commit is one
+// display devices, drives and findings. Everything added between Begin and Commit is one
 // transaction; the database is shared (WAL, and a wait for one busy).
 class TDatabase {
 public:
@@ -39,7 +39,8 @@ private:
     bool Migrate();
     long long Scalar(const char* sql);  // the first column of the first row, or -1
 
-    enum { Known, Report, Process, Service, Adapter, Display, Drive, Finding, Sound, Network, ProblemRow, Note, Statements };
+    enum { Known, Report, Process, Service, Adapter, Display, Drive, Finding, Sound, Network, ProblemRow, Note,
+           DisplayDeviceRow, Statements };
     sqlite3_stmt* Prepared[Statements] = {};
 };
 

@@ -87,6 +87,81 @@ bool OtherAdapter(const Facts& facts)
 
 bool NoServiceList(const Facts& facts) { return facts.Services.empty() && !facts.ServicesSkipped; }
 
+// Each of a list that a rule names, joined by "; ": empty when there are none.
+template <typename List, typename Function>
+std::string Each(const List& list, Function each)
+{
+    std::string text;
+    for (const auto& element : list) {
+        const std::string one = each(element);
+        if (!one.empty()) text += (text.empty() ? "" : "; ") + one;
+    }
+    return text;
+}
+
+std::string ProblemDevices(const Facts& facts)
+{
+    return Each(facts.DisplayDevices, [](const Facts::DisplayDevice& d) {
+        if (d.State != "problem") return std::string();
+        return d.Name + ", problem " + std::to_string(d.Problem) + (d.Meaning.empty() ? "" : " (" + d.Meaning + ")");
+    });
+}
+
+std::string DisabledDevices(const Facts& facts)
+{
+    return Each(facts.DisplayDevices, [](const Facts::DisplayDevice& d) { return d.State == "disabled" ? d.Name : ""; });
+}
+
+std::string SlowDisplays(const Facts& facts)
+{
+    return Each(facts.Adapters, [](const Facts::GraphicsAdapter& a) {
+        return Each(a.Outputs, [](const Facts::Output& o) {
+            if (o.Refresh < 0 || o.Panel <= o.Refresh) return std::string();
+            return o.Device + " at " + std::to_string(o.Refresh) + " Hz, its panel up to " + std::to_string(o.Panel) + " Hz";
+        });
+    });
+}
+
+// The adapter Direct3D 9 uses, as the closing section names it.
+bool GameAdapter(const Facts& facts, const Facts::GraphicsAdapter& adapter)
+{
+    return !facts.D3d9Description.empty() && !adapter.Software && adapter.Description == facts.D3d9Description;
+}
+
+std::string OldFeatureLevels(const Facts& facts)
+{
+    return Each(facts.Adapters, [&](const Facts::GraphicsAdapter& a) {
+        if (a.Level < 0 || a.Level >= 1100 || !(GameAdapter(facts, a) || a.HighPerformance)) return std::string();
+        return a.Description + ", feature level " + a.FeatureLevel;
+    });
+}
+
+bool RemoteSession(const Facts& facts) { return facts.RemoteSession; }
+
+// On a machine of two GPUs or more where Windows names the high-performance
+// one, Direct3D 9 runs on another: the game gets the slower GPU.
+std::string GameNotHighPerformance(const Facts& facts)
+{
+    size_t hardware = 0;
+    bool game = false, gameIsFast = false;
+    std::string fast;
+    for (const Facts::GraphicsAdapter& a : facts.Adapters) {
+        hardware += a.Software ? 0 : 1;
+        if (a.HighPerformance && fast.empty()) fast = a.Description;
+        game = game || GameAdapter(facts, a);
+        gameIsFast = gameIsFast || (GameAdapter(facts, a) && a.HighPerformance);
+    }
+    if (hardware < 2 || fast.empty() || !game || gameIsFast) return "";
+    return facts.D3d9Description + ", not " + fast;
+}
+
+// A rule that fires where it names something.
+template <std::string (*Names)(const Facts&)>
+bool Named(const Facts& facts)
+{
+    return !Names(facts).empty();
+}
+
 // A rule is asked only of a report that holds one of the sections it reads.
 bool Holds(const Facts& facts, const char* needs)
 {
@@ -143,6 +218,21 @@ const std::vector<Rule>& Rules()
          "current", "an adapter Direct3D 9 does not use: the game may run on the other GPU", OtherAdapter},
         {"no-service-list", "Service Infomation: the tables, on an NT Windows", "services", "the service list could not be read",
          NoServiceList},
+        {"gpu-device-problem", "Display devices: each device's state", "current",
+         "a display device has a problem", Named<ProblemDevices>, ProblemDevices},
+        {"gpu-disabled", "Display devices: each device's state", "current", "a display device is disabled",
+         Named<DisabledDevices>, DisabledDevices},
+        {"refresh-below-panel", "the closing section's adapters: Display (its rate and the panel's)", "current",
+         "a display runs below its panel's highest refresh rate", Named<SlowDisplays>, SlowDisplays},
+        {"feature-level-below-11",
+         "Graphic Adapter information: Description; the closing section's adapters: Preference, Direct3D", "current",
+         "the game's GPU has a Direct3D feature level below 11_0", Named<OldFeatureLevels>, OldFeatureLevels},
+        {"remote-session", "Current system information: Remote session", "current",
+         "envcheck ran in a remote session: the game sees the remote display, not the machine's own", RemoteSession},
+        {"game-gpu-not-high-performance",
+         "Graphic Adapter information: Description; the closing section's adapters: Preference", "current",
+         "Direct3D 9 uses an adapter other than the high-performance one", Named<GameNotHighPerformance>,
+         GameNotHighPerformance},
     };
     return rules;
 }
@@ -151,7 +241,8 @@ std::vector<Finding> FindingsOf(const Facts& facts)
 {
     std::vector<Finding> findings;
     for (const Rule& rule : Rules())
-        if (Holds(facts, rule.Needs) && rule.Fires(facts)) findings.push_back({rule.Id, rule.Text});
+        if (Holds(facts, rule.Needs) && rule.Fires(facts))
+            findings.push_back({rule.Id, rule.Text + (rule.Names != nullptr ? ": " + rule.Names(facts) : "")});
     return findings;
 }
 

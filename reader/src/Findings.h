@@ -19,6 +19,8 @@ struct Rule {
     const char* Needs;  // sections, one of which the report must hold for the rule to be asked
     const char* Text;
     bool (*Fires)(const Facts&);
+    // What it found, where a rule names it (the device, the display): follows Text after ": ".
+    std::string (*Names)(const Facts&) = nullptr;
 };
 
 const std::vector<Rule>& Rules();

@@ -36,6 +36,24 @@ std::string Driver(const std::string& version, const std::string& date)
     return Or(version) + (date.empty() ? "" : " of " + date);
 }
 
+// A display device's state as the report says it.
+std::string StateOf(const Facts::DisplayDevice& d)
+{
+    if (d.State != "problem") return d.State;
+    return "problem " + std::to_string(d.Problem) + (d.Meaning.empty() ? "" : " (" + d.Meaning + ")");
+}
+
+// An adapter's preference and Direct3D, where the report has them.
+std::string Abilities(const Facts::GraphicsAdapter& a)
+{
+    std::string text;
+    if (a.HighPerformance) text += ", high performance";
+    if (a.MinimumPower) text += ", minimum power";
+    if (a.HasDirect3D) text += ", feature level " + Or(a.FeatureLevel, "unknown");
+    if (a.Direct3D12) text += ", Direct3D 12" + (a.ShaderModel.empty() ? "" : " shader model " + a.ShaderModel);
+    return text;
+}
+
 std::string DriverOf(const Facts& f)
 {
     if (const Facts::Display* display = MainDisplay(f))
@@ -128,7 +146,7 @@ void WriteSummary(std::ostream& shown, const Loaded& loaded)
         if (!f.Windows.empty())
             out << "Windows:     " << f.Windows << (f.WindowsVersion.empty() ? "" : " " + f.WindowsVersion)
                 << (f.WindowsBuild.empty() ? "" : " (" + f.WindowsBuild + ")") << ", " << Or(f.WindowsArchitecture)
-                << "\n";
+                << (f.RemoteSession ? ", in a remote session" : "") << "\n";
         if (!f.DirectX.empty()) out << "DirectX:     " << f.DirectX << "\n";
         out << "GPU:         " << (f.DirectXFailed ? "DirectX failed" : Or(f.D3d9Description)) << ", driver "
             << DriverOf(f) << "\n";
@@ -136,9 +154,17 @@ void WriteSummary(std::ostream& shown, const Loaded& loaded)
             for (size_t n = 0; n < f.Displays.size(); ++n)
                 out << "  display " << n + 1 << ": " << Or(f.Displays[n].Description) << ", driver "
                     << Driver(f.Displays[n].DriverVersion, f.Displays[n].DriverDate) << "\n";
-        for (const Facts::GraphicsAdapter& a : f.Adapters)
+        for (const Facts::GraphicsAdapter& a : f.Adapters) {
             out << "  adapter " << a.Index << ": " << a.Description << (a.Software ? " (software)" : "") << ", "
-                << Or(a.DedicatedVideo) << (a.DriverVersion.empty() ? "" : ", driver " + a.DriverVersion) << "\n";
+                << Or(a.DedicatedVideo) << (a.DriverVersion.empty() ? "" : ", driver " + a.DriverVersion)
+                << Abilities(a) << "\n";
+            // A display line is shown where it says more than the mode: the panel, HDR, connection or monitor.
+            for (size_t n = 0; n < a.Outputs.size(); ++n)
+                if (a.Outputs[n].Newer()) out << "    display " << a.Displays[n] << "\n";
+        }
+        for (const Facts::DisplayDevice& d : f.DisplayDevices)
+            out << "  device: " << d.Name << ", driver " << Driver(d.DriverVersion, d.DriverDate) << ", " << StateOf(d)
+                << (d.BasicDriver ? " (no vendor driver)" : "") << "\n";
         if (!f.SoundDevices.empty()) {
             out << "Sound:       ";
             for (size_t n = 0; n < f.SoundDevices.size(); ++n) {
@@ -249,6 +275,28 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
     for (const auto& entry : before) left.insert(entry.second);
     for (const Adapter& adapter : oldAdapters)
         if (left.count(&adapter) != 0) say("Adapter gone: " + adapter.Description + " (" + adapter.Source + ")");
+    // Display devices by name, the same name twice matched in order; only where both reports list them.
+    if (a.DisplayDevicesListed && b.DisplayDevicesListed) {
+        std::multimap<std::string, const Facts::DisplayDevice*> was;
+        for (const Facts::DisplayDevice& d : a.DisplayDevices) was.emplace(d.Name, &d);
+        for (const Facts::DisplayDevice& d : b.DisplayDevices) {
+            const auto match = was.find(d.Name);
+            if (match == was.end()) {
+                say("Display device appeared: " + d.Name + ", driver " + Driver(d.DriverVersion, d.DriverDate) + ", " +
+                    StateOf(d));
+                continue;
+            }
+            const Facts::DisplayDevice& old = *match->second;
+            change("Display device driver: " + d.Name, Driver(old.DriverVersion, old.DriverDate),
+                   Driver(d.DriverVersion, d.DriverDate));
+            change("Display device state: " + d.Name, StateOf(old), StateOf(d));
+            was.erase(match);
+        }
+        std::set<const Facts::DisplayDevice*> left;
+        for (const auto& entry : was) left.insert(entry.second);
+        for (const Facts::DisplayDevice& d : a.DisplayDevices)
+            if (left.count(&d) != 0) say("Display device gone: " + d.Name);
+    }
     std::map<std::string, const Facts::Drive*> drives;
     for (const Facts::Drive& e : b.Drives) drives.emplace(e.Root, &e);
     for (const Facts::Drive& d : a.Drives) {

@@ -176,6 +176,12 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
         " os_edition TEXT, os_service_pack TEXT, os_build INTEGER, windows TEXT, windows_version TEXT,"
         " windows_build TEXT, windows_architecture TEXT, directx TEXT, d3d9_adapter TEXT, d3d9_driver_version TEXT,"
         " whql TEXT);"
+        // The tables a later version adds columns to, as version 1 made them.
+        "CREATE TABLE adapters (report_id INTEGER NOT NULL REFERENCES reports(id), source TEXT, position INTEGER,"
+        " description TEXT, vendor_id TEXT, device_id TEXT, driver_version TEXT, driver_date TEXT, memory TEXT,"
+        " software INTEGER);"
+        "CREATE TABLE displays (report_id INTEGER NOT NULL REFERENCES reports(id), source TEXT, adapter INTEGER,"
+        " device TEXT, width INTEGER, height INTEGER, refresh INTEGER, text TEXT);"
         "INSERT INTO reports (file, sha256, status) VALUES ('kept.txt', 'feed', 'read');", nullptr, nullptr, nullptr));
     sqlite3_close(handle);
     WriteAll(folder / "two.txt", "Two runs:\n" + Sample("win7") + Sample("win10"));
@@ -188,7 +194,7 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
         const char* Query;
         long long Expected;
     } queries[] = {
-        {"PRAGMA user_version", 2},
+        {"PRAGMA user_version", 3},
         {"SELECT COUNT(*) FROM reports WHERE file = 'kept.txt' AND part = 1", 1},
         {"SELECT COUNT(*) FROM reports WHERE file LIKE '%two.txt' AND parts = 2", 2},
         {"SELECT COUNT(*) FROM reports WHERE preface = 'Two runs:\n' AND part = 1", 1},
@@ -204,7 +210,77 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
     sqlite3_close(handle);
     run = Reader("--db " + db + " " + (folder / "two.txt").string());
     EXPECT_EQ(2, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("schema version 99, newer than this reader's 2")) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("schema version 99, newer than this reader's 3")) << run.Output;
+    std::filesystem::remove_all(folder);
+}
+
+// A database of schema version 2, as the reader before the display devices made
+// it: brought to version 3, its report kept (and known again), a new one stored whole.
+TEST(CommandLineTest, DatabaseOfVersion2Migrates)
+{
+    const auto folder = FreshFolder("version2");
+    const std::string db = (folder / "v2.sqlite").string();
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+    const std::string dump = ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / ".." / "version2.sql");
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle, dump.c_str(), nullptr, nullptr, nullptr));
+    const long long processes = Count(handle, "SELECT COUNT(*) FROM processes");
+    sqlite3_close(handle);
+    WriteAll(folder / "hybrid.txt", Hybrid());
+    const TRun run = Reader("--db " + db + " " + std::string(ENVCHECK_READER_SAMPLES) + "/matrix-win7.txt " +
+                            (folder / "hybrid.txt").string());
+    EXPECT_EQ(0, run.Code) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("added 1 (0 read in part), already there 1")) << run.Output;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+    const struct {
+        std::string Query;
+        long long Expected;
+    } queries[] = {
+        {"PRAGMA user_version", 3},
+        {"SELECT COUNT(*) FROM processes WHERE report_id = 1", processes},
+        {"SELECT COUNT(*) FROM adapters WHERE report_id = 1 AND high_performance IS NULL AND feature_level IS NULL", 3},
+        {"SELECT COUNT(*) FROM adapters WHERE high_performance = 1 AND minimum_power = 0 AND feature_level = '12_2'"
+         " AND feature_level_number = 1202 AND direct3d12 = 1 AND shader_model = '6.7'", 1},
+        {"SELECT COUNT(*) FROM displays WHERE source = 'dxgi' AND refresh = 60 AND panel_refresh = 144 AND hdr = 'off'"
+         " AND connection = 'internal' AND monitor = 'Sharp LQ156M1JW'", 1},
+        {"SELECT COUNT(*) FROM display_devices WHERE report_id = 2", 4},
+        {"SELECT COUNT(*) FROM display_devices WHERE name = 'AMD Radeon RX 580' AND state = 'problem' AND problem_code = 43"
+         " AND driver_version = '31.0.21001.45002' AND driver_date = '2023-05-12' AND basic_driver = 0", 1},
+        {"SELECT COUNT(*) FROM display_devices WHERE state = 'disabled' AND problem_code = 22 AND basic_driver = 1", 1},
+        {"SELECT COUNT(*) FROM reports WHERE remote_session = 1", 1},
+        {"SELECT COUNT(*) FROM findings WHERE rule = 'game-gpu-not-high-performance'", 1},
+    };
+    for (const auto& q : queries) EXPECT_EQ(q.Expected, Count(handle, q.Query)) << q.Query;
+    sqlite3_close(handle);
+    std::filesystem::remove_all(folder);
+}
+
+// The hybrid laptop's summary shows what its newer lines say; its diff, how its display devices changed.
+TEST(CommandLineTest, DisplayDevicesInSummaryAndDiff)
+{
+    const auto folder = FreshFolder("devices");
+    std::string newer = Hybrid();
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"31.0.101.2111 of 2022-11-09", "31.0.101.5333 of 2024-02-20"},
+             {"problem 43 (Windows stopped this device because it reported problems)", "working"},
+             {"Microsoft Basic Display Adapter: driver 10.0.18362.1 of 2006-06-21, disabled (no vendor driver)",
+              "USB Display: driver unknown, unknown"}})
+        newer.replace(newer.find(from), from.size(), to);
+    WriteAll(folder / "old.txt", Hybrid());
+    WriteAll(folder / "new.txt", newer);
+    const TRun summary = Reader((folder / "old.txt").string());
+    const TRun diff = Reader("--diff " + (folder / "old.txt").string() + " " + (folder / "new.txt").string());
+    for (const auto& [run, line] : std::vector<std::pair<const TRun*, std::string>>{
+             {&summary, "Windows:     Windows 10 Professional 1903 (10.0.18362.1), x64, in a remote session\n"},
+             {&summary, "  adapter 0: Intel(R) UHD Graphics 620, 128 MB, driver 31.0.101.2111, minimum power, feature level 12_1, Direct3D 12 shader model 6.6\n"
+                        "    display \\\\.\\DISPLAY1 1920 x 1080 60 Hz (panel up to 144 Hz), scale 125%, primary, HDR off, internal, \"Sharp LQ156M1JW\"\n"
+                        "  adapter 1: NVIDIA GeForce RTX 3070 Laptop GPU, 8031 MB, driver 31.0.15.3623, high performance, feature level 12_2, Direct3D 12 shader model 6.7\n"},
+             {&summary, "  device: AMD Radeon RX 580, driver 31.0.21001.45002 of 2023-05-12, problem 43 (Windows stopped this device because it reported problems)\n"
+                        "  device: Microsoft Basic Display Adapter, driver 10.0.18362.1 of 2006-06-21, disabled (no vendor driver)\n"},
+             {&diff, "Display device driver: Intel(R) UHD Graphics 620: 31.0.101.2111 of 2022-11-09 -> 31.0.101.5333 of 2024-02-20\n"},
+             {&diff, "Display device state: AMD Radeon RX 580: problem 43 (Windows stopped this device because it reported problems) -> working\n"},
+             {&diff, "Display device appeared: USB Display, driver ?, unknown\nDisplay device gone: Microsoft Basic Display Adapter\n"}})
+        EXPECT_NE(std::string::npos, run->Output.find(line)) << run->Output;
     std::filesystem::remove_all(folder);
 }
 

@@ -27,6 +27,9 @@ inline std::string Sample(const char* windows)
     return ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / (std::string("matrix-") + windows + ".txt"));
 }
 
+// A laptop of two GPUs, written with every line the closing section has.
+inline std::string Hybrid() { return ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / "hybrid-laptop.txt"); }
+
 // A folder of its own for one test, empty at the start.
 inline std::filesystem::path FreshFolder(const std::string& name)
 {

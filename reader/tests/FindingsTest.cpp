@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "Files.h"
@@ -43,24 +44,33 @@ TEST(FindingsTest, EachRuleFiresOnItsReportAndNotOnTheClean)
     const std::string free = "FreeBytes: " + std::to_string(LoadBytes("clean", clean).Data.Drives.at(0).Free);
     const size_t services = clean.find("Service Infomation:\n");
     const std::string serviceTables = clean.substr(services, clean.find("Network Infomation:") - services);
+    const std::string devices = "primary\n\n", card = "Graphics adapter 0: NVIDIA GeForce GTX 470\n";
     const struct {
-        const char* Rule;
+        std::set<std::string> Rules;
         std::string From, To;
     } rows[] = {
-        {"d3d9-unavailable", "Graphic Adapter information:\n", "DirectXの初期化に失敗しました\n"},
-        {"windows-before-10", " Windows: Windows 10", " Windows: Windows 8.1"},
-        {"windows-32bit", " Windows architecture: x64", " Windows architecture: x86"},
-        {"memory-under-4gib", "物理メモリ合計      25276153856", "物理メモリ合計       4294967295"},
-        {"system-drive-under-10gib", free, "FreeBytes: 10737418239"},
-        {"driver-over-2-years", "szDriverDateEnglish: 1/1/2026", "szDriverDateEnglish: 12/8/2024"},
-        {"basic-display-adapter", "szDescription: NVIDIA GeForce GTX 470", "szDescription: Microsoft Basic Display Adapter"},
-        {"adapter-not-in-d3d9", "Graphics adapter 0: NVIDIA GeForce GTX 470\n", "Graphics adapter 0: Intel(R) UHD Graphics 630\n"},
-        {"no-service-list", serviceTables, "Service Infomation:\nサービスの取得に失敗。\n"},
+        {{"d3d9-unavailable"}, "Graphic Adapter information:\n", "DirectXの初期化に失敗しました\n"},
+        {{"windows-before-10"}, " Windows: Windows 10", " Windows: Windows 8.1"},
+        {{"windows-32bit"}, " Windows architecture: x64", " Windows architecture: x86"},
+        {{"memory-under-4gib"}, "物理メモリ合計      25276153856", "物理メモリ合計       4294967295"},
+        {{"system-drive-under-10gib"}, free, "FreeBytes: 10737418239"},
+        {{"driver-over-2-years"}, "szDriverDateEnglish: 1/1/2026", "szDriverDateEnglish: 12/8/2024"},
+        {{"basic-display-adapter"}, "szDescription: NVIDIA GeForce GTX 470", "szDescription: Microsoft Basic Display Adapter"},
+        {{"adapter-not-in-d3d9"}, "Graphics adapter 0: NVIDIA GeForce GTX 470\n", "Graphics adapter 0: Intel(R) UHD Graphics 630\n"},
+        {{"no-service-list"}, serviceTables, "Service Infomation:\nサービスの取得に失敗。\n"},
+        {{"gpu-device-problem"}, devices, "primary\nDisplay devices:\n NVIDIA GeForce GTX 470: driver unknown, problem 43\n\n"},
+        {{"gpu-disabled"}, devices, "primary\nDisplay devices:\n NVIDIA GeForce GTX 470: driver unknown, disabled\n\n"},
+        {{"refresh-below-panel"}, "1024 60 Hz, scale", "1024 60 Hz (panel up to 75 Hz), scale"},
+        {{"feature-level-below-11"}, card, card + " Direct3D: feature level 10_1\n"},
+        {{"remote-session"}, " Power: AC\n", " Power: AC\n Remote session: yes\n"},
+        // A second GPU, the high-performance one: Direct3D 9 does not use it either.
+        {{"game-gpu-not-high-performance", "adapter-not-in-d3d9"}, devices,
+         "primary\nGraphics adapter 1: NVIDIA GeForce RTX 3070\n Preference: high performance\n\n"},
     };
     std::set<std::string> covered;
     for (const auto& row : rows) {
-        EXPECT_EQ(std::set<std::string>{row.Rule}, Fired(Replaced(clean, row.From, row.To))) << row.Rule;
-        covered.insert(row.Rule);
+        EXPECT_EQ(row.Rules, Fired(Replaced(clean, row.From, row.To))) << *row.Rules.begin();
+        covered.insert(row.Rules.begin(), row.Rules.end());
     }
     for (const Rule& rule : Rules()) EXPECT_EQ(1u, covered.count(rule.Id)) << rule.Id << " has no row here";
     // The edge: a driver exactly two years old is not over two years.
@@ -120,4 +130,43 @@ TEST(FindingsTest, TrueFamilyAddsTheShiftedExtendedFamily)
     EXPECT_EQ("2016-01-01 10:00:00", IsoDate("1/1/2016 10:00:00"));
     EXPECT_EQ("", IsoDate("13/1/2016"));
     EXPECT_EQ("", IsoDate("Failed to get parameter"));
+}
+
+// The hybrid laptop's findings, each naming what it found; and the edges of the
+// closing section's rules, each a change of that report.
+TEST(FindingsTest, ClosingSectionRulesNameWhatTheyFound)
+{
+    const std::string hybrid = Hybrid();
+    std::map<std::string, std::string> texts;
+    for (const Finding& finding : LoadBytes("hybrid", hybrid).Findings) texts[finding.Id] = finding.Text;
+    const std::map<std::string, std::string> expected = {
+        {"driver-over-2-years", "graphics driver over two years older than the report"},
+        {"adapter-not-in-d3d9", "an adapter Direct3D 9 does not use: the game may run on the other GPU"},
+        {"gpu-device-problem", "a display device has a problem: AMD Radeon RX 580, problem 43 (Windows stopped this device because it reported problems)"},
+        {"gpu-disabled", "a display device is disabled: Microsoft Basic Display Adapter"},
+        {"refresh-below-panel", "a display runs below its panel's highest refresh rate: \\\\.\\DISPLAY1 at 60 Hz, its panel up to 144 Hz"},
+        {"remote-session", "envcheck ran in a remote session: the game sees the remote display, not the machine's own"},
+        {"game-gpu-not-high-performance", "Direct3D 9 uses an adapter other than the high-performance one: Intel(R) UHD Graphics 620, not NVIDIA GeForce RTX 3070 Laptop GPU"},
+    };
+    EXPECT_EQ(expected, texts);
+    const std::string intelLevel = "feature level 12_1, Direct3D 12 shader model 6.6", nvidiaLevel = "feature level 12_2, Direct3D 12 shader model 6.7";
+    const struct {
+        const char* Case;
+        std::string From, To, Rule;
+        bool Fires;
+    } rows[] = {
+        {"Direct3D 9 on the fast GPU", "Description : Intel(R) UHD Graphics 620", "Description : NVIDIA GeForce RTX 3070 Laptop GPU", "game-gpu-not-high-performance", false},
+        {"the game's GPU the fast one too", " Preference: minimum power", " Preference: high performance, minimum power", "game-gpu-not-high-performance", false},
+        {"one GPU but the software one", "Graphics adapter 1: NVIDIA GeForce RTX 3070 Laptop GPU", "Graphics adapter 1: NVIDIA GeForce RTX 3070 Laptop GPU (software)", "game-gpu-not-high-performance", false},
+        {"the fast GPU at 10_0", nvidiaLevel, "feature level 10_0", "feature-level-below-11", true},
+        {"the game's GPU at 10_1", intelLevel, "feature level 10_1", "feature-level-below-11", true},
+        {"the game's GPU at 11_0", intelLevel, "feature level 11_0", "feature-level-below-11", false},
+        {"the game's GPU's level unknown", intelLevel, "feature level unknown", "feature-level-below-11", false},
+        {"the software renderer at 9_3", "feature level 12_1, Direct3D 12 shader model 6.2", "feature level 9_3", "feature-level-below-11", false},
+        {"the panel's rate is the display's", "(panel up to 144 Hz)", "(panel up to 60 Hz)", "refresh-below-panel", false},
+        {"problem 22 is disabled", "problem 43 (Windows stopped this device because it reported problems)", "problem 22", "gpu-device-problem", false},
+        {"no remote session", " Remote session: yes\n", "", "remote-session", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.Fires, Fired(Replaced(hybrid, row.From, row.To)).count(row.Rule) == 1) << row.Case << ": " << row.Rule;
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include "Cp932.h"
 #include "Files.h"
 #include "Load.h"
+#include "Output.h"
 #include "Parser.h"
 #include "Render.h"
 
@@ -82,6 +84,10 @@ TEST(RoundTripTest, VersionMatrixReports)
         EXPECT_GT(f.Drives[0].Total, 0);
         EXPECT_EQ(6, f.TrueFamily) << row.Windows;
         EXPECT_EQ(1u, f.Adapters.size()) << row.Windows;
+        // Older reports' JSON has nothing of the closing section's newer lines.
+        const std::string json = JsonLine(loaded);
+        for (const char* key : {"\"preference\"", "\"direct3d\"", "\"display_details\"", "\"remote_session\"", "\"display_devices\""})
+            EXPECT_EQ(std::string::npos, json.find(key)) << row.Windows << ": " << key;
     }
 }
 
@@ -214,4 +220,92 @@ TEST(RoundTripTest, WholeReportsOfRareShapes)
         EXPECT_EQ(Status::Read, loaded.Model.State) << row.Case << Problems(loaded.Model);
         ExpectRoundTrip(row.Case, row.Bytes, loaded.Model);
     }
+}
+
+// The closing section's newer lines, each changed in the hybrid laptop's report:
+// what the JSON says at a place (null: nothing there), and the problem a damaged line gives.
+TEST(RoundTripTest, ClosingSectionNewerLines)
+{
+    const std::string hybrid = Hybrid();
+    const std::string d3d = " Direct3D: feature level 12_1, Direct3D 12 shader model 6.6\n";
+    const std::string display = "\\\\.\\DISPLAY1 1920 x 1080 60 Hz (panel up to 144 Hz), scale 125%, primary, HDR off, internal, \"Sharp LQ156M1JW\"";
+    const std::string amd = " AMD Radeon RX 580: driver 31.0.21001.45002 of 2023-05-12, problem 43 (Windows stopped this device because it reported problems)\n";
+    const std::string adapter = "/facts/current/adapters/0", device = "/facts/current/display_devices/2";
+    const struct {
+        std::string From, To, Where, Json, Problem;
+    } rows[] = {
+        {"", "", adapter + "/preference", R"({"high_performance":false,"minimum_power":true})", ""},
+        {" Preference: minimum power", " Preference: high performance, minimum power", adapter + "/preference",
+         R"({"high_performance":true,"minimum_power":true})", ""},
+        {" Preference: minimum power", " Preference: fastest", adapter + "/preference", "null", "a preference envcheck does not write: Preference: fastest"},
+        {"", "", adapter + "/direct3d", R"({"direct3d12":true,"feature_level":"12_1","level":1201,"shader_model":"6.6"})", ""},
+        {d3d, " Direct3D: feature level unknown\n", adapter + "/direct3d", R"({"direct3d12":false,"feature_level":"","level":null,"shader_model":""})", ""},
+        {d3d, " Direct3D: feature level unknown, Direct3D 12 shader model 6.0\n", adapter + "/direct3d",
+         R"({"direct3d12":true,"feature_level":"","level":null,"shader_model":"6.0"})", ""},
+        {d3d, " Direct3D: feature level 9_3, Direct3D 12\n", adapter + "/direct3d", R"({"direct3d12":true,"feature_level":"9_3","level":903,"shader_model":""})", ""},
+        {d3d, " Direct3D: feature level twelve\n", adapter + "/direct3d", "null", "a Direct3D line envcheck does not write: Direct3D: feature level twelve"},
+        {d3d, " Direct3D: feature level 12_1, Vulkan\n", adapter + "/direct3d", "null", "a Direct3D line envcheck does not write"},
+        {"", "", adapter + "/display_details/0",
+         R"({"connection":"internal","device":"\\\\.\\DISPLAY1","hdr":"off","height":1080,"monitor":"Sharp LQ156M1JW","panel_refresh":144,"primary":true,"refresh":60,"scale":125,"width":1920})", ""},
+        {display, "\\\\.\\DISPLAY2, scale unknown, HDR on, HDMI", adapter + "/display_details/0",
+         R"({"connection":"HDMI","device":"\\\\.\\DISPLAY2","hdr":"on","height":null,"monitor":"","panel_refresh":null,"primary":false,"refresh":null,"scale":null,"width":null})", ""},
+        {"internal, \"Sharp LQ156M1JW\"", "other, \"Dell, \"Ultra\", 27\"", adapter + "/display_details/0/monitor", R"("Dell, \"Ultra\", 27")", ""},
+        {"primary, HDR off, internal, \"Sharp LQ156M1JW\"", "primary, \"Display1\"", adapter + "/display_details/0/monitor", R"("Display1")", ""},
+        {"HDR off, internal", "HDR maybe, internal", adapter + "/display_details", "null", "a display line envcheck does not write"},
+        {"60 Hz (panel up to 144 Hz)", "60 Hz (panel up to 144)", adapter + "/display_details", "null", "a display line envcheck does not write"},
+        {"", "", "/facts/current/remote_session", "true", ""},
+        {" Remote session: yes", " Remote session: no", "/facts/current/remote_session", "null", "a remote session line envcheck does not write"},
+        {"", "", device, R"({"basic_driver":false,"driver_date":"2023-05-12","driver_version":"31.0.21001.45002","meaning":"Windows stopped this device because it reported problems","name":"AMD Radeon RX 580","problem":43,"state":"problem"})", ""},
+        {amd, " Dock: DisplayLink: driver 11.1 of 2023-01-10, working\n", device + "/name", R"("Dock: DisplayLink")", ""},
+        {amd, " AMD Radeon RX 580: driver 31.0.15.5222, disabled\n", device,
+         R"({"basic_driver":false,"driver_date":"","driver_version":"31.0.15.5222","meaning":"","name":"AMD Radeon RX 580","problem":22,"state":"disabled"})", ""},
+        {amd, " Odd: driver unknown, problem 22\n", device + "/state", R"("disabled")", ""},
+        {amd, " Odd Adapter (friendly): driver unknown, problem 99\n", device,
+         R"j({"basic_driver":false,"driver_date":"","driver_version":"","meaning":"","name":"Odd Adapter (friendly)","problem":99,"state":"problem"})j", ""},
+        {amd, " Silent: driver unknown of 2026-12-10, unknown (no vendor driver)\n", device,
+         R"({"basic_driver":true,"driver_date":"2026-12-10","driver_version":"","meaning":"","name":"Silent","problem":null,"state":"unknown"})", ""},
+        {amd, " Broken: Adapter, working\n", device + "/name", R"("Microsoft Basic Display Adapter")", "a display device's line has no ': driver ': Broken: Adapter, working"},
+        {amd, " Odd: driver 1.0, problem 4294967296\n", device + "/name", R"("Microsoft Basic Display Adapter")", "the problem code of a display device is out of range: Odd"},
+        {amd, " Odd: driver 1.0, problem 99999999999999999999\n", device + "/name", R"("Microsoft Basic Display Adapter")", "the problem code of a display device is out of range"},
+        {amd, " Odd: driver 1.0, problem -1\n", device + "/name", R"("Microsoft Basic Display Adapter")", "a display device's state is not one envcheck writes"},
+        {amd, " Odd: driver 1.0 of 11/9/2022, working\n", device + "/name", R"("Microsoft Basic Display Adapter")", "a display device's driver is not written as envcheck writes it"},
+    };
+    for (const auto& row : rows) {
+        std::string bytes = hybrid;
+        const size_t at = bytes.find(row.From);
+        ASSERT_NE(std::string::npos, at) << row.From;
+        bytes.replace(at, row.From.size(), row.To);
+        const Loaded loaded = LoadBytes("row", bytes);
+        ExpectRoundTrip(row.To, bytes, loaded.Model);
+        const nlohmann::json json = nlohmann::json::parse(JsonLine(loaded));
+        const nlohmann::json::json_pointer where(row.Where);
+        EXPECT_EQ(nlohmann::json::parse(row.Json), json.contains(where) ? json[where] : nlohmann::json()) << row.To;
+        if (row.Problem.empty()) {
+            EXPECT_EQ(Status::Read, loaded.Model.State) << row.To << Problems(loaded.Model);
+            continue;
+        }
+        // The problem names the line changed, as written.
+        ASSERT_EQ(1u, loaded.Model.Problems.size()) << row.To << Problems(loaded.Model);
+        EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + at, '\n') + 1, static_cast<long>(loaded.Model.Problems[0].Line)) << row.To;
+        EXPECT_EQ(0u, Utf8(loaded.Model.Problems[0].Message).find(row.Problem)) << row.To << Problems(loaded.Model);
+    }
+}
+
+// Windows 2000 has no DXGI: the display devices follow its line; the list is the
+// closing section's own when a report follows in the same file.
+TEST(RoundTripTest, DisplayDevicesWithoutAdapters)
+{
+    const std::string report = Sample("win2k");
+    const std::string closing = report.substr(0, report.find("Graphics adapter 0:")) +
+                                "Display devices:\n Wine Adapter: driver unknown of 2026-12-10, working\n\n";
+    const std::string noDxgi = closing.substr(0, closing.find(" Power: AC\n") + 11) + " DXGIが利用できません。\n\n" +
+                               closing.substr(closing.find("Display devices:"));
+    const std::vector<Loaded> all = LoadAll("two", noDxgi + Sample("win10"));
+    ASSERT_EQ(2u, all.size());
+    EXPECT_EQ(Status::Read, all[0].Model.State) << Problems(all[0].Model);
+    ExpectRoundTrip("no DXGI", noDxgi, all[0].Model);
+    ASSERT_EQ(1u, all[0].Data.DisplayDevices.size());
+    EXPECT_EQ("Wine Adapter", all[0].Data.DisplayDevices[0].Name);
+    EXPECT_EQ("2026-12-10", all[0].Data.DisplayDevices[0].DriverDate);
+    EXPECT_EQ(nullptr, all[1].Model.Find("preface")) << "the list went with the next report";
 }
