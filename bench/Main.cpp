@@ -93,6 +93,25 @@ std::deque<std::string> WholeRunSection(int runs)
     printf("   elements %zu; envcheck's own share %.2f %%; longest wait of a sent message %.1f ms\n\n",
            all[0].Elements, share, longest);
     Goal("envcheck's own share of a whole run under 5 %", share < 5, Format("%.2f %%", share));
+    // The closing section is the last collector.
+    const size_t closing = all[0].CollectMs.size() - 1;
+    const double sectionShare =
+        column([&](const TWholeRun& run) { return 100.0 * run.CollectMs[closing] / run.TotalMs; });
+    const double sectionOwn = column([&](const TWholeRun& run) {
+        return 100.0 * (run.CollectMs[closing] - run.PlatformMs[closing]) / run.CollectMs[closing];
+    });
+    printf("   closing section: %.1f %% of the run, its own share %.2f %%; its calls by family (ms):", sectionShare,
+           sectionOwn);
+    for (const char* family : {FamilyDxgi, FamilyDirect3D, FamilyConfiguration, FamilyDevices}) {
+        const double ms = column([&](const TWholeRun& run) {
+            const auto found = run.FamilyMs.find(family);
+            return found != run.FamilyMs.end() ? found->second : 0.0;
+        });
+        printf(" %s %.1f;", family, ms);
+    }
+    printf("\n\n");
+    Goal("the closing section under a quarter of a whole run", sectionShare < 25, Format("%.1f %%", sectionShare));
+    Goal("envcheck's own share of the closing section under 1 %", sectionOwn < 1, Format("%.2f %%", sectionOwn));
     Goal("window answers within 100 ms throughout a run", longest < 100, Format("%.1f ms", longest));
     if (!UntimedFunctions.empty()) {
         printf("   functions found at run time without timing (counted as envcheck's own):");

@@ -3,6 +3,7 @@
 
 #include "PlatformClock.h"
 #include "TimedDxDiag.h"
+#include "Thunk.h"
 #include "TimedFunctions.h"
 #include "info/RegistryApi.h"
 #include "info/VersionApi.h"
@@ -229,10 +230,24 @@ public:
 class TTimedCurrentSystemApi : public TTimedLibraryCalls<TCurrentSystemApi> {
 public:
     TTimedCurrentSystemApi() : TTimedLibraryCalls(Win32CurrentSystemApi()) {}
+    // Loading a family's library is part of its cost.
+    HMODULE LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags) override
+    {
+        const std::string name = path != nullptr ? path : "";
+        const auto is = [&](const char* file) {
+            return name.size() >= strlen(file) && _stricmp(name.c_str() + name.size() - strlen(file), file) == 0;
+        };
+        TFamilyCall family(is("\\dxgi.dll")                                   ? FamilyDxgi
+                           : is("\\d3d11.dll") || is("\\d3d12.dll")           ? FamilyDirect3D
+                           : is("\\setupapi.dll") || is("\\cfgmgr32.dll")     ? FamilyDevices
+                                                                               : nullptr);
+        return TTimedLibraryCalls::LoadLibraryExA(path, file, flags);
+    }
     HMODULE GetModuleHandleA(LPCSTR name) override { return Timed([&] { return Real.GetModuleHandleA(name); }); }
     HANDLE GetCurrentProcess() override { return Timed([&] { return Real.GetCurrentProcess(); }); }
     BOOL EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* settings) override
     {
+        TFamilyCall family(FamilyConfiguration);
         return Timed([&] { return Real.EnumDisplaySettingsW(device, mode, settings); });
     }
     HDC GetDC(HWND window) override { return Timed([&] { return Real.GetDC(window); }); }

@@ -4,7 +4,11 @@
 #include "TimedFunctions.h"
 
 #include <d3d9.h>
+#include <d3d11.h>
+#include <d3d12.h>
 #include <dxgi.h>
+#include <setupapi.h>
+#include <cfgmgr32.h>
 #include <shellscalingapi.h>
 #include <iphlpapi.h>
 #include <tlhelp32.h>
@@ -58,7 +62,23 @@ FARPROC TimedFunction(LPCSTR function, FARPROC real)
     ENVCHECK_THUNK(GetSystemPowerStatus, BOOL, LPSYSTEM_POWER_STATUS);
     ENVCHECK_THUNK(SetThreadDpiAwarenessContext, DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
     ENVCHECK_THUNK(GetDpiForMonitor, HRESULT, HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
-    ENVCHECK_THUNK(CreateDXGIFactory1, HRESULT, REFIID, void**);
+    ENVCHECK_FAMILY_THUNK(FamilyDxgi, CreateDXGIFactory1, HRESULT, REFIID, void**);
+    ENVCHECK_FAMILY_THUNK(FamilyDirect3D, D3D11CreateDevice, HRESULT, IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT,
+                          const D3D_FEATURE_LEVEL*, UINT, UINT, ID3D11Device**, D3D_FEATURE_LEVEL*,
+                          ID3D11DeviceContext**);
+    ENVCHECK_FAMILY_THUNK(FamilyDirect3D, D3D12CreateDevice, HRESULT, IUnknown*, D3D_FEATURE_LEVEL, REFIID, void**);
+    ENVCHECK_FAMILY_THUNK(FamilyConfiguration, GetDisplayConfigBufferSizes, LONG, UINT32, UINT32*, UINT32*);
+    ENVCHECK_FAMILY_THUNK(FamilyConfiguration, QueryDisplayConfig, LONG, UINT32, UINT32*, DISPLAYCONFIG_PATH_INFO*,
+                          UINT32*, DISPLAYCONFIG_MODE_INFO*, DISPLAYCONFIG_TOPOLOGY_ID*);
+    ENVCHECK_FAMILY_THUNK(FamilyConfiguration, DisplayConfigGetDeviceInfo, LONG, DISPLAYCONFIG_DEVICE_INFO_HEADER*);
+    ENVCHECK_FAMILY_THUNK(FamilyDevices, SetupDiGetClassDevsW, HDEVINFO, const GUID*, PCWSTR, HWND, DWORD);
+    ENVCHECK_FAMILY_THUNK(FamilyDevices, SetupDiEnumDeviceInfo, BOOL, HDEVINFO, DWORD, PSP_DEVINFO_DATA);
+    ENVCHECK_FAMILY_THUNK(FamilyDevices, SetupDiGetDeviceRegistryPropertyW, BOOL, HDEVINFO, PSP_DEVINFO_DATA, DWORD,
+                          PDWORD, PBYTE, DWORD, PDWORD);
+    ENVCHECK_FAMILY_THUNK(FamilyDevices, SetupDiDestroyDeviceInfoList, BOOL, HDEVINFO);
+    ENVCHECK_FAMILY_THUNK(FamilyDevices, CM_Get_DevNode_Status, CONFIGRET, PULONG, PULONG, DEVINST, ULONG);
+    // Takes no arguments, so either calling convention calls it alike.
+    ENVCHECK_THUNK(wine_get_version, const char*);
     if (strcmp(function, "Direct3DCreate9") == 0) {
         RealDirect3DCreate9 = FunctionCast<decltype(RealDirect3DCreate9)>(real);
         return FunctionCast<FARPROC>(&TimedDirect3DCreate9);

@@ -14,4 +14,10 @@ FARPROC TimedFunction(LPCSTR name, FARPROC real);
 
 extern std::set<std::string> UntimedFunctions;
 
+// The closing section's families of calls, as the bench names them.
+const char* const FamilyDxgi = "DXGI";
+const char* const FamilyDirect3D = "Direct3D devices";
+const char* const FamilyConfiguration = "display configuration";
+const char* const FamilyDevices = "device list";
+
 #endif

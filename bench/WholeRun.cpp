@@ -7,6 +7,7 @@
 
 #include "BenchWindow.h"
 #include "TimedApis.h"
+#include "Thunk.h"
 #include "TimedCollector.h"
 #include "app/CheckThread.h"
 #include "app/MainDialog.h"
@@ -89,6 +90,7 @@ TWholeRun RunWholeReport(std::deque<std::string>* report)
     {
         TAnswerProbe probe(dialog.Window());
         platformBefore = TPlatformCall::TotalMs();
+        TFamilyClock::Take();
         start = NowMs();
         OnStart(dialog.Window(), worker);
         saveEnabled = dialog.PumpUntilSaveEnabled();
@@ -97,6 +99,7 @@ TWholeRun RunWholeReport(std::deque<std::string>* report)
     worker.WaitFor();
     TPlatformCall::CountOnly(0);
 
+    run.FamilyMs = TFamilyClock::Take();
     run.PlatformTotalMs = saveEnabled.PlatformMs - platformBefore;
     run.TotalMs = saveEnabled.AtMs - start;
     run.Pass2Ms = saveEnabled.AtMs - collectors.back()->Ended;

@@ -2,6 +2,7 @@
 #define ENVCHECK_BENCH_WHOLERUN_H
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct TWholeRun {
     double PlatformTotalMs = 0;
     double LongestAnswerMs = 0;
     size_t Elements = 0;
+    std::map<std::string, double> FamilyMs;  // the closing section's calls by family
 };
 
 // The report's elements are copied to report when it is given.

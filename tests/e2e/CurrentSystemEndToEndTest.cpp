@@ -11,6 +11,7 @@
 
 #include "e2e/Envcheck.h"
 #include "e2e/WineVersion.h"
+#include "info/FunctionCast.h"
 #include "info/current/CurrentSystemInfo.h"
 
 namespace {
@@ -82,6 +83,14 @@ std::string ValueAfter(const std::string& report, const std::string& label)
     return report.substr(start, report.find('\n', start) - start);
 }
 
+// A function of a Windows library the test is not linked with: the program's
+// executables import from Windows' core libraries only.
+template <typename Function>
+Function* Find(const char* library, const char* name)
+{
+    return FunctionCast<Function*>(GetProcAddress(LoadLibraryA(library), name));
+}
+
 // What the display configuration says of \\.\DISPLAY1: ", CONNECTION, \"NAME\"" (Wine has no HDR).
 std::string ConfigurationOfFirstDisplay()
 {
@@ -114,6 +123,14 @@ std::string ConfigurationOfFirstDisplay()
 std::vector<std::string> DisplayDevices()
 {
     std::vector<std::string> lines;
+    const auto SetupDiGetClassDevsW = Find<decltype(::SetupDiGetClassDevsW)>("setupapi.dll", "SetupDiGetClassDevsW");
+    const auto SetupDiEnumDeviceInfo = Find<decltype(::SetupDiEnumDeviceInfo)>("setupapi.dll", "SetupDiEnumDeviceInfo");
+    const auto SetupDiGetDeviceRegistryPropertyA =
+        Find<decltype(::SetupDiGetDeviceRegistryPropertyA)>("setupapi.dll", "SetupDiGetDeviceRegistryPropertyA");
+    const auto SetupDiOpenDevRegKey = Find<decltype(::SetupDiOpenDevRegKey)>("setupapi.dll", "SetupDiOpenDevRegKey");
+    const auto SetupDiDestroyDeviceInfoList =
+        Find<decltype(::SetupDiDestroyDeviceInfoList)>("setupapi.dll", "SetupDiDestroyDeviceInfoList");
+    const auto CM_Get_DevNode_Status = Find<decltype(::CM_Get_DevNode_Status)>("cfgmgr32.dll", "CM_Get_DevNode_Status");
     const HDEVINFO list = SetupDiGetClassDevsW(&GUID_DEVCLASS_DISPLAY, nullptr, nullptr, DIGCF_PRESENT);
     if (list == INVALID_HANDLE_VALUE) return lines;
     SP_DEVINFO_DATA device = {sizeof(device)};
@@ -157,6 +174,8 @@ std::vector<std::string> DisplayDevices()
 // The highest feature level Direct3D 11 gives DXGI's first adapter, as "11_1".
 std::string FirstAdapterFeatureLevel()
 {
+    const auto CreateDXGIFactory1 = Find<decltype(::CreateDXGIFactory1)>("dxgi.dll", "CreateDXGIFactory1");
+    const auto D3D11CreateDevice = Find<decltype(::D3D11CreateDevice)>("d3d11.dll", "D3D11CreateDevice");
     IDXGIFactory1* factory = nullptr;
     if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(&factory)))) return "?";
     IDXGIAdapter1* adapter = nullptr;
