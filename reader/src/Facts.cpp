@@ -187,31 +187,30 @@ bool ReadPreference(const std::string& value, Facts::GraphicsAdapter& adapter)
 // unknown, Direct3D 12 and its shader model may be missing.
 bool ReadDirect3D(const std::string& value, Facts::GraphicsAdapter& adapter)
 {
-    Facts::GraphicsAdapter read;
     TCursor line{value};
+    std::string_view level, model;
+    long long number = -1;
     if (!line.Take("feature level ")) return false;
     if (!line.Take("unknown")) {
-        const std::string_view level = line.Rest;
+        level = line.Rest;
         const long long major = line.Number();
         const long long minor = major >= 0 && major < 100 && line.Take("_") ? line.Number() : -1;
         if (minor < 0 || minor >= 100) return false;
-        read.FeatureLevel = level.substr(0, level.size() - line.Rest.size());
-        read.Level = major * 100 + minor;
+        level.remove_suffix(line.Rest.size());
+        number = major * 100 + minor;
     }
-    if (line.Take(", Direct3D 12")) {
-        read.Direct3D12 = true;
-        if (line.Take(" shader model ")) {
-            const std::string_view model = line.Rest;
-            if (line.Number() < 0 || !line.Take(".") || line.Number() < 0) return false;
-            read.ShaderModel = model.substr(0, model.size() - line.Rest.size());
-        }
+    const bool direct3D12 = line.Take(", Direct3D 12");
+    if (direct3D12 && line.Take(" shader model ")) {
+        model = line.Rest;
+        if (line.Number() < 0 || !line.Take(".") || line.Number() < 0) return false;
+        model.remove_suffix(line.Rest.size());
     }
     if (!line.Rest.empty()) return false;
     adapter.HasDirect3D = true;
-    adapter.Direct3D12 = read.Direct3D12;
-    adapter.FeatureLevel = read.FeatureLevel;
-    adapter.ShaderModel = read.ShaderModel;
-    adapter.Level = read.Level;
+    adapter.Direct3D12 = direct3D12;
+    adapter.FeatureLevel = level;
+    adapter.ShaderModel = model;
+    adapter.Level = number;
     return true;
 }
 
@@ -357,7 +356,7 @@ void ReadCurrent(const Section* section, Facts& facts)
     });
     if (devices == all.end()) return;
     facts.DisplayDevicesListed = true;
-    for (const Item* item = devices + 1; item != all.end() && item->Type != Item::Blank && item->Indent == " "; ++item) {
+    for (const Item* item = devices + 1; item != all.end() && item->Type != Item::Blank && !item->Indent.empty(); ++item) {
         // A line without a name and value is the parser's problem already.
         if (item->Type != Item::Field) continue;
         Facts::DisplayDevice device;

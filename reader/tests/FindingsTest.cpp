@@ -161,7 +161,6 @@ TEST(FindingsTest, ClosingSectionRulesNameWhatTheyFound)
         {"the fast GPU at 10_0", nvidiaLevel, "feature level 10_0", "feature-level-below-11", true},
         {"the game's GPU at 10_1", intelLevel, "feature level 10_1", "feature-level-below-11", true},
         {"the game's GPU at 11_0", intelLevel, "feature level 11_0", "feature-level-below-11", false},
-        {"the game's GPU's level unknown", intelLevel, "feature level unknown", "feature-level-below-11", false},
         {"the software renderer at 9_3", "feature level 12_1, Direct3D 12 shader model 6.2", "feature level 9_3", "feature-level-below-11", false},
         {"the panel's rate is the display's", "(panel up to 144 Hz)", "(panel up to 60 Hz)", "refresh-below-panel", false},
         {"problem 22 is disabled", "problem 43 (Windows stopped this device because it reported problems)", "problem 22", "gpu-device-problem", false},
