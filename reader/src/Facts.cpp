@@ -171,8 +171,16 @@ struct TCursor {
     }
 };
 
-// The line as written, for a problem's message (in the report's code page, as the parser's).
-std::string Written(const Item& item) { return (item.Name + item.Separator + item.Value).substr(0, 80); }
+// The line as written, for a problem's message (in the report's code page, as the parser's):
+// at most 80 bytes, of whole characters.
+std::string Written(const Item& item)
+{
+    const std::string line = item.Name + item.Separator + item.Value;
+    size_t end = 0;
+    for (size_t width; end < line.size() && end + (width = std::max<size_t>(1, Cp932CharLength(line, end))) <= 80;)
+        end += width;
+    return line.substr(0, end);
+}
 
 // " Preference: high performance, minimum power": either or both.
 bool ReadPreference(const std::string& value, Facts::GraphicsAdapter& adapter)

@@ -286,6 +286,22 @@ TEST(RoundTripTest, ClosingSectionNewerLines)
     }
 }
 
+// A problem quotes at most 80 bytes of its line, and only whole characters of them.
+TEST(RoundTripTest, ProblemQuotesWholeCharacters)
+{
+    // The test's own literals are cp932, as a report's text.
+    std::string words;
+    for (int i = 0; i < 40; ++i) words += "日本語";
+    std::string bytes = Hybrid();
+    const std::string d3d = " Direct3D: feature level 12_1, Direct3D 12 shader model 6.6\n";
+    bytes.replace(bytes.find(d3d), d3d.size(), " Direct3D: x" + words + "\n");
+    const Loaded loaded = LoadBytes("long", bytes);
+    ASSERT_EQ(1u, loaded.Model.Problems.size()) << Problems(loaded.Model);
+    // "Direct3D: x" and 34 two-byte characters fill 79 of the 80 bytes.
+    EXPECT_EQ("a Direct3D line envcheck does not write: Direct3D: x" + words.substr(0, 34 * 2),
+              loaded.Model.Problems[0].Message);
+}
+
 // Windows 2000 has no DXGI: the display devices follow its line; the list is the
 // closing section's own when a report follows in the same file.
 TEST(RoundTripTest, DisplayDevicesWithoutAdapters)
