@@ -579,6 +579,13 @@ void TFakeCurrentSystem::SetVersion(DWORD major, DWORD minor, DWORD build, BYTE 
     Version.wProductType = productType;
 }
 
+BOOL TFakeCurrentSystem::FreeLibrary(HMODULE module)
+{
+    for (const char* library : {"dxgi.dll", "d3d11.dll", "d3d12.dll"})
+        if (module == Module(library) && LiveObjects > ObjectsAliveAtFree) ObjectsAliveAtFree = LiveObjects;
+    return TFakeLibraryCalls::FreeLibrary(module);
+}
+
 HMODULE TFakeCurrentSystem::GetModuleHandleA(LPCSTR name)
 {
     return FaultPlan.Fails("GetModuleHandleA") ? nullptr : Module(name);

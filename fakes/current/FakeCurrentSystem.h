@@ -101,8 +101,10 @@ public:
     int Factories = 0;          // DXGI factories made
     int Direct3D12Devices = 0;  // made
     int DeviceListsHeld = 0;
+    int ObjectsAliveAtFree = 0;  // the most DXGI or Direct3D objects alive when dxgi, d3d11 or d3d12 went
 
     HMODULE GetModuleHandleA(LPCSTR name) override;
+    BOOL FreeLibrary(HMODULE module) override;
     HANDLE GetCurrentProcess() override { return reinterpret_cast<HANDLE>(-1); }
     BOOL EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* settings) override;
     HDC GetDC(HWND window) override;

@@ -79,6 +79,11 @@ bool TCurrentSystemInfo::ReadAdapters()
     TSystemLibrary dxgi(Api, "dxgi.dll");
     const auto create = FindFunction<Dxgi::CreateDXGIFactory1>(dxgi);
     if (create == nullptr) return false;
+    // Direct3D works through DXGI's objects: its libraries stay loaded until they are released.
+    TSystemLibrary d3d11(Api, "d3d11.dll");
+    // Wine's d3d12 ends the process where no Vulkan driver is installed: it is not asked there.
+    std::optional<TSystemLibrary> d3d12;
+    if (!UnderWine()) d3d12.emplace(Api, "d3d12.dll");
     // Released before its library is freed.
     TComRef<IDXGIFactory1> factory;
     if (FAILED(create(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.Receive()))) ||
@@ -86,10 +91,6 @@ bool TCurrentSystemInfo::ReadAdapters()
         return false;
 
     TSystemLibrary shcore(Api, "shcore.dll");
-    TSystemLibrary d3d11(Api, "d3d11.dll");
-    // Wine's d3d12 ends the process where no Vulkan driver is installed: it is not asked there.
-    std::optional<TSystemLibrary> d3d12;
-    if (!UnderWine()) d3d12.emplace(Api, "d3d12.dll");
     TPerMonitorAwareness aware(Api);
     AdapterCalls calls;
     calls.GetDpi = FindFunction<Shcore::GetDpiForMonitor>(shcore);

@@ -35,7 +35,7 @@ private:
 std::string TextProperty(Setupapi::SetupDiGetDeviceRegistryPropertyW::Type get, HDEVINFO list,
                          SP_DEVINFO_DATA& device, DWORD property)
 {
-    // A device's description is at most 256 characters (LINE_LEN); a longer one is cut.
+    // A device's description is at most 256 characters (LINE_LEN); a longer text is left out.
     WCHAR text[257] = {};
     DWORD type = 0;
     if (!get(list, &device, property, &type, reinterpret_cast<BYTE*>(text), sizeof(text) - sizeof(WCHAR), nullptr) ||

@@ -635,6 +635,7 @@ TEST(CurrentSystemInfoTest, MachinesGiveTheirExactSection)
         info.Collect();
         EXPECT_EQ(row.Section, TextOf(info));
         EXPECT_EQ(0, machine.LiveObjects) << "DXGI objects not released";
+        EXPECT_EQ(0, machine.ObjectsAliveAtFree) << "a library freed before its objects";
         EXPECT_EQ(0, machine.OpenLibraries());
         for (const std::string& path : machine.LoadedPaths)
             EXPECT_EQ(0u, path.find("C:\\WINDOWS\\system32\\")) << path << ": not from the system directory";
