@@ -86,12 +86,27 @@ public:
     HRESULT STDMETHODCALLTYPE CheckFeatureSupport(D3D12_FEATURE feature, void* data, UINT size) override
     {
         if (FaultPlan.Fails("ID3D12Device::CheckFeatureSupport")) return E_FAIL;
+        if (feature == D3D12_FEATURE_FEATURE_LEVELS && size == sizeof(D3D12_FEATURE_DATA_FEATURE_LEVELS))
+            return FeatureLevels(*static_cast<D3D12_FEATURE_DATA_FEATURE_LEVELS*>(data));
         if (feature != D3D12_FEATURE_SHADER_MODEL || size != sizeof(D3D12_FEATURE_DATA_SHADER_MODEL))
             return E_INVALIDARG;
         auto& model = *static_cast<D3D12_FEATURE_DATA_SHADER_MODEL*>(data);
         if (static_cast<UINT>(model.HighestShaderModel) > Machine().NewestShaderModel) return E_INVALIDARG;
         const UINT own = Machine().Gpus[Gpu].ShaderModel;
         if (own < static_cast<UINT>(model.HighestShaderModel)) model.HighestShaderModel = static_cast<D3D_SHADER_MODEL>(own);
+        return S_OK;
+    }
+    HRESULT FeatureLevels(D3D12_FEATURE_DATA_FEATURE_LEVELS& levels) const
+    {
+        if (levels.NumFeatureLevels == 0 || levels.pFeatureLevelsRequested == nullptr) return E_INVALIDARG;
+        UINT highest = 0;
+        for (UINT at = 0; at < levels.NumFeatureLevels; ++at) {
+            const UINT level = static_cast<UINT>(levels.pFeatureLevelsRequested[at]);
+            if (level > Machine().NewestFeatureLevel) return E_INVALIDARG;
+            if (level <= Machine().Gpus[Gpu].FeatureLevel && level > highest) highest = level;
+        }
+        if (highest == 0) return DXGI_ERROR_UNSUPPORTED;
+        levels.MaxSupportedFeatureLevel = static_cast<D3D_FEATURE_LEVEL>(highest);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetName(const WCHAR*) override { return E_NOTIMPL; }
@@ -366,8 +381,10 @@ HRESULT WINAPI FakeD3D11CreateDevice(IDXGIAdapter* adapter, D3D_DRIVER_TYPE type
     if (fake == nullptr || type != D3D_DRIVER_TYPE_UNKNOWN || sdk != D3D11_SDK_VERSION || device != nullptr ||
         context != nullptr || levels == nullptr || count == 0)
         return E_INVALIDARG;
+    // d3d11 knows no level above 12_1, whatever d3d12 knows.
+    const UINT newest = Machine().NewestFeatureLevel < 0xc100 ? Machine().NewestFeatureLevel : 0xc100;
     for (UINT at = 0; at < count; ++at)
-        if (static_cast<UINT>(levels[at]) > Machine().NewestFeatureLevel) return E_INVALIDARG;
+        if (static_cast<UINT>(levels[at]) > newest) return E_INVALIDARG;
     const UINT own = Machine().Gpus[fake->Gpu].FeatureLevel;
     if (own == 0) return DXGI_ERROR_UNSUPPORTED;
     for (UINT at = 0; at < count; ++at)
@@ -388,6 +405,9 @@ HRESULT WINAPI FakeD3D12CreateDevice(IUnknown* adapter, D3D_FEATURE_LEVEL, REFII
     *device = static_cast<ID3D12Device*>(new TFakeDevice12(fake->Gpu));
     return S_OK;
 }
+
+// Windows numbers targets apart from sources.
+const UINT32 TargetId = 0x1100;
 
 // The displays of every adapter in order, each an active path of its own.
 std::vector<std::pair<size_t, const TFakeDisplay*>> Paths()
@@ -422,7 +442,8 @@ LONG WINAPI FakeQueryDisplayConfig(UINT32 flags, UINT32* pathCount, DISPLAYCONFI
     for (size_t at = 0; at < all.size(); ++at) {
         paths[at] = {};
         paths[at].sourceInfo.adapterId = paths[at].targetInfo.adapterId = TFakeAdapter::Luid(all[at].first);
-        paths[at].sourceInfo.id = paths[at].targetInfo.id = static_cast<UINT32>(at);
+        paths[at].sourceInfo.id = static_cast<UINT32>(at);
+        paths[at].targetInfo.id = TargetId + static_cast<UINT32>(at);
     }
     *pathCount = static_cast<UINT32>(all.size());
     *modeCount = 2 * *pathCount;
@@ -433,8 +454,12 @@ LONG WINAPI FakeDisplayConfigGetDeviceInfo(DISPLAYCONFIG_DEVICE_INFO_HEADER* hea
 {
     if (FaultPlan.Fails("DisplayConfigGetDeviceInfo")) return ERROR_GEN_FAILURE;
     const auto all = Paths();
-    if (header->id >= all.size()) return ERROR_INVALID_PARAMETER;
-    const TFakeDisplay& display = *all[header->id].second;
+    // A source's request names its source id, a target's its target id, each with its adapter.
+    const UINT32 at = header->type == DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME ? header->id : header->id - TargetId;
+    if (at >= all.size() || header->adapterId.LowPart != TFakeAdapter::Luid(all[at].first).LowPart ||
+        header->adapterId.HighPart != TFakeAdapter::Luid(all[at].first).HighPart)
+        return ERROR_INVALID_PARAMETER;
+    const TFakeDisplay& display = *all[at].second;
     switch (header->type) {
     case DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME: {
         if (header->size != sizeof(DISPLAYCONFIG_SOURCE_DEVICE_NAME)) return ERROR_INVALID_PARAMETER;
@@ -451,8 +476,9 @@ LONG WINAPI FakeDisplayConfigGetDeviceInfo(DISPLAYCONFIG_DEVICE_INFO_HEADER* hea
     case DISPLAYCONFIG_DEVICE_INFO_GET_ADVANCED_COLOR_INFO: {
         if (header->size != sizeof(DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO)) return ERROR_INVALID_PARAMETER;
         auto* colour = reinterpret_cast<DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO*>(header);
-        colour->advancedColorSupported = display.Hdr >= 0;
-        colour->advancedColorEnabled = display.Hdr > 0;
+        colour->advancedColorSupported = display.Hdr >= 0 || display.WideColor;
+        colour->advancedColorEnabled = display.Hdr > 0 || display.WideColor;
+        colour->wideColorEnforced = display.WideColor;
         return ERROR_SUCCESS;
     }
     default:
@@ -599,13 +625,17 @@ BOOL TFakeCurrentSystem::EnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMOD
         for (const TFakeDisplay& display : gpu.Displays)
             // The name as DXGI's field holds it.
             if (display.Name.substr(0, 32) == device && display.HasMode) {
-                // Its modes: a smaller one whose higher rate is not the panel's, then its rates here.
+                // Its modes: a smaller one whose higher rate is not the panel's, its rates here,
+                // then an interlaced one.
                 const bool other = mode == 0;
-                if (mode != ENUM_CURRENT_SETTINGS && mode > display.Rates.size()) return FALSE;
+                const bool interlaced = mode == display.Rates.size() + 1 && display.Interlaced != 0;
+                if (mode != ENUM_CURRENT_SETTINGS && mode > display.Rates.size() && !interlaced) return FALSE;
                 settings->dmPelsWidth = other ? 320 : display.Width;
                 settings->dmPelsHeight = other ? 200 : display.Height;
+                settings->dmDisplayFlags = interlaced ? DM_INTERLACED : 0;
                 settings->dmDisplayFrequency = mode == ENUM_CURRENT_SETTINGS ? display.Refresh
                                                : other                      ? 500
+                                               : interlaced                 ? display.Interlaced
                                                                             : display.Rates[mode - 1];
                 return TRUE;
             }

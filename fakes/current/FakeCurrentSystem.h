@@ -25,10 +25,12 @@ struct TFakeDisplay {
     UINT Dpi = 96;  // 0: GetDpiForMonitor fails for this monitor
     bool Primary = false;  // GetMonitorInfoW's MONITORINFOF_PRIMARY
     std::vector<DWORD> Rates;  // the other modes' rates at this resolution
+    DWORD Interlaced = 0;      // then an interlaced mode's rate here; 0: none
     // The display configuration's target: its connection, monitor name and HDR.
     DISPLAYCONFIG_VIDEO_OUTPUT_TECHNOLOGY Connection = DISPLAYCONFIG_OUTPUT_TECHNOLOGY_HDMI;
     std::wstring MonitorName;
     int Hdr = -1;  // -1: no advanced colour; 0 off; 1 on
+    bool WideColor = false;  // advanced colour as wide colour on an SDR display, not HDR
 };
 
 // One graphics adapter as DXGI describes it.
@@ -83,7 +85,7 @@ public:
     bool Dxgi16 = false;
     int HighPerformance = -1;
     int MinimumPower = -1;
-    UINT NewestFeatureLevel = 0xc200;  // what d3d11 knows; a newer one in a list is refused
+    UINT NewestFeatureLevel = 0xc200;  // what d3d12 knows (d3d11 at most 12_1); a newer one in a list is refused
     UINT NewestShaderModel = 0x69;     // what d3d12 knows
     std::vector<TFakeDisplayDevice> Devices;
     UINT32 PathsAdded = 0;  // displays that come between the configuration's two calls

@@ -24,6 +24,8 @@ const D3D_FEATURE_LEVEL FeatureLevels[] = {
     D3D_FEATURE_LEVEL_11_0,     D3D_FEATURE_LEVEL_10_1, D3D_FEATURE_LEVEL_10_0, D3D_FEATURE_LEVEL_9_3,
     D3D_FEATURE_LEVEL_9_2,      D3D_FEATURE_LEVEL_9_1};
 const size_t FeatureLevelCount = sizeof(FeatureLevels) / sizeof(FeatureLevels[0]);
+// Every Direct3D 12 device is 11_0 or better.
+const size_t Direct3D12LevelCount = 5;
 // Direct3D 12's shader models, newest first: 6.9 down to 5.1.
 const UINT ShaderModels[] = {0x69, 0x68, 0x67, 0x66, 0x65, 0x64, 0x63, 0x62, 0x61, 0x60, 0x51};
 
@@ -167,7 +169,8 @@ void TCurrentSystemInfo::ReadDirect3D(IDXGIAdapter1& adapter, const AdapterCalls
 {
     record.Asked = calls.CreateDevice11 != nullptr;
     // A runtime refuses a whole list that holds a level newer than itself: it is asked again
-    // without the newest, down to 11_0, which every d3d11 knows. No device is made for the answer.
+    // without the newest, down to 11_0, which every d3d11 knows. With no device asked for, d3d11
+    // makes one only to answer, and releases it.
     for (size_t first = 0; record.Asked && first < FeatureLevelCount; ++first) {
         D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL(0);
         const HRESULT result =
@@ -183,6 +186,16 @@ void TCurrentSystemInfo::ReadDirect3D(IDXGIAdapter1& adapter, const AdapterCalls
         device.Get() == nullptr)
         return;
     record.Direct3D12 = true;
+    // 12_2 is Direct3D 12's own: d3d11 may not know it. Asked as d3d11 was, from 12_2 down to 11_0.
+    for (size_t first = 0; FeatureLevels[first] >= D3D_FEATURE_LEVEL_11_0; ++first) {
+        D3D12_FEATURE_DATA_FEATURE_LEVELS levels = {};
+        levels.NumFeatureLevels = static_cast<UINT>(Direct3D12LevelCount - first);
+        levels.pFeatureLevelsRequested = FeatureLevels + first;
+        const HRESULT result = device->CheckFeatureSupport(D3D12_FEATURE_FEATURE_LEVELS, &levels, sizeof(levels));
+        if (SUCCEEDED(result) && static_cast<UINT>(levels.MaxSupportedFeatureLevel) > record.FeatureLevel)
+            record.FeatureLevel = levels.MaxSupportedFeatureLevel;
+        if (result != E_INVALIDARG) break;
+    }
     // Asked as the level above: an older runtime refuses a model it does not know.
     for (const UINT model : ShaderModels) {
         D3D12_FEATURE_DATA_SHADER_MODEL data = {static_cast<D3D_SHADER_MODEL>(model)};
@@ -236,7 +249,9 @@ DWORD TCurrentSystemInfo::PanelRefresh(const WCHAR* device, const DisplayRecord&
         DEVMODEW mode = {};
         mode.dmSize = sizeof(mode);
         if (!Api.EnumDisplaySettingsW(device, index, &mode)) break;
-        if (mode.dmPelsWidth == display.Width && mode.dmPelsHeight == display.Height && mode.dmDisplayFrequency > highest)
+        // An interlaced mode's rate counts fields, not frames.
+        if (mode.dmPelsWidth == display.Width && mode.dmPelsHeight == display.Height &&
+            (mode.dmDisplayFlags & DM_INTERLACED) == 0 && mode.dmDisplayFrequency > highest)
             highest = mode.dmDisplayFrequency;
     }
     return highest;

@@ -174,7 +174,8 @@ std::string DisplayText(const DisplayRecord& display)
         line += (boost::format(" %u x %u") % display.Width % display.Height).str();
         // 0 and 1 stand for the hardware's default rate, which is not known here.
         if (display.Refresh > 1) line += (boost::format(" %u Hz") % display.Refresh).str();
-        if (display.Refresh > 1 && display.PanelRefresh > display.Refresh)
+        // A rate a hertz or two above is the same one counted another way (59.94 Hz as 59 and as 60).
+        if (display.Refresh > 1 && display.PanelRefresh > display.Refresh + 2)
             line += (boost::format(" (panel up to %u Hz)") % display.PanelRefresh).str();
     }
     line += ", " + ScaleText(display.Dpi);

@@ -72,12 +72,13 @@ void TCurrentSystemInfo::ReadDisplayConfiguration()
             display->Connection = static_cast<UINT32>(target.outputTechnology);
             display->MonitorName = WideField(target.monitorFriendlyDeviceName);
         }
-        // Windows 10 1709 and later; an older one refuses the request.
+        // Windows 10 1709 and later; an older one refuses the request. Advanced colour is HDR
+        // unless it is wide colour enforced on an SDR display (Windows 11's automatic colour management).
         auto colour = RequestFor<DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO>(
             DISPLAYCONFIG_DEVICE_INFO_GET_ADVANCED_COLOR_INFO, path.targetInfo.adapterId, path.targetInfo.id);
-        if (deviceInfo(&colour.header) == ERROR_SUCCESS && colour.advancedColorSupported) {
+        if (deviceInfo(&colour.header) == ERROR_SUCCESS && colour.advancedColorSupported && !colour.wideColorEnforced) {
             display->HdrSupported = true;
-            display->HdrOn = colour.advancedColorEnabled != 0;
+            display->HdrOn = colour.advancedColorEnabled && !colour.advancedColorForceDisabled;
         }
     }
 }

@@ -583,7 +583,8 @@ const TMachineCase Machines[] = {
      " Dedicated system memory: 0 MB\n"
      " Shared system memory: 0 MB\n"
      "\n"},
-    {"Wine: Direct3D 12 never asked; a display plugged in between the configuration's calls",
+    {"Wine: Direct3D 12 never asked; a display plugged in between the configuration's calls, at 59 Hz of 60, "
+     "with a faster interlaced mode and wide colour that is not HDR",
      [](TFakeCurrentSystem& machine, TFakeSystem&) {
          machine.Graphics();
          machine.MissingFunctions.erase("wine_get_version");
@@ -591,7 +592,10 @@ const TMachineCase Machines[] = {
          TFakeGpu card = Gpu(L"NVIDIA GeForce GTX 470", 0x10DE, 0x06CD, 0, 0, 1280 * MiB, 0, 0);
          card.FeatureLevel = D3D_FEATURE_LEVEL_11_1;
          card.ShaderModel = 0x60;
-         TFakeDisplay display = Display(L"\\\\.\\DISPLAY1", 0, 1280, 1024, 60, 96);
+         TFakeDisplay display = Display(L"\\\\.\\DISPLAY1", 0, 1280, 1024, 59, 96);
+         display.Rates = {59, 60};
+         display.Interlaced = 120;
+         display.WideColor = true;
          display.Connection = DISPLAYCONFIG_OUTPUT_TECHNOLOGY_OTHER;
          display.MonitorName = L"Display1";
          card.Displays.push_back(display);
@@ -609,7 +613,7 @@ const TMachineCase Machines[] = {
      " Dedicated video memory: 1280 MB\n"
      " Dedicated system memory: 0 MB\n"
      " Shared system memory: 0 MB\n"
-     " Display: \\\\.\\DISPLAY1 1280 x 1024 60 Hz, scale 100%, primary, other, \"Display1\"\n"
+     " Display: \\\\.\\DISPLAY1 1280 x 1024 59 Hz, scale 100%, primary, other, \"Display1\"\n"
      "\n"},
 };
 

@@ -283,6 +283,9 @@ Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry)
     EXPECT_EQ(0, machine.OpenLibraries());
     EXPECT_EQ(0, machine.DcsHeld);
     EXPECT_EQ(0, machine.DeviceListsHeld);
+    EXPECT_EQ(0, machine.ObjectsAliveAtFree) << "a library freed before its objects";
+    EXPECT_LE(machine.Factories, 1);
+    EXPECT_LE(machine.Direct3D12Devices, static_cast<int>(machine.Gpus.size()));
     EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes)) << "each opened key is closed once";
     // The thread's DPI awareness is what it was, whatever failed.
     if (machine.Awareness.size() > 1) {
