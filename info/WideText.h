@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 // The code page of the report and of the program's own texts, whatever the
@@ -20,5 +21,12 @@ std::string NarrowText(const std::wstring& text, UINT codePage);
 std::string Cp932Text(const std::string& text, UINT codePage);
 // A UTF-16 text as the report's cp932, with the same '?' for what cp932 lacks.
 std::string Cp932Text(const std::wstring& text);
+
+// A platform structure's fixed text field, which a text as long as the field fills without a terminator.
+template <size_t Size>
+std::string FieldText(const WCHAR (&field)[Size])
+{
+    return Cp932Text(std::wstring(field, wcsnlen(field, Size)));
+}
 
 #endif

@@ -1,6 +1,5 @@
 #include <dxgi1_6.h>
 
-#include <cwchar>
 #include <optional>
 #include <set>
 
@@ -28,12 +27,6 @@ const size_t FeatureLevelCount = sizeof(FeatureLevels) / sizeof(FeatureLevels[0]
 const size_t Direct3D12LevelCount = 5;
 // Direct3D 12's shader models, newest first: 6.9 down to 5.1.
 const UINT ShaderModels[] = {0x69, 0x68, 0x67, 0x66, 0x65, 0x64, 0x63, 0x62, 0x61, 0x60, 0x51};
-
-template <size_t Size>
-std::string WideField(const WCHAR (&field)[Size])
-{
-    return Cp932Text(std::wstring(field, wcsnlen(field, Size)));
-}
 
 // The thread reads displays as a per-monitor aware one where Windows lets it:
 // a DPI-unaware thread is told 96 dots per inch on every monitor.
@@ -145,7 +138,7 @@ void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, const A
     GraphicsAdapterRecord record;
     record.Index = index;
     record.Luid = desc.AdapterLuid;
-    record.Description = WideField(desc.Description);
+    record.Description = FieldText(desc.Description);
     record.Software = (desc.Flags & DXGI_ADAPTER_FLAG_SOFTWARE) != 0;
     record.VendorId = desc.VendorId;
     record.DeviceId = desc.DeviceId;
@@ -215,7 +208,7 @@ void TCurrentSystemInfo::ReadDisplays(IDXGIAdapter1& adapter, const AdapterCalls
         DXGI_OUTPUT_DESC desc = {};
         if (FAILED(output->GetDesc(&desc))) continue;
         DisplayRecord display;
-        display.DeviceName = WideField(desc.DeviceName);
+        display.DeviceName = FieldText(desc.DeviceName);
         // Windows marks the primary monitor; a clone puts several outputs at the desktop's origin.
         MONITORINFO monitor = {};
         monitor.cbSize = sizeof(monitor);
@@ -287,9 +280,7 @@ bool TCurrentSystemInfo::DriverMemorySize(const GraphicsAdapterRecord& record, U
         TRegistry driver(Registry);
         if (!driver.OpenKey(HKEY_LOCAL_MACHINE, classKey + "\\" + name)) continue;
         if (!driver.ReadValue("MatchingDeviceId") || driver.ValueType != REG_SZ) continue;
-        std::string id = driver.DataText();
-        for (char& c : id)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        const std::string id = LowerAscii(driver.DataText());
         if (id.compare(0, device.size(), device) != 0) continue;
         ULONGLONG size = 0;
         if (driver.ReadValue("HardwareInformation.qwMemorySize") && driver.ValueType == REG_QWORD &&

@@ -109,6 +109,13 @@ std::string ScaleText(UINT dpi)
     return (boost::format("scale %u%%") % ((dpi * 100 + 48) / 96)).str();
 }
 
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 std::string FeatureLevelText(UINT level)
 {
     if (level == 0) return "unknown";

@@ -163,6 +163,8 @@ std::string MemoryText(const MemoryFigure& figure);
 MemoryFigure DxgiMemory(SIZE_T bytes);
 // The display adapters' class key, where each driver keeps its settings.
 std::string DisplayClassKey();
+// A registry or device text in lower case, for names Windows compares whatever their case.
+std::string LowerAscii(std::string text);
 // "scale 125%", or "scale unknown" for 0.
 std::string ScaleText(UINT dpi);
 // Direct3D's own names: "12_1", "6.7".

@@ -1,4 +1,3 @@
-#include <cwchar>
 #include <vector>
 
 #include "info/WideText.h"
@@ -9,12 +8,6 @@ namespace {
 
 // No machine drives more; a count beyond it is not believed.
 const UINT32 PathLimit = 256;
-
-template <size_t Size>
-std::string WideField(const WCHAR (&field)[Size])
-{
-    return Cp932Text(std::wstring(field, wcsnlen(field, Size)));
-}
 
 template <typename Request>
 Request RequestFor(DISPLAYCONFIG_DEVICE_INFO_TYPE type, const LUID& adapter, UINT32 id)
@@ -58,7 +51,7 @@ void TCurrentSystemInfo::ReadDisplayConfiguration()
         auto source = RequestFor<DISPLAYCONFIG_SOURCE_DEVICE_NAME>(DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME,
                                                                    path.sourceInfo.adapterId, path.sourceInfo.id);
         if (deviceInfo(&source.header) != ERROR_SUCCESS) continue;
-        const std::string name = WideField(source.viewGdiDeviceName);
+        const std::string name = FieldText(source.viewGdiDeviceName);
         // A clone drives several targets from one source: the first one speaks for it.
         DisplayRecord* display = nullptr;
         for (GraphicsAdapterRecord& adapter : Adapters)
@@ -70,7 +63,7 @@ void TCurrentSystemInfo::ReadDisplayConfiguration()
         if (deviceInfo(&target.header) == ERROR_SUCCESS) {
             display->HasConnection = true;
             display->Connection = static_cast<UINT32>(target.outputTechnology);
-            display->MonitorName = WideField(target.monitorFriendlyDeviceName);
+            display->MonitorName = FieldText(target.monitorFriendlyDeviceName);
         }
         // Windows 10 1709 and later; an older one refuses the request. Advanced colour is HDR
         // unless it is wide colour enforced on an SDR display (Windows 11's automatic colour management).

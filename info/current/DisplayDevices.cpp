@@ -2,8 +2,6 @@
 
 #include <devguid.h>
 
-#include <cwchar>
-
 #include "info/Registry.h"
 #include "info/SystemLibrary.h"
 #include "info/WideText.h"
@@ -41,19 +39,7 @@ std::string TextProperty(Setupapi::SetupDiGetDeviceRegistryPropertyW::Type get, 
     if (!get(list, &device, property, &type, reinterpret_cast<BYTE*>(text), sizeof(text) - sizeof(WCHAR), nullptr) ||
         type != REG_SZ)
         return std::string();
-    return Cp932Text(std::wstring(text, wcsnlen(text, 256)));
-}
-
-// Service names are compared as Windows compares them, whatever their case.
-bool SameName(const std::string& name, const std::string& other)
-{
-    if (name.size() != other.size()) return false;
-    for (size_t at = 0; at < name.size(); ++at) {
-        const char a = name[at] >= 'A' && name[at] <= 'Z' ? static_cast<char>(name[at] - 'A' + 'a') : name[at];
-        const char b = other[at] >= 'A' && other[at] <= 'Z' ? static_cast<char>(other[at] - 'A' + 'a') : other[at];
-        if (a != b) return false;
-    }
-    return true;
+    return FieldText(text);
 }
 
 }  // namespace
@@ -88,8 +74,9 @@ void TCurrentSystemInfo::ReadDisplayDevices()
         }
         // Windows' own driver: BasicDisplay from Windows 8, the VGA drivers before.
         const std::string service = TextProperty(getProperty, list.Get(), device, SPDRP_SERVICE);
-        record.BasicDriver = SameName(service, "basicdisplay") || SameName(service, "vga") ||
-                             SameName(service, "vgasave");
+        // Service names are Windows' whatever their case.
+        const std::string lower = LowerAscii(service);
+        record.BasicDriver = lower == "basicdisplay" || lower == "vga" || lower == "vgasave";
         record.HasStatus = getStatus != nullptr &&
                            getStatus(&record.Status, &record.Problem, device.DevInst, 0) == CR_SUCCESS;
         DisplayDevices.push_back(record);

@@ -346,7 +346,7 @@ bool TDatabase::Insert(const Loaded& loaded)
         done(row);
     }
     // Where one adapter has a preference, Windows named its choices: the others are neither.
-    const bool preferences = std::any_of(f.Adapters.begin(), f.Adapters.end(), [](const auto& a) { return a.HasPreference; });
+    const bool preferences = std::any_of(f.Adapters.begin(), f.Adapters.end(), [](const auto& a) { return a.HasPreference(); });
     auto flag = [](bool known, bool value) { return known ? (value ? 1 : 0) : -1; };
     for (const auto& a : f.Adapters) {
         TRow adapter(Prepared[Adapter]);

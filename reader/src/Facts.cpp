@@ -187,8 +187,7 @@ bool ReadPreference(const std::string& value, Facts::GraphicsAdapter& adapter)
 {
     adapter.HighPerformance = value == "high performance" || value == "high performance, minimum power";
     adapter.MinimumPower = value == "minimum power" || value == "high performance, minimum power";
-    adapter.HasPreference = adapter.HighPerformance || adapter.MinimumPower;
-    return adapter.HasPreference;
+    return adapter.HasPreference();
 }
 
 // " Direct3D: feature level 12_1, Direct3D 12 shader model 6.7": the level may be

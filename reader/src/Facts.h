@@ -52,7 +52,8 @@ struct Facts {
         std::vector<std::string> Displays;
         std::vector<Output> Outputs;  // one for each of Displays
         // " Preference:" and " Direct3D:", each where the report has the line.
-        bool HasPreference = false, HighPerformance = false, MinimumPower = false;
+        bool HighPerformance = false, MinimumPower = false;
+        bool HasPreference() const { return HighPerformance || MinimumPower; }
         bool HasDirect3D = false, Direct3D12 = false;
         std::string FeatureLevel, ShaderModel;  // "12_1", "6.7"; empty where unknown
         long long Level = -1;                   // the feature level comparable: 12_1 is 1201

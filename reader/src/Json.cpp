@@ -91,7 +91,7 @@ json FactsOf(const Facts& f)
         json adapter = {{"index", Number(a.Index)}, {"description", a.Description}, {"vendor_id", a.VendorId},
                         {"device_id", a.DeviceId}, {"dedicated_video_memory", a.DedicatedVideo},
                         {"driver_version", a.DriverVersion}, {"software", a.Software}, {"displays", a.Displays}};
-        if (a.HasPreference)
+        if (a.HasPreference())
             adapter["preference"] = {{"high_performance", a.HighPerformance}, {"minimum_power", a.MinimumPower}};
         if (a.HasDirect3D)
             adapter["direct3d"] = {{"feature_level", a.FeatureLevel}, {"level", Number(a.Level)},

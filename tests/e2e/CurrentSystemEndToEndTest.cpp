@@ -133,7 +133,8 @@ std::vector<std::string> DisplayDevices()
     const auto CM_Get_DevNode_Status = Find<decltype(::CM_Get_DevNode_Status)>("cfgmgr32.dll", "CM_Get_DevNode_Status");
     const HDEVINFO list = SetupDiGetClassDevsW(&GUID_DEVCLASS_DISPLAY, nullptr, nullptr, DIGCF_PRESENT);
     if (list == INVALID_HANDLE_VALUE) return lines;
-    SP_DEVINFO_DATA device = {sizeof(device)};
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof(device);
     for (DWORD index = 0; SetupDiEnumDeviceInfo(list, index, &device); ++index) {
         char name[512] = {};
         if (!SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_FRIENDLYNAME, nullptr,
@@ -171,7 +172,7 @@ std::vector<std::string> DisplayDevices()
     return lines;
 }
 
-// The highest feature level Direct3D 11 gives DXGI's first adapter, as "11_1".
+// The highest feature level Direct3D 11 gives DXGI's first adapter, named as the section names it.
 std::string FirstAdapterFeatureLevel()
 {
     const auto CreateDXGIFactory1 = Find<decltype(::CreateDXGIFactory1)>("dxgi.dll", "CreateDXGIFactory1");
@@ -190,7 +191,7 @@ std::string FirstAdapterFeatureLevel()
         device->Release();
     if (adapter != nullptr) adapter->Release();
     factory->Release();
-    return level == 0 ? "unknown" : std::to_string(level >> 12) + "_" + std::to_string((level >> 8) & 0xF);
+    return FeatureLevelText(level);
 }
 
 }  // namespace
