@@ -177,7 +177,7 @@ TDatabase::TDatabase(const std::string& path)
             ready = false;
         }
     // WAL only once the database is known to be this reader's: another's is left byte for byte.
-    ready = ready && Exec("PRAGMA journal_mode = WAL") && Exec("PRAGMA synchronous = NORMAL");
+    ready = ready && SwitchToWal() && Exec("PRAGMA synchronous = NORMAL");
     if (ready) return;
     for (sqlite3_stmt*& statement : Prepared) {
         sqlite3_finalize(statement);
@@ -205,6 +205,19 @@ bool TDatabase::Fail()
     Message = sqlite3_errmsg(Handle);
     if (sqlite3_errcode(Handle) == SQLITE_FULL) Message = "disk full (" + Message + ")";
     return false;
+}
+
+bool TDatabase::SwitchToWal()
+{
+    // The switch needs the database to itself. While another importer commits its
+    // schema, SQLite answers BUSY at once rather than wait (the two could wait on
+    // each other), so the switch is asked again until the busy timeout is spent.
+    for (int waited = 0;; waited += 10) {
+        const int result = sqlite3_exec(Handle, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        if (result == SQLITE_OK) return true;
+        if (result != SQLITE_BUSY || waited >= BusyMilliseconds) return Fail();
+        sqlite3_sleep(10);
+    }
 }
 
 bool TDatabase::Exec(const char* sql) { return sqlite3_exec(Handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail(); }

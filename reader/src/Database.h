@@ -32,6 +32,7 @@ public:
 private:
     bool Insert(const Loaded& loaded);
     bool Exec(const char* sql);
+    bool SwitchToWal();
     bool Fail();
 
     sqlite3* Handle = nullptr;
