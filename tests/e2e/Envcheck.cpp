@@ -59,8 +59,10 @@ void TEnvcheck::Start(const std::wstring& arguments, const std::wstring& executa
     startup.hStdError = error;
     // Wide, so that a path outside the code page reaches the program as it is.
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &Process))
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &Process)) {
+        StartError = GetLastError();
         Process = {};
+    }
     CloseHandle(error);
 }
 
@@ -99,7 +101,8 @@ HWND TEnvcheck::WaitForDialog()
 
 ::testing::AssertionResult TEnvcheck::WaitForExit(DWORD milliseconds, DWORD& exitCode)
 {
-    if (Process.hProcess == nullptr) return ::testing::AssertionFailure() << "the program never started";
+    if (Process.hProcess == nullptr)
+        return ::testing::AssertionFailure() << "the program never started (error " << StartError << ")";
     if (WaitForSingleObject(Process.hProcess, milliseconds) != WAIT_OBJECT_0)
         return ::testing::AssertionFailure() << "the program still ran after " << milliseconds << " ms";
     GetExitCodeProcess(Process.hProcess, &exitCode);

@@ -36,6 +36,7 @@ private:
     void Start(const std::wstring& arguments, const std::wstring& executable, const std::wstring& currentDirectory);
 
     PROCESS_INFORMATION Process = {};
+    DWORD StartError = 0;  // CreateProcessW's error when the program never started
     std::string ErrorFile;
 };
 
