@@ -102,7 +102,8 @@ std::deque<std::string> WholeRunSection(int runs)
     });
     printf("   closing section: %.1f %% of the run, its own share %.2f %%; its calls by family (ms):", sectionShare,
            sectionOwn);
-    for (const char* family : {FamilyDxgi, FamilyDirect3D, FamilyConfiguration, FamilyDevices}) {
+    for (const char* family : {FamilyDxgi, FamilyDirect3D, FamilyConfiguration, FamilyDevices, FamilyPrerequisites,
+                               FamilySecurityCenter, FamilyEventLog}) {
         const double ms = column([&](const TWholeRun& run) {
             const auto found = run.FamilyMs.find(family);
             return found != run.FamilyMs.end() ? found->second : 0.0;

@@ -122,6 +122,7 @@ class TTimedCpuidApi : public TCpuidApi {
 public:
     bool HasCpuid() override { return Timed([&] { return Real.HasCpuid(); }); }
     void Cpuid(unsigned leaf, unsigned registers[4]) override { Timed([&] { Real.Cpuid(leaf, registers); }); }
+    unsigned long long Xgetbv(unsigned index) override { return Timed([&] { return Real.Xgetbv(index); }); }
 
 private:
     TCpuidApi& Real = ProcessorCpuidApi();
@@ -258,6 +259,28 @@ public:
         return Timed([&] { return Real.GetMonitorInfoW(monitor, info); });
     }
     int GetSystemMetrics(int index) override { return Timed([&] { return Real.GetSystemMetrics(index); }); }
+    DWORD GetLastError() override { return Timed([&] { return Real.GetLastError(); }); }
+    DWORD GetTickCount() override { return Timed([&] { return Real.GetTickCount(); }); }
+    void GetSystemTimeAsFileTime(LPFILETIME time) override { Timed([&] { Real.GetSystemTimeAsFileTime(time); }); }
+    BOOL FileTimeToLocalFileTime(const FILETIME* time, LPFILETIME local) override
+    {
+        return Timed([&] { return Real.FileTimeToLocalFileTime(time, local); });
+    }
+    BOOL FileTimeToSystemTime(const FILETIME* time, LPSYSTEMTIME system) override
+    {
+        return Timed([&] { return Real.FileTimeToSystemTime(time, system); });
+    }
+    DWORD GetFileAttributesW(LPCWSTR path) override { return Timed([&] { return Real.GetFileAttributesW(path); }); }
+    HLOCAL LocalFree(HLOCAL memory) override { return Timed([&] { return Real.LocalFree(memory); }); }
+    HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                             LPVOID* object) override
+    {
+        TFamilyCall family(FamilySecurityCenter);
+        return Timed([&] { return Real.CoCreateInstance(classId, outer, context, interfaceId, object); });
+    }
+    BSTR SysAllocString(const OLECHAR* text) override { return Timed([&] { return Real.SysAllocString(text); }); }
+    void SysFreeString(BSTR text) override { Timed([&] { Real.SysFreeString(text); }); }
+    HRESULT VariantClear(VARIANTARG* value) override { return Timed([&] { return Real.VariantClear(value); }); }
 };
 
 #endif

@@ -77,6 +77,18 @@ FARPROC TimedFunction(LPCSTR function, FARPROC real)
                           PDWORD, PBYTE, DWORD, PDWORD);
     ENVCHECK_FAMILY_THUNK(FamilyDevices, SetupDiDestroyDeviceInfoList, BOOL, HDEVINFO);
     ENVCHECK_FAMILY_THUNK(FamilyDevices, CM_Get_DevNode_Status, CONFIGRET, PULONG, PULONG, DEVINST, ULONG);
+    ENVCHECK_FAMILY_THUNK(FamilyPrerequisites, GetFirmwareType, BOOL, PFIRMWARE_TYPE);
+    ENVCHECK_FAMILY_THUNK(FamilyPrerequisites, NtQuerySystemInformation, LONG, ULONG, PVOID, ULONG, PULONG);
+    ENVCHECK_FAMILY_THUNK(FamilyPrerequisites, Tbsi_GetDeviceInfo, UINT32, UINT32, PVOID);
+    ENVCHECK_FAMILY_THUNK(FamilyPrerequisites, PowerGetActiveScheme, DWORD, HKEY, GUID**);
+    ENVCHECK_FAMILY_THUNK(FamilyPrerequisites, PowerReadFriendlyName, DWORD, HKEY, const GUID*, const GUID*,
+                          const GUID*, PUCHAR, LPDWORD);
+    ENVCHECK_THUNK(GetSystemWow64DirectoryA, UINT, LPSTR, UINT);
+    ENVCHECK_FAMILY_THUNK(FamilySecurityCenter, CoSetProxyBlanket, HRESULT, IUnknown*, DWORD, DWORD, OLECHAR*, DWORD,
+                          DWORD, RPC_AUTH_IDENTITY_HANDLE, DWORD);
+    ENVCHECK_FAMILY_THUNK(FamilyEventLog, OpenEventLogW, HANDLE, LPCWSTR, LPCWSTR);
+    ENVCHECK_FAMILY_THUNK(FamilyEventLog, ReadEventLogW, BOOL, HANDLE, DWORD, DWORD, LPVOID, DWORD, DWORD*, DWORD*);
+    ENVCHECK_FAMILY_THUNK(FamilyEventLog, CloseEventLog, BOOL, HANDLE);
     // Takes no arguments, so either calling convention calls it alike.
     ENVCHECK_THUNK(wine_get_version, const char*);
     if (strcmp(function, "Direct3DCreate9") == 0) {

@@ -19,5 +19,8 @@ const char* const FamilyDxgi = "DXGI";
 const char* const FamilyDirect3D = "Direct3D devices";
 const char* const FamilyConfiguration = "display configuration";
 const char* const FamilyDevices = "device list";
+const char* const FamilySecurityCenter = "Security Center (WMI)";
+const char* const FamilyEventLog = "event log";
+const char* const FamilyPrerequisites = "firmware, TPM, code integrity, power plan";
 
 #endif

@@ -65,7 +65,7 @@ std::vector<std::unique_ptr<TTimedCollector>> CreateTimedCollectors(TTimedPlatfo
     add(new TServiceInfo(platform.Service));
     add(new TNetworkInfo(platform.Network, platform.Registry));
     add(new TDriveInfo(platform.Drive));
-    add(new TCurrentSystemInfo(platform.Current, platform.Registry));
+    add(new TCurrentSystemInfo(platform.Current, platform.Registry, platform.Cpuid));
     return collectors;
 }
 

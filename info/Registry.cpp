@@ -38,6 +38,13 @@ LONG TRegistry::CloseKey()
 
 LONG TRegistry::FlushKey() { return Api.RegFlushKey(Root); }
 
+bool TRegistry::ReadDword(const std::string& name, DWORD& value)
+{
+    if (!ReadValue(name) || ValueType != REG_DWORD || DataSize != sizeof(DWORD)) return false;
+    CopyMemory(&value, Data, sizeof(DWORD));
+    return true;
+}
+
 bool TRegistry::ReadValue(const std::string& name)
 {
     ValueName = name;

@@ -23,6 +23,8 @@ public:
     LONG CloseKey();
     LONG FlushKey();
     bool ReadValue(const std::string& name);
+    // A REG_DWORD value of exactly four bytes, and nothing else.
+    bool ReadDword(const std::string& name, DWORD& value);
     void EnumKeys();
 
     // The last value read as the report's text: up to its NUL, never past its size.

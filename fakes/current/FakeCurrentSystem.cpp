@@ -551,14 +551,15 @@ const char* CDECL FakeWineGetVersion() { return "8.0"; }
 
 TFakeCurrentSystem::TFakeCurrentSystem()
 {
-    Provide("ntdll.dll", reinterpret_cast<HMODULE>(0x7c900000),
-            {{"RtlGetVersion", FunctionCast<FARPROC>(&FakeRtlGetVersion)},
-             {"wine_get_version", FunctionCast<FARPROC>(&FakeWineGetVersion)}});
-    Provide("kernel32.dll", FakeKernel32,
-            {{"IsWow64Process2", FunctionCast<FARPROC>(&FakeIsWow64Process2)},
-             {"IsWow64Process", FunctionCast<FARPROC>(&FakeIsWow64Process)},
-             {"GetSystemPowerStatus", FunctionCast<FARPROC>(&FakeGetSystemPowerStatus)},
-             {"GetProcessInformation", FunctionCast<FARPROC>(&FakeGetProcessInformation)}});
+    TFunctions ntdll = {{"RtlGetVersion", FunctionCast<FARPROC>(&FakeRtlGetVersion)},
+                        {"wine_get_version", FunctionCast<FARPROC>(&FakeWineGetVersion)}};
+    TFunctions kernel32 = {{"IsWow64Process2", FunctionCast<FARPROC>(&FakeIsWow64Process2)},
+                           {"IsWow64Process", FunctionCast<FARPROC>(&FakeIsWow64Process)},
+                           {"GetSystemPowerStatus", FunctionCast<FARPROC>(&FakeGetSystemPowerStatus)},
+                           {"GetProcessInformation", FunctionCast<FARPROC>(&FakeGetProcessInformation)}};
+    ProvidePrerequisites(kernel32, ntdll);
+    Provide("ntdll.dll", reinterpret_cast<HMODULE>(0x7c900000), ntdll);
+    Provide("kernel32.dll", FakeKernel32, kernel32);
     Provide("user32.dll", reinterpret_cast<HMODULE>(0x7e410000),
             {{"SetThreadDpiAwarenessContext", FunctionCast<FARPROC>(&FakeSetThreadDpiAwarenessContext)},
              {"GetDisplayConfigBufferSizes", FunctionCast<FARPROC>(&FakeGetDisplayConfigBufferSizes)},
@@ -580,9 +581,9 @@ TFakeCurrentSystem::TFakeCurrentSystem()
     Provide("cfgmgr32.dll", reinterpret_cast<HMODULE>(0x6a000000),
             {{"CM_Get_DevNode_Status", FunctionCast<FARPROC>(&FakeCM_Get_DevNode_Status)}});
     // A machine of the old table predates them until Graphics() says otherwise.
-    MissingLibraries = {"d3d11.dll", "d3d12.dll", "setupapi.dll", "cfgmgr32.dll"};
-    MissingFunctions = {"wine_get_version", "GetDisplayConfigBufferSizes", "QueryDisplayConfig",
-                        "DisplayConfigGetDeviceInfo"};
+    MissingLibraries.insert({"d3d11.dll", "d3d12.dll", "setupapi.dll", "cfgmgr32.dll"});
+    MissingFunctions.insert({"wine_get_version", "GetDisplayConfigBufferSizes", "QueryDisplayConfig",
+                             "DisplayConfigGetDeviceInfo"});
     SetVersion(10, 0, 19045);
 }
 

@@ -10,6 +10,7 @@
 
 #include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraryCalls.h"
+#include "fakes/current/FakePrerequisites.h"
 #include "info/current/CurrentSystemApi.h"
 #include "info/current/CurrentSystemInfo.h"
 
@@ -66,7 +67,9 @@ struct TFakeDisplayDevice {
 // A machine for the current-system collector: ntdll, kernel32, user32, shcore
 // and dxgi, each of which a test may take away, and DXGI's objects. Its
 // registry is a TFakeSystem's.
-class TFakeCurrentSystem : public TFakeLibraryCalls<TCurrentSystemApi>, public TCurrentFake<TFakeCurrentSystem> {
+class TFakeCurrentSystem : public TFakeLibraryCalls<TCurrentSystemApi>,
+                           public TCurrentFake<TFakeCurrentSystem>,
+                           public TFakePrerequisites {
 public:
     TFakeCurrentSystem();
 
@@ -94,6 +97,9 @@ public:
     // Today's Windows: d3d11, d3d12, setupapi, cfgmgr32, DXGI 1.6 and the
     // display configuration, which a machine lacks until then.
     void Graphics();
+    // Today's firmware, TPM, code integrity, Security Center, power plan and
+    // event log, which a machine lacks until then.
+    void Prerequisites();
 
     // The books a run must balance.
     int LiveObjects = 0;                              // DXGI objects not yet released
@@ -114,6 +120,22 @@ public:
     int GetDeviceCaps(HDC dc, int index) override;
     BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) override;
     int GetSystemMetrics(int index) override { return index == SM_REMOTESESSION && RemoteSession ? 1 : 0; }
+    DWORD GetLastError() override { return LastError; }
+    DWORD GetTickCount() override { return Ticks; }
+    void GetSystemTimeAsFileTime(LPFILETIME time) override;
+    BOOL FileTimeToLocalFileTime(const FILETIME* time, LPFILETIME local) override;
+    BOOL FileTimeToSystemTime(const FILETIME* time, LPSYSTEMTIME system) override;
+    DWORD GetFileAttributesW(LPCWSTR path) override;
+    HLOCAL LocalFree(HLOCAL memory) override;
+    HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                             LPVOID* object) override;
+    BSTR SysAllocString(const OLECHAR* text) override;
+    void SysFreeString(BSTR text) override;
+    HRESULT VariantClear(VARIANTARG* value) override;
+
+private:
+    // The functions of the libraries above that Prerequisites() brings.
+    void ProvidePrerequisites(TFunctions& kernel32, TFunctions& ntdll);
 };
 
 #endif

@@ -145,6 +145,11 @@ public:
         std::vector<unsigned> values = Leaves.count(leaf) ? Leaves[leaf] : std::vector<unsigned>(4, 0);
         for (int i = 0; i < 4; ++i) registers[i] = values[static_cast<size_t>(i)];
     }
+    unsigned long long Xgetbv(unsigned index) override
+    {
+        Xgetbvs.push_back(index);
+        return index == 0 ? Xcr0 : 0;
+    }
     void SetVendor(const char* vendor)
     {
         unsigned words[3];
@@ -210,6 +215,8 @@ public:
     std::vector<std::string> Open;
     int Closes = 0;
     std::vector<unsigned> Cpuids;
+    unsigned long long Xcr0 = 0;  // the state the operating system saves
+    std::vector<unsigned> Xgetbvs;
     DWORD BasicMemoryLength = 0;
     DWORD ExMemoryLength = 0;
 

@@ -16,6 +16,8 @@
 namespace Ntdll {
 // The true version, whatever compatibility answer GetVersionEx gives.
 ENVCHECK_RUNTIME_FUNCTION_TYPED(RtlGetVersion, LONG(WINAPI*)(PRTL_OSVERSIONINFOW))
+// Code integrity's options from Vista (SystemCodeIntegrityInformation).
+ENVCHECK_RUNTIME_FUNCTION_TYPED(NtQuerySystemInformation, LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG))
 // Only Wine's ntdll has it.
 ENVCHECK_RUNTIME_FUNCTION_TYPED(wine_get_version, const char*(CDECL*)())
 }  // namespace Ntdll
@@ -56,5 +58,37 @@ ENVCHECK_RUNTIME_FUNCTION(SetupDiDestroyDeviceInfoList)
 namespace Cfgmgr32 {
 ENVCHECK_RUNTIME_FUNCTION(CM_Get_DevNode_Status)
 }  // namespace Cfgmgr32
+
+namespace Tbs {
+ENVCHECK_RUNTIME_FUNCTION_TYPED(Tbsi_GetDeviceInfo, UINT32(WINAPI*)(UINT32, PVOID))  // 8
+}  // namespace Tbs
+
+namespace Powrprof {
+ENVCHECK_RUNTIME_FUNCTION_TYPED(PowerGetActiveScheme, DWORD(WINAPI*)(HKEY, GUID**))  // Vista
+ENVCHECK_RUNTIME_FUNCTION_TYPED(PowerReadFriendlyName,
+                                DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, PUCHAR, LPDWORD))
+}  // namespace Powrprof
+
+// Windows 9x's advapi32 has no event log.
+namespace Advapi32 {
+ENVCHECK_RUNTIME_FUNCTION(OpenEventLogW)
+ENVCHECK_RUNTIME_FUNCTION(ReadEventLogW)
+ENVCHECK_RUNTIME_FUNCTION(CloseEventLog)
+}  // namespace Advapi32
+
+// Only with DCOM (NT 4.0, 98); Security Center's namespace is asked through it.
+namespace Ole32 {
+ENVCHECK_RUNTIME_FUNCTION(CoSetProxyBlanket)
+}  // namespace Ole32
+
+// What tbs.h leaves out: Tbsi_GetDeviceInfo's answer.
+struct TpmDeviceInfo {
+    UINT32 StructVersion;
+    UINT32 TpmVersion;  // 1: 1.2, 2: 2.0
+    UINT32 InterfaceType;
+    UINT32 ImpRevision;
+};
+const UINT32 TbsTpmNotFound = 0x8028400F;  // TBS_E_TPM_NOT_FOUND
+const ULONG SystemCodeIntegrity = 103;     // SystemCodeIntegrityInformation
 
 #endif

@@ -278,14 +278,19 @@ void TCurrentSystemInfo::WriteSection(bool dxgi)
     AddLine(boost::format(" envcheck runs as: %s\n") % RunsAsText(Windows));
     AddLine(boost::format(" Power: %s\n") % PowerText(Windows));
     if (Windows.RemoteSession) AddLine(boost::format(" Remote session: yes\n"));
+    WritePrerequisites();
     if (!dxgi) AddLine(boost::format(" DXGIが利用できません。\n"));
-    if (!Adapters.empty() || FAILED(AdaptersFailure) || !DisplayDevices.empty()) AddLine(boost::format("\n"));
+    if (!Adapters.empty() || FAILED(AdaptersFailure) || !DisplayDevices.empty() || HasCrashLog)
+        AddLine(boost::format("\n"));
     for (const GraphicsAdapterRecord& record : Adapters) WriteAdapter(record);
     if (FAILED(AdaptersFailure))
         AddLine(boost::format("グラフィックアダプタの列挙に失敗しました。(HRESULT 0x%08X)\n") %
                 static_cast<ULONG>(AdaptersFailure));
     if (!DisplayDevices.empty()) AddLine(boost::format("Display devices:\n"));
     for (const DisplayDeviceRecord& device : DisplayDevices) AddLine(boost::format(" %s\n") % DisplayDeviceText(device));
+    if (HasCrashLog) AddLine(boost::format("Recent program crashes (30 days):\n"));
+    if (HasCrashLog && Crashes.empty()) AddLine(boost::format(" (none)\n"));
+    for (const CrashRecord& crash : Crashes) AddLine(boost::format(" %s\n") % CrashText(crash));
     AddLine(boost::format("\n"));
 }
 

@@ -21,16 +21,10 @@ bool ReadNumber(const std::string& text, DWORD& number)
     return true;
 }
 
-bool ReadDword(TRegistry& key, const char* name, DWORD& value)
-{
-    if (!key.ReadValue(name) || key.ValueType != REG_DWORD || key.DataSize != sizeof(DWORD)) return false;
-    CopyMemory(&value, key.Data, sizeof(DWORD));
-    return true;
-}
-
 }  // namespace
 
-TCurrentSystemInfo::TCurrentSystemInfo(TCurrentSystemApi& api, TRegistryApi& registry) : Api(api), Registry(registry)
+TCurrentSystemInfo::TCurrentSystemInfo(TCurrentSystemApi& api, TRegistryApi& registry, TCpuidApi& cpuid)
+    : Api(api), Registry(registry), Cpuid(cpuid)
 {
     Title = "拡張情報を取得中...\n";
 }
@@ -38,9 +32,11 @@ TCurrentSystemInfo::TCurrentSystemInfo(TCurrentSystemApi& api, TRegistryApi& reg
 void TCurrentSystemInfo::Collect()
 {
     ReadWindows();
+    ReadPrerequisites();
     const bool dxgi = ReadAdapters();
     ReadDisplayConfiguration();
     ReadDisplayDevices();
+    HasCrashLog = ReadCrashes();
     WriteSection(dxgi);
 }
 
@@ -117,11 +113,11 @@ void TCurrentSystemInfo::ReadCurrentVersionKey()
     if (key.ReadValue("DisplayVersion") && key.ValueType == REG_SZ) Windows.DisplayVersion = key.DataText();
     if (Windows.DisplayVersion.empty() && key.ReadValue("ReleaseId") && key.ValueType == REG_SZ)
         Windows.DisplayVersion = key.DataText();
-    Windows.HasUbr = ReadDword(key, "UBR", Windows.Ubr);
+    Windows.HasUbr = key.ReadDword("UBR", Windows.Ubr);
     // Windows 10 and later keep their true version here, which a compatibility mode does not change.
     DWORD major = 0, minor = 0, build = 0;
-    if (!Windows.HasVersion || !ReadDword(key, "CurrentMajorVersionNumber", major) || major < 10 ||
-        !ReadDword(key, "CurrentMinorVersionNumber", minor) || !key.ReadValue("CurrentBuildNumber") ||
+    if (!Windows.HasVersion || !key.ReadDword("CurrentMajorVersionNumber", major) || major < 10 ||
+        !key.ReadDword("CurrentMinorVersionNumber", minor) || !key.ReadValue("CurrentBuildNumber") ||
         key.ValueType != REG_SZ || !ReadNumber(key.DataText(), build))
         return;
     if (Windows.PlatformId == VER_PLATFORM_WIN32_NT && major == Windows.Major && minor == Windows.Minor &&

@@ -11,6 +11,7 @@
 #include "info/RegistryApi.h"
 #include "info/current/CurrentFunctions.h"
 #include "info/current/CurrentSystemApi.h"
+#include "info/system/CpuidApi.h"
 
 // The machine this build of the program is made for.
 constexpr USHORT OwnMachine = sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
@@ -108,12 +109,68 @@ struct DisplayDeviceRecord {
     bool BasicDriver = false;  // Windows' own display driver, no vendor's
 };
 
+// A yes or no that the platform may not give.
+enum class TriState { Unknown, No, Yes };
+
+// One product that Windows' Security Center knows.
+struct SecurityProductRecord {
+    std::string Name;
+    DWORD State = 0;  // productState: the scanner in bits 12-15, the definitions in bits 4-7
+};
+
+// The 2015-2022 Visual C++ runtime of one architecture.
+struct RuntimeRecord {
+    bool Installed = false;
+    std::string Version;  // empty: installed, version unknown
+};
+
+// What a game needs of Windows and the processor, or what stops it.
+struct PrerequisitesRecord {
+    bool HasCpuid = false;
+    unsigned FeatureEcx = 0;        // CPUID 1
+    unsigned ExtendedEbx = 0;       // CPUID 7
+    unsigned long long SavedState = 0;  // XCR0: the registers Windows saves; 0 without OSXSAVE
+    bool HasFirmware = false;       // GetFirmwareType is there to ask
+    DWORD Firmware = 0;             // FIRMWARE_TYPE; FirmwareTypeUnknown when it failed
+    TriState SecureBoot = TriState::Unknown;
+    bool HasTpm = false;            // Tbsi_GetDeviceInfo is there to ask
+    UINT32 TpmVersion = 0;          // TPM_VERSION_*; 0: none
+    bool TpmKnown = false;
+    bool HasTestSigning = false;    // Windows has code integrity options to ask (Vista)
+    bool HasMemoryIntegrity = false;  // and names memory integrity among them (10)
+    bool CodeIntegrityKnown = false;
+    ULONG CodeIntegrityOptions = 0;
+    bool HasSecurityCenter = false;  // Security Center answered in time
+    std::vector<SecurityProductRecord> SecurityProducts;
+    RuntimeRecord RuntimeX86;
+    bool HasRuntimeX64 = false;     // 64-bit Windows
+    RuntimeRecord RuntimeX64;
+    bool HasDotNet4 = false;
+    bool HasDotNetRelease = false;
+    DWORD DotNetRelease = 0;
+    std::vector<bool> Extras;       // per DirectX9Extras(), present or not; empty: not looked for
+    bool HasPowerPlan = false;      // PowerGetActiveScheme is there to ask
+    std::string PowerPlan;          // its friendly name; empty: unknown
+};
+
+// One crash that Windows' error reporting logged.
+struct CrashRecord {
+    SYSTEMTIME Time = {};  // local
+    std::string Program;
+    std::string ProgramVersion;
+    std::string Module;
+    std::string ModuleVersion;
+    std::string Exception;  // hex digits; empty where the entry has none (XP)
+    std::string Offset;     // hex digits
+};
+
 // The closing section: today's Windows release, architecture and power, and
 // every graphics adapter DXGI knows with its memory, driver and displays.
 class TCurrentSystemInfo : public TBaseInfo {
 public:
     explicit TCurrentSystemInfo(TCurrentSystemApi& api = Win32CurrentSystemApi(),
-                                TRegistryApi& registry = Win32RegistryApi());
+                                TRegistryApi& registry = Win32RegistryApi(),
+                                TCpuidApi& cpuid = ProcessorCpuidApi());
     void Collect() override;
 
     void ReadWindows();
@@ -121,6 +178,11 @@ public:
     bool ReadAdapters();
     void ReadDisplayConfiguration();
     void ReadDisplayDevices();
+    void ReadPrerequisites();
+    // False where Security Center cannot be asked or does not answer in time.
+    bool ReadSecurityCenter(std::vector<SecurityProductRecord>& products);
+    // False where the log cannot be read at all.
+    bool ReadCrashes();
     void WriteSection(bool dxgi);
 
 private:
@@ -140,15 +202,27 @@ private:
     // The true size of a card's own memory where its driver keeps it.
     bool DriverMemorySize(const GraphicsAdapterRecord& record, ULONGLONG& bytes);
     void WriteAdapter(const GraphicsAdapterRecord& record);
+    void WritePrerequisites();
+    void ReadProcessor();
+    void ReadFirmware();
+    void ReadTpm();
+    void ReadCodeIntegrity();
+    void ReadRuntimes();
+    void ReadExtras();
+    void ReadPowerPlan();
 
     WindowsRecord Windows;
     std::vector<GraphicsAdapterRecord> Adapters;
     std::vector<DisplayDeviceRecord> DisplayDevices;
+    PrerequisitesRecord Prerequisites;
+    bool HasCrashLog = false;
+    std::vector<CrashRecord> Crashes;
     HRESULT AdaptersFailure = S_OK;  // what ended the list of adapters early
     bool SystemDpiRead = false;
     UINT CachedSystemDpi = 0;
     TCurrentSystemApi& Api;
     TRegistryApi& Registry;
+    TCpuidApi& Cpuid;
 };
 
 // Pure lookups for the section's texts.
@@ -163,6 +237,8 @@ std::string MemoryText(const MemoryFigure& figure);
 MemoryFigure DxgiMemory(SIZE_T bytes);
 // The display adapters' class key, where each driver keeps its settings.
 std::string DisplayClassKey();
+// A text from another program on one report line: its control characters as '?'.
+std::string OneLine(std::string text);
 // A registry or device text in lower case, for names Windows compares whatever their case.
 std::string LowerAscii(std::string text);
 // "scale 125%", or "scale unknown" for 0.
@@ -177,6 +253,22 @@ std::string DisplayText(const DisplayRecord& display);
 // "working", "disabled", "problem 43 (...)", or "unknown".
 std::string DeviceStateText(const DisplayDeviceRecord& device);
 std::string DisplayDeviceText(const DisplayDeviceRecord& device);
+// "SSE3 SSSE3 ... AVX (off in Windows)", "none", or "unknown" without CPUID.
+std::string ProcessorFeaturesText(const PrerequisitesRecord& record);
+std::string FirmwareText(const PrerequisitesRecord& record);
+std::string TpmText(const PrerequisitesRecord& record);
+// "Name (on, up to date); ...", or "none".
+std::string SecurityProductsText(const std::vector<SecurityProductRecord>& products);
+std::string RuntimesText(const PrerequisitesRecord& record);
+// Microsoft's name for a v4 release number: "4.8.1".
+std::string DotNetText(const PrerequisitesRecord& record);
+// The June 2010 DirectX files most older games load, in the order the report names them.
+const std::vector<const char*>& DirectX9Extras();
+std::string ExtrasText(const std::vector<bool>& present);
+std::string PowerPlanText(const PrerequisitesRecord& record, const WindowsRecord& windows);
+std::string CrashText(const CrashRecord& crash);
+// Reads one crash from an Application Error entry's strings, as XP or as Vista and later lay them out.
+bool CrashFromStrings(const std::vector<std::wstring>& strings, CrashRecord& crash);
 // The driver's date as its key keeps it ("6-28-2023") in the report's form ("2023-06-28"); empty when it is not one.
 std::string DriverDateText(const std::string& date);
 

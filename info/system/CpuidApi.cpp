@@ -31,5 +31,15 @@ bool HasCpuid()
 
 void TProcessorCpuidApi::Cpuid(unsigned leaf, unsigned registers[4])
 {
-    __cpuid(leaf, registers[0], registers[1], registers[2], registers[3]);
+    // Leaf 7 answers by subleaf in ECX; the leaves that ignore it are not changed by a zero there.
+    __cpuid_count(leaf, 0, registers[0], registers[1], registers[2], registers[3]);
+}
+
+unsigned long long TProcessorCpuidApi::Xgetbv(unsigned index)
+{
+    unsigned low = 0;
+    unsigned high = 0;
+    // Spelled as bytes: the instruction needs no -mxsave, which would let the compiler use it elsewhere.
+    __asm__ volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(low), "=d"(high) : "c"(index));
+    return (static_cast<unsigned long long>(high) << 32) | low;
 }

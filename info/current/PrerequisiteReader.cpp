@@ -1,0 +1,165 @@
+#include "info/current/CurrentSystemInfo.h"
+
+#include "info/Kernel32Functions.h"
+#include "info/Registry.h"
+#include "info/SystemLibrary.h"
+#include "info/WideText.h"
+#include "info/current/CurrentFunctions.h"
+
+namespace {
+
+const char* const SecureBootKey = "SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\State";
+const char* const RuntimesKey = "SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\";
+const char* const DotNet4Key = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
+
+const unsigned OsXsave = 1u << 27;  // CPUID 1 ECX: Windows enabled XGETBV
+
+}  // namespace
+
+void TCurrentSystemInfo::ReadPrerequisites()
+{
+    ReadProcessor();
+    ReadFirmware();
+    ReadTpm();
+    ReadCodeIntegrity();
+    Prerequisites.HasSecurityCenter = ReadSecurityCenter(Prerequisites.SecurityProducts);
+    ReadRuntimes();
+    ReadExtras();
+    ReadPowerPlan();
+}
+
+void TCurrentSystemInfo::ReadProcessor()
+{
+    PrerequisitesRecord& record = Prerequisites;
+    record.HasCpuid = Cpuid.HasCpuid();
+    if (!record.HasCpuid) return;
+    unsigned registers[4] = {};
+    Cpuid.Cpuid(0, registers);
+    const unsigned highest = registers[0];
+    if (highest < 1) return;
+    Cpuid.Cpuid(1, registers);
+    record.FeatureEcx = registers[2];
+    if (highest >= 7) {
+        Cpuid.Cpuid(7, registers);
+        record.ExtendedEbx = registers[1];
+    }
+    // XGETBV faults unless Windows turned it on, which OSXSAVE tells.
+    if ((record.FeatureEcx & OsXsave) != 0) record.SavedState = Cpuid.Xgetbv(0);
+}
+
+void TCurrentSystemInfo::ReadFirmware()
+{
+    const auto getFirmwareType = FindFunction<Kernel32::GetFirmwareType>(TLoadedModule(Api, "kernel32.dll"));
+    Prerequisites.HasFirmware = getFirmwareType != nullptr;
+    if (getFirmwareType == nullptr) return;
+    FIRMWARE_TYPE type = FirmwareTypeUnknown;
+    Prerequisites.Firmware = getFirmwareType(&type) ? type : FirmwareTypeUnknown;
+    // Windows keeps whether UEFI started it with Secure Boot here; the value is absent where it cannot tell.
+    TRegistry key(Registry);
+    DWORD enabled = 0;
+    if (key.OpenKey(HKEY_LOCAL_MACHINE, SecureBootKey) && key.ReadDword("UEFISecureBootEnabled", enabled))
+        Prerequisites.SecureBoot = enabled != 0 ? TriState::Yes : TriState::No;
+}
+
+void TCurrentSystemInfo::ReadTpm()
+{
+    const TSystemLibrary tbs(Api, "tbs.dll");
+    const auto getDeviceInfo = FindFunction<Tbs::Tbsi_GetDeviceInfo>(tbs);
+    Prerequisites.HasTpm = getDeviceInfo != nullptr;
+    if (getDeviceInfo == nullptr) return;
+    TpmDeviceInfo info = {};
+    const UINT32 result = getDeviceInfo(sizeof(info), &info);
+    if (result == TbsTpmNotFound) {
+        Prerequisites.TpmKnown = true;
+    } else if (result == 0) {
+        Prerequisites.TpmKnown = true;
+        Prerequisites.TpmVersion = info.TpmVersion;
+    }
+}
+
+void TCurrentSystemInfo::ReadCodeIntegrity()
+{
+    // Vista brought code integrity's options; Windows 10 named memory integrity among them.
+    if (!Windows.HasVersion || Windows.PlatformId != VER_PLATFORM_WIN32_NT || Windows.Major < 6) return;
+    const auto query = FindFunction<Ntdll::NtQuerySystemInformation>(TLoadedModule(Api, "ntdll.dll"));
+    if (query == nullptr) return;
+    Prerequisites.HasTestSigning = true;
+    Prerequisites.HasMemoryIntegrity = Windows.Major >= 10;
+    struct {
+        ULONG Length;
+        ULONG CodeIntegrityOptions;
+    } information = {sizeof(information), 0};
+    ULONG written = 0;
+    if (query(SystemCodeIntegrity, &information, sizeof(information), &written) >= 0) {
+        Prerequisites.CodeIntegrityKnown = true;
+        Prerequisites.CodeIntegrityOptions = information.CodeIntegrityOptions;
+    }
+}
+
+namespace {
+
+void ReadRuntime(TRegistryApi& registry, const char* machine, REGSAM view, RuntimeRecord& record)
+{
+    TRegistry key(registry);
+    DWORD installed = 0;
+    if (!key.OpenKey(HKEY_LOCAL_MACHINE, std::string(RuntimesKey) + machine, view) ||
+        !key.ReadDword("Installed", installed) || installed != 1)
+        return;
+    record.Installed = true;
+    DWORD major = 0, minor = 0, build = 0;
+    if (key.ReadDword("Major", major) && key.ReadDword("Minor", minor) && key.ReadDword("Bld", build))
+        record.Version = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(build);
+}
+
+}  // namespace
+
+void TCurrentSystemInfo::ReadRuntimes()
+{
+    const bool wide = Windows.NativeMachine != IMAGE_FILE_MACHINE_I386;
+    // Each runtime is kept in its own architecture's view; a 32-bit Windows has only the one.
+    ReadRuntime(Registry, "X86", wide ? KEY_WOW64_32KEY : 0, Prerequisites.RuntimeX86);
+    Prerequisites.HasRuntimeX64 = wide;
+    if (wide) ReadRuntime(Registry, "X64", KEY_WOW64_64KEY, Prerequisites.RuntimeX64);
+    TRegistry key(Registry);
+    if (!key.OpenKey(HKEY_LOCAL_MACHINE, DotNet4Key, wide ? KEY_WOW64_64KEY : 0)) return;
+    Prerequisites.HasDotNet4 = true;
+    Prerequisites.HasDotNetRelease = key.ReadDword("Release", Prerequisites.DotNetRelease);
+}
+
+void TCurrentSystemInfo::ReadExtras()
+{
+    // Old games are 32-bit: their files are in the 32-bit system directory, which is
+    // SysWOW64 for a 64-bit program and where a 32-bit one's System32 leads it anyway.
+    char directory[MAX_PATH] = {};
+    const auto getWow64Directory =
+        sizeof(void*) == 8 ? FindFunction<Kernel32::GetSystemWow64DirectoryA>(TLoadedModule(Api, "kernel32.dll"))
+                           : nullptr;
+    UINT length = getWow64Directory != nullptr ? getWow64Directory(directory, MAX_PATH) : 0;
+    if (length == 0 || length >= MAX_PATH) length = Api.GetSystemDirectoryA(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    const std::wstring folder = WideText(std::string(directory, length), CP_ACP) + L"\\";
+    for (const char* name : DirectX9Extras()) {
+        const std::wstring path = folder + WideText(name, CP_ACP) + L".dll";
+        const DWORD attributes = Api.GetFileAttributesW(path.c_str());
+        Prerequisites.Extras.push_back(attributes != INVALID_FILE_ATTRIBUTES &&
+                                       (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
+    }
+}
+
+void TCurrentSystemInfo::ReadPowerPlan()
+{
+    const TSystemLibrary powrprof(Api, "powrprof.dll");
+    const auto getActiveScheme = FindFunction<Powrprof::PowerGetActiveScheme>(powrprof);
+    const auto readFriendlyName = FindFunction<Powrprof::PowerReadFriendlyName>(powrprof);
+    Prerequisites.HasPowerPlan = getActiveScheme != nullptr;
+    GUID* scheme = nullptr;
+    if (getActiveScheme == nullptr || getActiveScheme(nullptr, &scheme) != ERROR_SUCCESS || scheme == nullptr) return;
+    DWORD size = 0;
+    // A name longer than any Windows gives is left unknown rather than read in pieces.
+    WCHAR name[256] = {};
+    size = sizeof(name) - sizeof(WCHAR);
+    if (readFriendlyName != nullptr &&
+        readFriendlyName(nullptr, scheme, nullptr, nullptr, reinterpret_cast<PUCHAR>(name), &size) == ERROR_SUCCESS)
+        Prerequisites.PowerPlan = FieldText(name);
+    Api.LocalFree(scheme);
+}
