@@ -271,17 +271,36 @@ void CurrentMachine(TFakeCurrentSystem& machine, TFakeSystem& registry)
     }
     machine.Devices[1].Status = DN_HAS_PROBLEM;
     machine.Devices[1].Problem = 43;
+    // What a game needs: every call of it, two products, a crash after a record too large for the first read.
+    machine.Prerequisites();
+    registry.Leaves[0] = {7, 0, 0, 0};
+    registry.Leaves[1] = {0, 0, 0x18000000, 0};  // AVX, OSXSAVE
+    registry.Xcr0 = 0x7;
+    registry.SetDword("SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\State", "UEFISecureBootEnabled", 1);
+    registry.SetDword("SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\X86", "Installed", 1);
+    registry.SetDword("SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full", "Release", 528040);
+    machine.SecurityProducts = {{L"Windows Defender", 0x61100}, {L"ESET Security", 0x41010}};
+    machine.SystemFiles = {L"d3dx9_43.dll"};
+    TFakeEvent crash;
+    crash.Time = TFakePrerequisites::NowSeconds - 3600;
+    crash.Strings = {L"game.exe", L"1.0", L"0", L"nvwgf2um.dll", L"31.0.15.3623", L"0", L"c0000005", L"0012ab34"};
+    TFakeEvent large = crash;
+    large.Padding = 0x20000;
+    machine.Events = {large, crash};
 }
 
 Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry)
 {
-    TCurrentSystemInfo info(machine, registry);
+    TCurrentSystemInfo info(machine, registry, registry);
     EXPECT_NO_THROW(info.Collect());
     CheckElements(info, "Current system information:\n");
     EXPECT_EQ("\n", info.GetLines().back());
-    EXPECT_EQ(0, machine.LiveObjects) << "DXGI objects not released";
+    EXPECT_EQ(0, machine.LiveObjects) << "DXGI or WMI objects not released";
     EXPECT_EQ(0, machine.OpenLibraries());
     EXPECT_EQ(0, machine.DcsHeld);
+    EXPECT_EQ(0, machine.BstrsHeld);
+    EXPECT_EQ(0, machine.SchemesHeld);
+    EXPECT_EQ(0, machine.LogsOpen);
     EXPECT_EQ(0, machine.DeviceListsHeld);
     EXPECT_EQ(0, machine.ObjectsAliveAtFree) << "a library freed before its objects";
     EXPECT_LE(machine.Factories, 1);
