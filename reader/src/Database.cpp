@@ -13,7 +13,7 @@ namespace {
 
 // The schema's version, kept in the database (PRAGMA user_version): 0 is a
 // database from before it was counted, which had version 1's tables.
-const int SchemaVersion = 3;
+const int SchemaVersion = 4;
 
 // Marks a database as this reader's (PRAGMA application_id, "EnvR"): one of
 // another program's is never changed.
@@ -45,6 +45,22 @@ ALTER TABLE displays ADD COLUMN hdr TEXT;
 ALTER TABLE displays ADD COLUMN connection TEXT;
 ALTER TABLE displays ADD COLUMN monitor TEXT;
 )sql",
+    /* 3 -> 4: the Windows block's newer lines; security_products and crashes are made with the schema */ R"sql(
+ALTER TABLE reports ADD COLUMN processor_features TEXT;
+ALTER TABLE reports ADD COLUMN features_off_in_windows TEXT;
+ALTER TABLE reports ADD COLUMN firmware TEXT;
+ALTER TABLE reports ADD COLUMN secure_boot TEXT;
+ALTER TABLE reports ADD COLUMN tpm TEXT;
+ALTER TABLE reports ADD COLUMN memory_integrity TEXT;
+ALTER TABLE reports ADD COLUMN test_signing TEXT;
+ALTER TABLE reports ADD COLUMN vc_runtime_x86 TEXT;
+ALTER TABLE reports ADD COLUMN vc_runtime_x64 TEXT;
+ALTER TABLE reports ADD COLUMN dotnet_framework TEXT;
+ALTER TABLE reports ADD COLUMN directx9_extras TEXT;
+ALTER TABLE reports ADD COLUMN directx9_extras_missing TEXT;
+ALTER TABLE reports ADD COLUMN power_plan TEXT;
+ALTER TABLE reports ADD COLUMN battery_saver TEXT;
+)sql",
 };
 
 const char Schema[] = R"sql(
@@ -56,7 +72,9 @@ CREATE TABLE IF NOT EXISTS reports (
     os_service_pack TEXT, os_build INTEGER, windows TEXT, windows_version TEXT, windows_build TEXT,
     windows_architecture TEXT, directx TEXT, d3d9_adapter TEXT, d3d9_driver_version TEXT, whql TEXT,
     part INTEGER NOT NULL DEFAULT 1, parts INTEGER NOT NULL DEFAULT 1, preface TEXT, host TEXT, domain TEXT,
-    dns_servers TEXT, remote_session INTEGER);
+    dns_servers TEXT, remote_session INTEGER, processor_features TEXT, features_off_in_windows TEXT, firmware TEXT, secure_boot TEXT, tpm TEXT,
+    memory_integrity TEXT, test_signing TEXT, vc_runtime_x86 TEXT, vc_runtime_x64 TEXT, dotnet_framework TEXT,
+    directx9_extras TEXT, directx9_extras_missing TEXT, power_plan TEXT, battery_saver TEXT);
 CREATE TABLE IF NOT EXISTS processes (report_id INTEGER NOT NULL REFERENCES reports(id), pid INTEGER,
     name TEXT, path TEXT);
 CREATE TABLE IF NOT EXISTS services (report_id INTEGER NOT NULL REFERENCES reports(id), kind TEXT,
@@ -71,6 +89,10 @@ CREATE TABLE IF NOT EXISTS displays (report_id INTEGER NOT NULL REFERENCES repor
 CREATE TABLE IF NOT EXISTS display_devices (report_id INTEGER NOT NULL REFERENCES reports(id), position INTEGER,
     name TEXT, driver_version TEXT, driver_date TEXT, state TEXT, problem_code INTEGER, meaning TEXT,
     basic_driver INTEGER);
+CREATE TABLE IF NOT EXISTS security_products (report_id INTEGER NOT NULL REFERENCES reports(id), position INTEGER,
+    name TEXT, state TEXT, definitions TEXT);
+CREATE TABLE IF NOT EXISTS crashes (report_id INTEGER NOT NULL REFERENCES reports(id), position INTEGER, time TEXT,
+    program TEXT, program_version TEXT, module TEXT, module_version TEXT, exception TEXT, offset TEXT);
 CREATE TABLE IF NOT EXISTS drives (report_id INTEGER NOT NULL REFERENCES reports(id), root TEXT,
     volume_name TEXT, file_system TEXT, type TEXT, total_bytes INTEGER, free_bytes INTEGER);
 CREATE TABLE IF NOT EXISTS findings (report_id INTEGER NOT NULL REFERENCES reports(id), rule TEXT, text TEXT);
@@ -86,6 +108,9 @@ CREATE INDEX IF NOT EXISTS network_adapters_report ON network_adapters(report_id
 CREATE INDEX IF NOT EXISTS problems_report ON problems(report_id);
 CREATE INDEX IF NOT EXISTS notes_report ON notes(report_id);
 CREATE INDEX IF NOT EXISTS display_devices_report ON display_devices(report_id);
+CREATE INDEX IF NOT EXISTS security_products_report ON security_products(report_id);
+CREATE INDEX IF NOT EXISTS crashes_report ON crashes(report_id);
+CREATE INDEX IF NOT EXISTS crashes_module ON crashes(module);
 CREATE INDEX IF NOT EXISTS processes_name ON processes(name);
 CREATE INDEX IF NOT EXISTS processes_report ON processes(report_id);
 CREATE INDEX IF NOT EXISTS services_name ON services(name, state);
@@ -104,8 +129,10 @@ const char* const Sql[] = {
     "INSERT INTO reports (file, sha256, status, report_date, computer, user, cpu, cpu_family, cpu_model, cpu_count,"
     " clock_mhz, memory_bytes, os_row, os_product, os_edition, os_service_pack, os_build, windows, windows_version,"
     " windows_build, windows_architecture, directx, d3d9_adapter, d3d9_driver_version, whql, part, parts, preface,"
-    " host, domain, dns_servers, remote_session)"
-    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+    " host, domain, dns_servers, remote_session, processor_features, features_off_in_windows, firmware, secure_boot,"
+    " tpm, memory_integrity, test_signing, vc_runtime_x86, vc_runtime_x64, dotnet_framework, directx9_extras,"
+    " directx9_extras_missing, power_plan, battery_saver)"
+    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
     "INSERT INTO processes VALUES (?,?,?,?)",
     "INSERT INTO services VALUES (?,?,?,?,?)",
     "INSERT INTO adapters VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
@@ -117,6 +144,8 @@ const char* const Sql[] = {
     "INSERT INTO problems VALUES (?,?,?)",
     "INSERT INTO notes VALUES (?,?)",
     "INSERT INTO display_devices VALUES (?,?,?,?,?,?,?,?,?)",
+    "INSERT INTO security_products VALUES (?,?,?,?,?)",
+    "INSERT INTO crashes VALUES (?,?,?,?,?,?,?,?,?)",
 };
 
 // Binds values in order; an empty text or a negative number is NULL.
@@ -326,6 +355,23 @@ bool TDatabase::Insert(const Loaded& loaded)
     for (const std::string& server : f.DnsServers) dns += (dns.empty() ? "" : " ") + server;
     report.Number(static_cast<long long>(loaded.Part)).Number(static_cast<long long>(loaded.Parts)).Text(preface);
     report.Text(f.Host).Text(f.Domain).Text(dns).Number(f.RemoteSession ? 1 : -1);
+    // Lists blank-separated; "none" where the report's line lists none, so that it is not NULL.
+    auto words = [](const std::vector<std::string>& list, const char* none) {
+        std::string text;
+        for (const std::string& word : list) text += (text.empty() ? "" : " ") + word;
+        return text.empty() ? std::string(none) : text;
+    };
+    std::vector<std::string> features, off;
+    for (const auto& feature : f.Features) {
+        features.push_back(feature.Name);
+        if (feature.OffInWindows) off.push_back(feature.Name);
+    }
+    report.Text(f.FeaturesKnown ? words(features, "none") : f.ProcessorFeatures).Text(words(off, ""));
+    report.Text(f.Firmware).Text(f.SecureBoot).Text(f.Tpm).Text(f.MemoryIntegrity).Text(f.TestSigning);
+    report.Text(f.VcRuntimeX86).Text(f.VcRuntimeX64).Text(f.DotNet);
+    report.Text(f.DirectX9ExtrasListed ? words(f.DirectX9Present, "none") : "");
+    report.Text(f.DirectX9ExtrasListed ? words(f.DirectX9Missing, "none") : "");
+    report.Text(f.PowerPlan).Text(f.BatterySaver);
     if (report.Step() != SQLITE_DONE) return Fail();
     const long long id = sqlite3_last_insert_rowid(Handle);
     bool ok = true;
@@ -382,6 +428,19 @@ bool TDatabase::Insert(const Loaded& loaded)
         TRow row(Prepared[DisplayDeviceRow]);
         row.Number(id).Number(position++).Text(d.Name).Text(d.DriverVersion).Text(d.DriverDate).Text(d.State);
         row.Number(d.Problem).Text(d.Meaning).Number(d.BasicDriver ? 1 : 0);
+        done(row);
+    }
+    position = 0;
+    for (const auto& p : f.SecurityProducts) {
+        TRow row(Prepared[SecurityProductRow]);
+        row.Number(id).Number(position++).Text(p.Name).Text(p.State).Text(p.Definitions);
+        done(row);
+    }
+    position = 0;
+    for (const auto& c : f.Crashes) {
+        TRow row(Prepared[CrashRow]);
+        row.Number(id).Number(position++).Text(c.Time).Text(c.Program).Text(c.ProgramVersion).Text(c.Module);
+        row.Text(c.ModuleVersion).Text(c.Exception).Text(c.Offset);
         done(row);
     }
     for (const auto& d : f.Drives) {

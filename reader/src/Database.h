@@ -12,7 +12,7 @@ namespace reader {
 
 // A SQLite database of reports: one row per report file, keyed by the SHA-256
 // of its bytes, and rows of its processes, services, adapters, displays,
-// display devices, drives and findings. Everything added between Begin and Commit is one
+// display devices, security products, crashes, drives and findings. Everything added between Begin and Commit is one
 // transaction; the database is shared (WAL, and a wait for one busy).
 class TDatabase {
 public:
@@ -41,7 +41,7 @@ private:
     long long Scalar(const char* sql);  // the first column of the first row, or -1
 
     enum { Known, Report, Process, Service, Adapter, Display, Drive, Finding, Sound, Network, ProblemRow, Note,
-           DisplayDeviceRow, Statements };
+           DisplayDeviceRow, SecurityProductRow, CrashRow, Statements };
     sqlite3_stmt* Prepared[Statements] = {};
 };
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
+#include <initializer_list>
+#include <iterator>
 
 #include "Cp932.h"
 #include "Text.h"
@@ -308,6 +310,244 @@ std::string ReadDevice(const std::string& text, Facts::DisplayDevice& device)
     return "";
 }
 
+// A list's heading ("Display devices:"), or the block's end.
+const Item* ListAt(Block block, const char* name)
+{
+    const Item* at = block.begin();
+    while (at != block.end() && !(at->Type == Item::Field && at->Indent.empty() && at->Name == name && at->Value.empty())) ++at;
+    return at;
+}
+
+// The lines of a list under its heading: indented, up to a blank line or the next heading.
+template <typename Each>
+void ListLines(const Item* heading, const Item* end, Each each)
+{
+    for (const Item* item = heading + 1; item != end && item->Type != Item::Blank && !item->Indent.empty(); ++item)
+        if (item->Type == Item::Field) each(*item);
+}
+
+// One of the values a line can have, or false.
+bool OneOf(const std::string& value, std::initializer_list<const char*> values, std::string& out)
+{
+    for (const char* known : values)
+        if (value == known) {
+            out = value;
+            return true;
+        }
+    return false;
+}
+
+// Words of a fixed set, each at most once, blank-separated: appended to out; false on any other.
+template <size_t Count>
+bool Words(std::string_view text, const char* const (&names)[Count], std::vector<std::string>& seen, std::vector<std::string>& out)
+{
+    for (size_t at = 0; at <= text.size();) {
+        const std::string word(text.substr(at, text.find(' ', at) - at));
+        if (std::find(std::begin(names), std::end(names), word) == std::end(names) ||
+            std::find(seen.begin(), seen.end(), word) != seen.end())
+            return false;
+        seen.push_back(word);
+        out.push_back(word);
+        at += word.size() + 1;
+    }
+    return true;
+}
+
+// " Processor features: SSE3 SSSE3 SSE4.2 AVX (off in Windows)": names of a fixed set in
+// its order; only those whose registers Windows must save can be off in it.
+bool ReadFeatures(const std::string& value, Facts& facts)
+{
+    static const char* const Names[] = {"SSE3", "SSSE3", "SSE4.1", "SSE4.2", "POPCNT", "AVX", "AVX2", "FMA3", "AVX-512F"};
+    const size_t firstSaved = 5;  // AVX
+    const std::string_view off = " (off in Windows)";
+    std::vector<Facts::Feature> features;
+    std::string_view rest = value;
+    for (size_t next = 0; value != "none" && value != "unknown";) {
+        const std::string_view word = rest.substr(0, rest.find(' '));
+        size_t n = next;
+        while (n < std::size(Names) && word != Names[n]) ++n;
+        if (n == std::size(Names)) return false;
+        next = n + 1;
+        rest.remove_prefix(word.size());
+        features.push_back({std::string(word), StartsWith(rest, off)});
+        if (features.back().OffInWindows) {
+            if (n < firstSaved) return false;
+            rest.remove_prefix(off.size());
+        }
+        if (rest.empty()) break;
+        if (rest[0] != ' ') return false;
+        rest.remove_prefix(1);
+    }
+    facts.ProcessorFeatures = value;
+    facts.FeaturesKnown = value != "unknown";
+    facts.Features = features;
+    return true;
+}
+
+bool ReadFirmware(const std::string& value, Facts& facts)
+{
+    if (OneOf(value, {"BIOS", "unknown"}, facts.Firmware)) return true;
+    if (!StartsWith(value, "UEFI, Secure Boot ") || !OneOf(value.substr(18), {"on", "off", "unknown"}, facts.SecureBoot))
+        return false;
+    facts.Firmware = "UEFI";
+    return true;
+}
+
+// " Security software: NAME (on, up to date); NAME (off, out of date)": a product's name may
+// hold anything (parentheses, "; "), so each is found from its end.
+bool ReadSecurity(const std::string& value, Facts& facts)
+{
+    // The length of the " (on, up to date)" that ends the text at end, its words read into product; 0 where none does.
+    auto tailAt = [&](size_t end, Facts::SecurityProduct& product) -> size_t {
+        for (const char* state : {"on", "off", "snoozed", "expired"})
+            for (const char* definitions : {"up to date", "out of date"}) {
+                const std::string tail = std::string(" (") + state + ", " + definitions + ")";
+                if (end < tail.size() || value.compare(end - tail.size(), tail.size(), tail) != 0) continue;
+                product.State = state;
+                product.Definitions = definitions;
+                return tail.size();
+            }
+        return 0;
+    };
+    std::vector<Facts::SecurityProduct> products;
+    for (size_t end = value == "none" ? 0 : value.size(); end > 0;) {
+        Facts::SecurityProduct product, before;
+        const size_t tail = tailAt(end, product);
+        if (tail == 0) return false;
+        const size_t nameEnd = end - tail;
+        // The product before ends where "; " follows its state.
+        size_t start = 0;
+        for (size_t at = nameEnd; start == 0 && at >= 2;) {
+            at = value.rfind("; ", at - 2);
+            if (at == std::string::npos || at == 0) break;
+            if (tailAt(at, before) != 0) start = at + 2;
+        }
+        if (start == nameEnd) return false;
+        product.Name = value.substr(start, nameEnd - start);
+        products.insert(products.begin(), product);
+        end = start == 0 ? 0 : start - 2;
+    }
+    facts.SecuritySoftwareListed = true;
+    facts.SecurityProducts = products;
+    return true;
+}
+
+// " Visual C++ runtime: x86 14.40.33810, x64 missing": the x64 part only on 64-bit Windows.
+bool ReadVcRuntime(const std::string& value, Facts& facts)
+{
+    auto version = [](const std::string& text) {
+        return text == "missing" || text == "installed" ||
+               (!text.empty() && std::isdigit(static_cast<unsigned char>(text[0])) &&
+                text.find_first_not_of("0123456789.") == std::string::npos);
+    };
+    if (!StartsWith(value, "x86 ")) return false;
+    const size_t x64 = value.find(", x64 ");
+    const std::string x86Version = value.substr(4, x64 == std::string::npos ? std::string::npos : x64 - 4);
+    const std::string x64Version = x64 == std::string::npos ? "" : value.substr(x64 + 6);
+    if (!version(x86Version) || (x64 != std::string::npos && !version(x64Version))) return false;
+    facts.VcRuntimeX86 = x86Version;
+    facts.VcRuntimeX64 = x64Version;
+    return true;
+}
+
+// " DirectX 9 extras: d3dx9_43 xinput1_3 (missing: X3DAudio1_7)": the files there ("none"), then those missing.
+bool ReadExtras(const std::string& value, Facts& facts)
+{
+    static const char* const Names[] = {"d3dx9_43",  "d3dx10_43", "d3dx11_43",   "d3dcompiler_43",
+                                        "xinput1_3", "XAudio2_7", "X3DAudio1_7", "xactengine3_7"};
+    const std::string open = " (missing: ";
+    const size_t missing = value.find(open);
+    const std::string present = value.substr(0, missing);
+    std::vector<std::string> seen, there, absent;
+    if (present == "none" ? missing == std::string::npos : !Words(present, Names, seen, there)) return false;
+    if (missing != std::string::npos &&
+        (!EndsWith(value, ")") ||
+         !Words(std::string_view(value).substr(missing + open.size(), value.size() - missing - open.size() - 1), Names, seen, absent)))
+        return false;
+    facts.DirectX9ExtrasListed = true;
+    facts.DirectX9Present = there;
+    facts.DirectX9Missing = absent;
+    return true;
+}
+
+// " Power plan: Balanced, battery saver off": the plan's name may be any text; battery saver from Windows 10.
+bool ReadPowerPlan(const std::string& value, Facts& facts)
+{
+    std::string name = value, saver;
+    for (const char* state : {"on", "off"})
+        if (EndsWith(value, std::string(", battery saver ") + state)) {
+            saver = state;
+            name.resize(value.size() - 16 - saver.size());
+        }
+    if (name.empty()) return false;
+    facts.PowerPlan = name;
+    facts.BatterySaver = saver;
+    return true;
+}
+
+// The Windows block's newer lines, each read where the report has it.
+const struct {
+    const char* Name;
+    bool (*Read)(const std::string& value, Facts& facts);
+} WindowsLines[] = {
+    {"Processor features", ReadFeatures},
+    {"Firmware", ReadFirmware},
+    {"TPM", [](const std::string& v, Facts& f) { return OneOf(v, {"2.0", "1.2", "none", "unknown"}, f.Tpm); }},
+    {"Memory integrity", [](const std::string& v, Facts& f) { return OneOf(v, {"on", "off", "unknown"}, f.MemoryIntegrity); }},
+    {"Test signing", [](const std::string& v, Facts& f) { return OneOf(v, {"on", "off", "unknown"}, f.TestSigning); }},
+    {"Security software", ReadSecurity},
+    {"Visual C++ runtime", ReadVcRuntime},
+    {".NET Framework",
+     [](const std::string& v, Facts& f) {
+         return OneOf(v, {"4.5", "4.5.1", "4.5.2", "4.6", "4.6.1", "4.6.2", "4.7", "4.7.1", "4.7.2", "4.8", "4.8.1", "4.0", "missing"},
+                      f.DotNet);
+     }},
+    {"DirectX 9 extras", ReadExtras},
+    {"Power plan", ReadPowerPlan},
+};
+
+// "2026-12-01 21:03:11 game.exe 1.2.3.4, module nvwgf2um.dll 31.0.15.3623, exception 0xc0000005,
+// offset 0x0012ab34": the names may hold blanks, so the parts are found from the line's end;
+// Windows XP writes no exception.
+bool ReadCrash(const std::string& text, Facts::Crash& crash)
+{
+    const char shape[] = "0000-00-00 00:00:00 ";
+    for (size_t n = 0; n + 1 < sizeof(shape); ++n)
+        if (n >= text.size() || (shape[n] == '0' ? !std::isdigit(static_cast<unsigned char>(text[n])) : text[n] != shape[n]))
+            return false;
+    std::string rest = text.substr(sizeof(shape) - 1);
+    // ", offset 0x0012ab34" at the end of what is left: its number, taken off.
+    auto hex = [&](const std::string& label, std::string& out) {
+        const size_t at = rest.rfind(label);
+        const size_t digits = at == std::string::npos ? 0 : rest.size() - at - label.size();
+        if (digits == 0 || digits > 16 || !std::all_of(rest.begin() + at + label.size(), rest.end(),
+                                                      [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+            return false;
+        out = rest.substr(at + label.size() - 2);
+        rest.resize(at);
+        return true;
+    };
+    // "NAME VERSION": the version is the last word.
+    auto named = [](const std::string& part, std::string& name, std::string& version) {
+        const size_t space = part.rfind(' ');
+        if (space == std::string::npos || space == 0) return false;
+        name = part.substr(0, space);
+        version = part.substr(space + 1);
+        return true;
+    };
+    Facts::Crash read;
+    if (!hex(", offset 0x", read.Offset)) return false;
+    hex(", exception 0x", read.Exception);
+    const size_t module = rest.rfind(", module ");
+    if (module == std::string::npos || !named(rest.substr(0, module), read.Program, read.ProgramVersion) ||
+        !named(rest.substr(module + 9), read.Module, read.ModuleVersion))
+        return false;
+    read.Line = text;
+    read.Time = text.substr(0, 19);
+    crash = read;
+    return true;
+}
+
 void ReadCurrent(const Section* section, Facts& facts)
 {
     facts.Windows = Text(section, "Windows");
@@ -316,19 +556,22 @@ void ReadCurrent(const Section* section, Facts& facts)
     facts.WindowsArchitecture = Text(section, "Windows architecture");
     facts.RunsAs = Text(section, "envcheck runs as");
     facts.Power = Text(section, "Power");
-    // The adapters are followed by the display devices' list: a device's line is none of theirs.
+    // The adapters are followed by the display devices' list, then the crashes': a line of a list is none of theirs.
     const Block all(section);
-    const Item* devices = all.begin();
-    while (devices != all.end() && !(devices->Type == Item::Field && devices->Indent.empty() &&
-                                     devices->Name == "Display devices" && devices->Value.empty()))
-        ++devices;
+    const Item* crashes = ListAt(all, "Recent program crashes (30 days)");
+    const Item* devices = ListAt(Block(all.begin(), crashes), "Display devices");
     const Item* firstAdapter = all.begin();
     while (firstAdapter != devices && !(firstAdapter->Type == Item::Field && StartsWith(firstAdapter->Name, "Graphics adapter ")))
         ++firstAdapter;
-    if (const Item* remote = FieldOf(Block(all.begin(), firstAdapter), "Remote session")) {
+    const Block windows(all.begin(), firstAdapter);
+    if (const Item* remote = FieldOf(windows, "Remote session")) {
         facts.RemoteSession = remote->Value == "yes";
         if (!facts.RemoteSession) facts.Problems.push_back({remote->Line, "a remote session line envcheck does not write: " + Written(*remote)});
     }
+    for (const auto& line : WindowsLines)
+        if (const Item* item = FieldOf(windows, line.Name))
+            if (!line.Read(Utf8(item->Value), facts))
+                facts.Problems.push_back({item->Line, "a line '" + item->Name + "' envcheck does not write: " + Written(*item)});
     Blocks(Block(all.begin(), devices), "Graphics adapter ", [&](const Block& block) {
         Facts::GraphicsAdapter adapter;
         const Item& head = *block.First;
@@ -361,18 +604,23 @@ void ReadCurrent(const Section* section, Facts& facts)
             }
         facts.Adapters.push_back(adapter);
     });
-    if (devices == all.end()) return;
-    facts.DisplayDevicesListed = true;
-    for (const Item* item = devices + 1; item != all.end() && item->Type != Item::Blank && !item->Indent.empty(); ++item) {
-        // A line without a name and value is the parser's problem already.
-        if (item->Type != Item::Field) continue;
+    // A line without a name and value is the parser's problem already (or the crashes' " (none)").
+    facts.DisplayDevicesListed = devices != crashes;
+    if (facts.DisplayDevicesListed) ListLines(devices, all.end(), [&](const Item& item) {
         Facts::DisplayDevice device;
-        const std::string wrong = ReadDevice(Utf8(item->Name + item->Separator + item->Value), device);
+        const std::string wrong = ReadDevice(Utf8(item.Name + item.Separator + item.Value), device);
         if (wrong.empty())
             facts.DisplayDevices.push_back(device);
         else
-            facts.Problems.push_back({item->Line, wrong + ": " + Written(*item)});
-    }
+            facts.Problems.push_back({item.Line, wrong + ": " + Written(item)});
+    });
+    facts.CrashesListed = crashes != all.end();
+    if (facts.CrashesListed) ListLines(crashes, all.end(), [&](const Item& item) {
+        if (!ReadCrash(Utf8(item.Name + item.Separator + item.Value), facts.Crashes.emplace_back())) {
+            facts.Crashes.pop_back();
+            facts.Problems.push_back({item.Line, "a crash line envcheck does not write: " + Written(item)});
+        }
+    });
 }
 
 // The report writes Direct3D 9's ids in decimal; the other sections as 0x10DE.

@@ -64,6 +64,19 @@ struct Facts {
         long long Problem = -1;  // the device's problem code; 22 when disabled
         bool BasicDriver = false;  // Windows' own display driver
     };
+    // One name of " Processor features:"; OffInWindows: the CPU has it, but Windows does not save its state.
+    struct Feature {
+        std::string Name;
+        bool OffInWindows = false;
+    };
+    // One product of " Security software:".
+    struct SecurityProduct {
+        std::string Name, State, Definitions;  // State: on, off, snoozed, expired; Definitions: up to date, out of date
+    };
+    // A line of "Recent program crashes (30 days):"; Exception is empty on Windows XP.
+    struct Crash {
+        std::string Line, Time, Program, ProgramVersion, Module, ModuleVersion, Exception, Offset;  // Line: as written
+    };
 
     std::string CpuName, CpuId, Vendor;
     long long Clock = -1, Processors = -1, Family = -1, ExtendedFamily = -1, TrueFamily = -1, Model = -1,
@@ -89,6 +102,22 @@ struct Facts {
     bool RemoteSession = false;
     bool DisplayDevicesListed = false;  // the report has the list (newer envcheck)
     std::vector<DisplayDevice> DisplayDevices;
+    // The Windows block's newer lines, each where the report has it; values as written
+    // ("unknown" too), empty where the line is not there.
+    std::string ProcessorFeatures;  // the line's value
+    bool FeaturesKnown = false;     // the line lists what the CPU has ("none" too), not "unknown"
+    std::vector<Feature> Features;
+    std::string Firmware, SecureBoot;  // "UEFI", "BIOS"; SecureBoot only with UEFI
+    std::string Tpm, MemoryIntegrity, TestSigning;
+    bool SecuritySoftwareListed = false;
+    std::vector<SecurityProduct> SecurityProducts;
+    std::string VcRuntimeX86, VcRuntimeX64;  // a version, "installed" or "missing"; x64 only on 64-bit Windows
+    std::string DotNet;
+    bool DirectX9ExtrasListed = false;
+    std::vector<std::string> DirectX9Present, DirectX9Missing;
+    std::string PowerPlan, BatterySaver;  // BatterySaver: "on", "off", or empty before Windows 10
+    bool CrashesListed = false;  // the report has the block (" (none)" too)
+    std::vector<Crash> Crashes;
     std::vector<std::string> Sections;   // the ids of the sections the report holds, in order
     std::vector<std::string> Missing;    // those every report has that this one lacks (a cut file)
     std::vector<Failure> Failures;

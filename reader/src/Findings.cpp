@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "Text.h"
 
@@ -155,6 +156,91 @@ std::string GameNotHighPerformance(const Facts& facts)
     return facts.D3d9Description + ", not " + fast;
 }
 
+// The line a rule read, as the report writes it, where the rule's condition holds; else empty.
+std::string Quote(bool holds, const char* label, const std::string& value)
+{
+    return holds ? std::string(label) + ": " + value : "";
+}
+
+bool HasFeature(const Facts& facts, const char* name)
+{
+    return std::any_of(facts.Features.begin(), facts.Features.end(), [&](const Facts::Feature& f) { return f.Name == name; });
+}
+
+// Windows 11 24H2 checks for both at start.
+std::string LacksSse42(const Facts& facts)
+{
+    return Quote(facts.FeaturesKnown && !(HasFeature(facts, "SSE4.2") && HasFeature(facts, "POPCNT")), "Processor features",
+                 facts.ProcessorFeatures);
+}
+
+std::string LacksAvx2(const Facts& facts)
+{
+    return Quote(facts.FeaturesKnown && !HasFeature(facts, "AVX2"), "Processor features", facts.ProcessorFeatures);
+}
+
+std::string FeatureOff(const Facts& facts)
+{
+    const bool off = std::any_of(facts.Features.begin(), facts.Features.end(), [](const Facts::Feature& f) { return f.OffInWindows; });
+    return Quote(off, "Processor features", facts.ProcessorFeatures);
+}
+
+std::string TestSigning(const Facts& facts) { return Quote(facts.TestSigning == "on", "Test signing", facts.TestSigning); }
+
+std::string SecureBootOff(const Facts& facts) { return Quote(facts.SecureBoot == "off", "Firmware", "UEFI, Secure Boot off"); }
+
+std::string NoTpm2(const Facts& facts) { return Quote(facts.Tpm == "none" || facts.Tpm == "1.2", "TPM", facts.Tpm); }
+
+std::string MemoryIntegrity(const Facts& facts)
+{
+    return Quote(facts.MemoryIntegrity == "on", "Memory integrity", facts.MemoryIntegrity);
+}
+
+std::string NoVcRuntime(const Facts& facts)
+{
+    return Quote(facts.VcRuntimeX86 == "missing", "Visual C++ runtime",
+                 "x86 missing" + (facts.VcRuntimeX64.empty() ? "" : ", x64 " + facts.VcRuntimeX64));
+}
+
+std::string OtherSecurity(const Facts& facts)
+{
+    return Each(facts.SecurityProducts, [](const Facts::SecurityProduct& p) {
+        if (StartsWith(p.Name, "Windows Defender") || StartsWith(p.Name, "Microsoft Defender")) return std::string();
+        return p.Name + " (" + p.State + ", " + p.Definitions + ")";
+    });
+}
+
+std::string Crashes(const Facts& facts)
+{
+    return Each(facts.Crashes, [](const Facts::Crash& c) { return c.Line; });
+}
+
+// The user-mode drivers of the GPU vendors (Direct3D, OpenGL, Vulkan, CUDA, their APIs), 32- and 64-bit:
+// a crash in one is the driver's, whatever the program.
+const char* const GraphicsDriverFiles[] = {
+    // NVIDIA
+    "nvwgf2um.dll", "nvwgf2umx.dll", "nvd3dum.dll", "nvd3dumx.dll", "nvoglv32.dll", "nvoglv64.dll", "nvcuda.dll",
+    "nvapi.dll", "nvapi64.dll",
+    // AMD
+    "atiumdag.dll", "atiumd64.dll", "atidxx32.dll", "atidxx64.dll", "amdxc32.dll", "amdxc64.dll", "atioglxx.dll",
+    "atio6axx.dll", "amdvlk32.dll", "amdvlk64.dll",
+    // Intel
+    "igdumd32.dll", "igdumd64.dll", "igdumdim32.dll", "igdumdim64.dll", "igd10iumd32.dll", "igd10iumd64.dll",
+    "igd12umd64.dll", "igc32.dll", "igc64.dll", "ig9icd32.dll", "ig9icd64.dll", "igxelpicd32.dll", "igxelpicd64.dll",
+    "igvk32.dll", "igvk64.dll",
+};
+
+std::string GraphicsDriverCrashes(const Facts& facts)
+{
+    return Each(facts.Crashes, [](const Facts::Crash& c) {
+        std::string module = c.Module;
+        for (char& ch : module) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        const bool driver = std::find(std::begin(GraphicsDriverFiles), std::end(GraphicsDriverFiles), module) !=
+                            std::end(GraphicsDriverFiles);
+        return driver ? c.Line : std::string();
+    });
+}
+
 // A rule that fires where it names something.
 template <std::string (*Names)(const Facts&)>
 bool Named(const Facts& facts)
@@ -233,6 +319,31 @@ const std::vector<Rule>& Rules()
          "Graphic Adapter information: Description; the closing section's adapters: Preference", "current",
          "Direct3D 9 uses an adapter other than the high-performance one", Named<GameNotHighPerformance>,
          GameNotHighPerformance},
+        {"cpu-lacks-sse42", "Current system information: Processor features", "current",
+         "the processor lacks SSE4.2 or POPCNT, without which Windows 11 24H2 does not start", Named<LacksSse42>, LacksSse42},
+        {"cpu-lacks-avx2", "Current system information: Processor features", "current",
+         "the processor lacks AVX2, which some games need", Named<LacksAvx2>, LacksAvx2},
+        {"avx-off-in-windows", "Current system information: Processor features", "current",
+         "the processor has a feature Windows does not save the state of, so programs cannot use it", Named<FeatureOff>,
+         FeatureOff},
+        {"test-signing-on", "Current system information: Test signing", "current",
+         "test signing is on, which anti-cheats may refuse", Named<TestSigning>, TestSigning},
+        {"secure-boot-off", "Current system information: Firmware", "current",
+         "Secure Boot is off, which some anti-cheats require", Named<SecureBootOff>, SecureBootOff},
+        {"no-tpm-2", "Current system information: TPM", "current", "no TPM 2.0, which Windows 11 and some anti-cheats require",
+         Named<NoTpm2>, NoTpm2},
+        {"no-vc-runtime", "Current system information: Visual C++ runtime", "current",
+         "the 32-bit Visual C++ runtime is missing", Named<NoVcRuntime>, NoVcRuntime},
+        {"third-party-security-software", "Current system information: Security software", "current",
+         "security software other than Microsoft Defender, which may block or slow the game", Named<OtherSecurity>,
+         OtherSecurity},
+        {"crashed-recently", "Current system information: Recent program crashes", "current",
+         "programs crashed in the last 30 days", Named<Crashes>, Crashes},
+        {"crash-in-graphics-driver", "Current system information: Recent program crashes (each module)", "current",
+         "a program crashed in the graphics driver", Named<GraphicsDriverCrashes>, GraphicsDriverCrashes},
+        // The last: a note on performance, not a fault.
+        {"memory-integrity-on", "Current system information: Memory integrity", "current",
+         "memory integrity is on, which may cost some performance in games", Named<MemoryIntegrity>, MemoryIntegrity},
     };
     return rules;
 }

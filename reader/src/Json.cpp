@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -116,6 +118,33 @@ json FactsOf(const Facts& f)
             devices.push_back({{"name", d.Name}, {"driver_version", d.DriverVersion}, {"driver_date", d.DriverDate},
                                {"state", d.State}, {"problem", Number(d.Problem)}, {"meaning", d.Meaning},
                                {"basic_driver", d.BasicDriver}});
+    }
+    if (!f.ProcessorFeatures.empty()) {
+        json names = json::array(), off = json::array();
+        for (const auto& feature : f.Features) {
+            names.push_back(feature.Name);
+            if (feature.OffInWindows) off.push_back(feature.Name);
+        }
+        current["processor_features"] = {{"known", f.FeaturesKnown}, {"names", names}, {"off_in_windows", off}};
+    }
+    for (const auto& [key, value] : std::initializer_list<std::pair<const char*, const std::string*>>{
+             {"firmware", &f.Firmware}, {"secure_boot", &f.SecureBoot}, {"tpm", &f.Tpm},
+             {"memory_integrity", &f.MemoryIntegrity}, {"test_signing", &f.TestSigning}, {"dotnet_framework", &f.DotNet}})
+        if (!value->empty()) current[key] = *value;
+    if (f.SecuritySoftwareListed) {
+        json& products = current["security_software"] = json::array();
+        for (const auto& p : f.SecurityProducts)
+            products.push_back({{"name", p.Name}, {"state", p.State}, {"definitions", p.Definitions}});
+    }
+    if (!f.VcRuntimeX86.empty()) current["vc_runtime"] = {{"x86", f.VcRuntimeX86}, {"x64", f.VcRuntimeX64}};
+    if (f.DirectX9ExtrasListed) current["directx9_extras"] = {{"present", f.DirectX9Present}, {"missing", f.DirectX9Missing}};
+    if (!f.PowerPlan.empty()) current["power_plan"] = {{"name", f.PowerPlan}, {"battery_saver", f.BatterySaver}};
+    if (f.CrashesListed) {
+        json& crashes = current["crashes"] = json::array();
+        for (const auto& c : f.Crashes)
+            crashes.push_back({{"time", c.Time}, {"program", c.Program}, {"program_version", c.ProgramVersion},
+                               {"module", c.Module}, {"module_version", c.ModuleVersion}, {"exception", c.Exception},
+                               {"offset", c.Offset}});
     }
     return {
         {"processor", {{"name", f.CpuName}, {"id", f.CpuId}, {"vendor", f.Vendor}, {"clock_mhz", Number(f.Clock)},

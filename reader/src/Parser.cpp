@@ -58,6 +58,7 @@ const Heading Statements[] = {
     {"EnableDNS.", "network"},
     {"EnableProxy.", "network"},
     {"EnableRouting.", "network"},
+    {" (none)", "current"},  // the crashes' list when there were none
 };
 
 // Lines that say an enumeration ended in an error, each followed by its HRESULT.
@@ -552,7 +553,7 @@ bool Continues(std::string_view section, std::string_view line)
 {
     if (section == "current")
         return line[0] == ' ' || StartsWith(line, "Graphics adapter ") || StartsWith(line, Interruptions[1].Text) ||
-               line == "Display devices:";
+               line == "Display devices:" || line == "Recent program crashes (30 days):";
     if (section == "drives") return line[0] == ' ' || StartsWith(line, "Drive : ");
     return true;
 }

@@ -1,7 +1,11 @@
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
+#include <utility>
 
 #include "Cp932.h"
 #include "Output.h"
@@ -52,6 +56,56 @@ std::string Abilities(const Facts::GraphicsAdapter& a)
     if (a.HasDirect3D) text += ", feature level " + Or(a.FeatureLevel, "unknown");
     if (a.Direct3D12) text += ", Direct3D 12" + (a.ShaderModel.empty() ? "" : " shader model " + a.ShaderModel);
     return text;
+}
+
+// The pieces a report has, joined; empty where it has none.
+std::string Joined(std::initializer_list<std::string> pieces)
+{
+    std::string text;
+    for (const std::string& piece : pieces)
+        if (!piece.empty()) text += (text.empty() ? "" : "; ") + piece;
+    return text;
+}
+
+std::string Labelled(const char* label, const std::string& value) { return value.empty() ? "" : label + value; }
+
+// The Windows block's newer lines, in the words the report uses.
+std::string FirmwareOf(const Facts& f) { return f.Firmware + Labelled(", Secure Boot ", f.SecureBoot); }
+
+std::string PlatformOf(const Facts& f)
+{
+    return Joined({FirmwareOf(f), Labelled("TPM ", f.Tpm), Labelled("memory integrity ", f.MemoryIntegrity),
+                   Labelled("test signing ", f.TestSigning)});
+}
+
+std::string VcRuntimeOf(const Facts& f) { return Labelled("x86 ", f.VcRuntimeX86) + Labelled(", x64 ", f.VcRuntimeX64); }
+
+std::string SecurityOf(const Facts& f)
+{
+    std::string text;
+    for (const Facts::SecurityProduct& p : f.SecurityProducts)
+        text += (text.empty() ? "" : "; ") + p.Name + " (" + p.State + ", " + p.Definitions + ")";
+    return f.SecuritySoftwareListed && text.empty() ? "none" : text;
+}
+
+std::string ExtrasOf(const Facts& f)
+{
+    if (!f.DirectX9ExtrasListed) return "";
+    std::string present, missing;
+    for (const std::string& name : f.DirectX9Present) present += (present.empty() ? "" : " ") + name;
+    for (const std::string& name : f.DirectX9Missing) missing += (missing.empty() ? "" : " ") + name;
+    return (present.empty() ? "none" : present) + (missing.empty() ? "" : " (missing: " + missing + ")");
+}
+
+std::string RuntimesOf(const Facts& f)
+{
+    return Joined({Labelled("Visual C++ ", VcRuntimeOf(f)), Labelled(".NET Framework ", f.DotNet),
+                   Labelled("DirectX 9 extras ", ExtrasOf(f))});
+}
+
+std::string PowerPlanOf(const Facts& f)
+{
+    return f.PowerPlan + Labelled(", battery saver ", f.BatterySaver);
 }
 
 std::string DriverOf(const Facts& f)
@@ -147,6 +201,10 @@ void WriteSummary(std::ostream& shown, const Loaded& loaded)
             out << "Windows:     " << f.Windows << (f.WindowsVersion.empty() ? "" : " " + f.WindowsVersion)
                 << (f.WindowsBuild.empty() ? "" : " (" + f.WindowsBuild + ")") << ", " << Or(f.WindowsArchitecture)
                 << (f.RemoteSession ? ", in a remote session" : "") << "\n";
+        for (const auto& [label, value] : std::initializer_list<std::pair<const char*, std::string>>{
+                 {"Features:    ", f.ProcessorFeatures}, {"Platform:    ", PlatformOf(f)}, {"Security:    ", SecurityOf(f)},
+                 {"Runtimes:    ", RuntimesOf(f)}, {"Power plan:  ", PowerPlanOf(f)}})
+            if (!value.empty()) out << label << value << "\n";
         if (!f.DirectX.empty()) out << "DirectX:     " << f.DirectX << "\n";
         out << "GPU:         " << (f.DirectXFailed ? "DirectX failed" : Or(f.D3d9Description)) << ", driver "
             << DriverOf(f) << "\n";
@@ -165,6 +223,9 @@ void WriteSummary(std::ostream& shown, const Loaded& loaded)
         for (const Facts::DisplayDevice& d : f.DisplayDevices)
             out << "  device: " << d.Name << ", driver " << Driver(d.DriverVersion, d.DriverDate) << ", " << StateOf(d)
                 << (d.BasicDriver ? " (no vendor driver)" : "") << "\n";
+        if (f.CrashesListed)
+            out << "Crashes:     " << (f.Crashes.empty() ? "none" : std::to_string(f.Crashes.size())) << " in the last 30 days\n";
+        for (const Facts::Crash& c : f.Crashes) out << "  crash: " << c.Line << "\n";
         if (!f.SoundDevices.empty()) {
             out << "Sound:       ";
             for (size_t n = 0; n < f.SoundDevices.size(); ++n) {
@@ -297,6 +358,18 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
         for (const Facts::DisplayDevice& d : a.DisplayDevices)
             if (left.count(&d) != 0) say("Display device gone: " + d.Name);
     }
+    // The Windows block's newer lines and the crashes, where both reports have them.
+    for (const auto& [what, from, to] : std::initializer_list<std::tuple<const char*, std::string, std::string>>{
+             {"Processor features", a.ProcessorFeatures, b.ProcessorFeatures}, {"Firmware", FirmwareOf(a), FirmwareOf(b)},
+             {"TPM", a.Tpm, b.Tpm}, {"Memory integrity", a.MemoryIntegrity, b.MemoryIntegrity},
+             {"Test signing", a.TestSigning, b.TestSigning}, {"Security software", SecurityOf(a), SecurityOf(b)},
+             {"Visual C++ runtime", VcRuntimeOf(a), VcRuntimeOf(b)}, {".NET Framework", a.DotNet, b.DotNet},
+             {"DirectX 9 extras", ExtrasOf(a), ExtrasOf(b)}, {"Power plan", PowerPlanOf(a), PowerPlanOf(b)}})
+        if (!from.empty() && !to.empty()) change(what, from, to);
+    if (a.CrashesListed && b.CrashesListed)
+        for (const Facts::Crash& c : b.Crashes)
+            if (std::none_of(a.Crashes.begin(), a.Crashes.end(), [&](const Facts::Crash& old) { return old.Line == c.Line; }))
+                say("New crash: " + c.Line);
     std::map<std::string, const Facts::Drive*> drives;
     for (const Facts::Drive& e : b.Drives) drives.emplace(e.Root, &e);
     for (const Facts::Drive& d : a.Drives) {

@@ -194,7 +194,7 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
         const char* Query;
         long long Expected;
     } queries[] = {
-        {"PRAGMA user_version", 3},
+        {"PRAGMA user_version", 4},
         {"SELECT COUNT(*) FROM reports WHERE file = 'kept.txt' AND part = 1", 1},
         {"SELECT COUNT(*) FROM reports WHERE file LIKE '%two.txt' AND parts = 2", 2},
         {"SELECT COUNT(*) FROM reports WHERE preface = 'Two runs:\n' AND part = 1", 1},
@@ -210,12 +210,12 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
     sqlite3_close(handle);
     run = Reader("--db " + db + " " + (folder / "two.txt").string());
     EXPECT_EQ(2, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("schema version 99, newer than this reader's 3")) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("schema version 99, newer than this reader's 4")) << run.Output;
     std::filesystem::remove_all(folder);
 }
 
 // A database of schema version 2, as the reader before the display devices made
-// it: brought to version 3, its report kept (and known again), a new one stored whole.
+// it: brought to the current version, its report kept (and known again), a new one stored whole.
 TEST(CommandLineTest, DatabaseOfVersion2Migrates)
 {
     const auto folder = FreshFolder("version2");
@@ -236,7 +236,7 @@ TEST(CommandLineTest, DatabaseOfVersion2Migrates)
         std::string Query;
         long long Expected;
     } queries[] = {
-        {"PRAGMA user_version", 3},
+        {"PRAGMA user_version", 4},
         {"SELECT COUNT(*) FROM processes WHERE report_id = 1", processes},
         {"SELECT COUNT(*) FROM adapters WHERE report_id = 1 AND high_performance IS NULL AND feature_level IS NULL", 3},
         {"SELECT COUNT(*) FROM adapters WHERE high_performance = 1 AND minimum_power = 0 AND feature_level = '12_2'"
@@ -249,6 +249,45 @@ TEST(CommandLineTest, DatabaseOfVersion2Migrates)
         {"SELECT COUNT(*) FROM display_devices WHERE state = 'disabled' AND problem_code = 22 AND basic_driver = 1", 1},
         {"SELECT COUNT(*) FROM reports WHERE remote_session = 1", 1},
         {"SELECT COUNT(*) FROM findings WHERE rule = 'game-gpu-not-high-performance'", 1},
+    };
+    for (const auto& q : queries) EXPECT_EQ(q.Expected, Count(handle, q.Query)) << q.Query;
+    sqlite3_close(handle);
+    std::filesystem::remove_all(folder);
+}
+
+// A database of schema version 3, as the reader before the Windows block's newer lines made it.
+TEST(CommandLineTest, DatabaseOfVersion3Migrates)
+{
+    const auto folder = FreshFolder("version3");
+    const std::string db = (folder / "v3.sqlite").string();
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+    const std::string dump = ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / ".." / "version3.sql");
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle, dump.c_str(), nullptr, nullptr, nullptr));
+    sqlite3_close(handle);
+    const TRun run = Reader("--db " + db + " " + (std::filesystem::path(ENVCHECK_READER_SAMPLES) / "hybrid-laptop.txt").string() +
+                            " " + (std::filesystem::path(ENVCHECK_READER_SAMPLES) / "win10-test-signing.txt").string());
+    EXPECT_EQ(0, run.Code) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("added 1 (0 read in part), already there 1")) << run.Output;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+    const struct {
+        std::string Query;
+        long long Expected;
+    } queries[] = {
+        {"PRAGMA user_version", 4},
+        {"SELECT COUNT(*) FROM display_devices WHERE report_id = 1", 4},
+        {"SELECT COUNT(*) FROM reports WHERE id = 1 AND firmware IS NULL AND processor_features IS NULL", 1},
+        {"SELECT COUNT(*) FROM reports WHERE id = 2 AND processor_features = 'SSE3 SSSE3 SSE4.1 SSE4.2 POPCNT AVX AVX2 FMA3'"
+         " AND features_off_in_windows = 'AVX AVX2 FMA3' AND firmware = 'UEFI' AND secure_boot = 'off' AND tpm = 'none'"
+         " AND memory_integrity = 'off' AND test_signing = 'on' AND vc_runtime_x86 = 'missing' AND vc_runtime_x64 = '14.29.30133'"
+         " AND dotnet_framework = '4.8' AND directx9_extras = 'none' AND directx9_extras_missing LIKE 'd3dx9_43 %'"
+         " AND power_plan = '" u8"バランス" "' AND battery_saver = 'off'", 1},
+        {"SELECT COUNT(*) FROM security_products WHERE report_id = 2 AND position = 1 AND name = 'ESET Security'"
+         " AND state = 'on' AND definitions = 'out of date'", 1},
+        {"SELECT COUNT(*) FROM crashes WHERE report_id = 2 AND position = 0 AND program = '" u8"ゲーム ランチャー.exe" "'"
+         " AND program_version = '3.1.0.7' AND module = 'KERNELBASE.dll' AND exception = '0xe0434352'"
+         " AND offset = '0x000000000002d3a2' AND time = '2026-12-08 22:14:05'", 1},
+        {"SELECT COUNT(*) FROM findings WHERE report_id = 2 AND rule = 'third-party-security-software'", 1},
     };
     for (const auto& q : queries) EXPECT_EQ(q.Expected, Count(handle, q.Query)) << q.Query;
     sqlite3_close(handle);
@@ -282,6 +321,26 @@ TEST(CommandLineTest, DisplayDevicesInSummaryAndDiff)
              {&diff, "Display device appeared: USB Display, driver ?, unknown\nDisplay device gone: Microsoft Basic Display Adapter\n"}})
         EXPECT_NE(std::string::npos, run->Output.find(line)) << run->Output;
     std::filesystem::remove_all(folder);
+}
+
+// The Windows block's newer lines and the crashes in the summary; in the diff only where both reports have them.
+TEST(CommandLineTest, WindowsBlockInSummaryAndDiff)
+{
+    const std::string samples = ENVCHECK_READER_SAMPLES, signing = samples + "/win10-test-signing.txt";
+    const TRun summary = Reader(signing);
+    const TRun diff = Reader("--diff " + signing + " " + samples + "/gaming-pc-win11.txt");
+    const TRun older = Reader("--diff " + samples + "/matrix-win10.txt " + samples + "/gaming-pc-win11.txt");
+    for (const auto& [run, line] : std::vector<std::pair<const TRun*, std::string>>{
+             {&summary, "Platform:    UEFI, Secure Boot off; TPM none; memory integrity off; test signing on\n"
+                        "Security:    Windows Defender Antivirus (off, up to date); ESET Security (on, out of date)\n"
+                        "Runtimes:    Visual C++ x86 missing, x64 14.29.30133; .NET Framework 4.8; DirectX 9 extras none (missing: d3dx9_43 "},
+             {&summary, u8"Power plan:  バランス, battery saver off\n"},
+             {&summary, "Crashes:     2 in the last 30 days\n  crash: 2026-12-08 22:14:05 "},
+             {&diff, "Firmware: UEFI, Secure Boot off -> UEFI, Secure Boot on\nTPM: none -> 2.0\nTest signing: on -> off\n"},
+             {&diff, "New crash: 2026-12-01 21:03:11 game.exe 1.2.3.4, module nvwgf2um.dll"}})
+        EXPECT_NE(std::string::npos, run->Output.find(line)) << run->Output;
+    EXPECT_EQ(std::string::npos, older.Output.find("TPM")) << older.Output;
+    EXPECT_EQ(std::string::npos, older.Output.find("New crash")) << older.Output;
 }
 
 TEST(CommandLineTest, DiffNamesWhatChanged)

@@ -30,6 +30,12 @@ inline std::string Sample(const char* windows)
 // A laptop of two GPUs, written with every line the closing section has.
 inline std::string Hybrid() { return ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / "hybrid-laptop.txt"); }
 
+// A sample report of reader/tests/reports by its name: gaming-pc-win11, win10-test-signing.
+inline std::string Named(const std::string& name)
+{
+    return ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / (name + ".txt"));
+}
+
 // A folder of its own for one test, empty at the start.
 inline std::filesystem::path FreshFolder(const std::string& name)
 {

@@ -45,6 +45,7 @@ TEST(FindingsTest, EachRuleFiresOnItsReportAndNotOnTheClean)
     const size_t services = clean.find("Service Infomation:\n");
     const std::string serviceTables = clean.substr(services, clean.find("Network Infomation:") - services);
     const std::string devices = "primary\n\n", card = "Graphics adapter 0: NVIDIA GeForce GTX 470\n";
+    const std::string power = " Power: AC\n", crash = " 2026-12-01 21:03:11 game.exe 1.0, module ";
     const struct {
         std::set<std::string> Rules;
         std::string From, To;
@@ -66,6 +67,18 @@ TEST(FindingsTest, EachRuleFiresOnItsReportAndNotOnTheClean)
         // A second GPU, the high-performance one: Direct3D 9 does not use it either.
         {{"game-gpu-not-high-performance", "adapter-not-in-d3d9"}, devices,
          "primary\nGraphics adapter 1: NVIDIA GeForce RTX 3070\n Preference: high performance\n\n"},
+        {{"cpu-lacks-sse42"}, power, power + " Processor features: SSE3 SSSE3 SSE4.1 SSE4.2 AVX AVX2\n"},
+        {{"cpu-lacks-avx2"}, power, power + " Processor features: SSE3 SSSE3 SSE4.1 SSE4.2 POPCNT AVX\n"},
+        {{"avx-off-in-windows"}, power, power + " Processor features: SSE3 SSSE3 SSE4.1 SSE4.2 POPCNT AVX AVX2 AVX-512F (off in Windows)\n"},
+        {{"test-signing-on"}, power, power + " Test signing: on\n"},
+        {{"secure-boot-off"}, power, power + " Firmware: UEFI, Secure Boot off\n"},
+        {{"no-tpm-2"}, power, power + " TPM: 1.2\n"},
+        {{"memory-integrity-on"}, power, power + " Memory integrity: on\n"},
+        {{"no-vc-runtime"}, power, power + " Visual C++ runtime: x86 missing, x64 14.40.33810\n"},
+        {{"third-party-security-software"}, power, power + " Security software: Microsoft Defender Antivirus (off, up to date); Kaspersky (on, up to date)\n"},
+        {{"crashed-recently"}, devices, "primary\nRecent program crashes (30 days):\n" + crash + "d3d9.dll 10.0.1, offset 0x1\n\n"},
+        // The driver's file as Windows may spell it.
+        {{"crashed-recently", "crash-in-graphics-driver"}, devices, "primary\nRecent program crashes (30 days):\n" + crash + "NVWGF2UMX.DLL 31.0, offset 0x1\n\n"},
     };
     std::set<std::string> covered;
     for (const auto& row : rows) {
@@ -168,4 +181,54 @@ TEST(FindingsTest, ClosingSectionRulesNameWhatTheyFound)
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.Fires, Fired(Replaced(hybrid, row.From, row.To)).count(row.Rule) == 1) << row.Case << ": " << row.Rule;
+}
+
+// The samples' findings of the Windows block and the crashes, each quoting the lines it read;
+// and the edges of those rules, each a change of the test-signing sample.
+TEST(FindingsTest, WindowsBlockRulesQuoteTheirLines)
+{
+    const std::string signing = Named("win10-test-signing"), features = "POPCNT AVX (off in Windows) AVX2 (off in Windows) FMA3 (off in Windows)";
+    const std::string line = "Processor features: SSE3 SSSE3 SSE4.1 SSE4.2 " + features;
+    const std::string crashes = signing.substr(signing.find(" 2026-12-08"), signing.rfind("\n\n") + 1 - signing.find(" 2026-12-08"));
+    const std::string gamingCrash = "2026-12-01 21:03:11 game.exe 1.2.3.4, module nvwgf2um.dll 32.0.15.6603, exception 0xc0000005, offset 0x0012ab34";
+    const struct {
+        std::string Sample;
+        std::map<std::string, std::string> Texts;
+    } samples[] = {
+        {"win10-test-signing",
+         {{"avx-off-in-windows", "the processor has a feature Windows does not save the state of, so programs cannot use it: " + line},
+          {"test-signing-on", "test signing is on, which anti-cheats may refuse: Test signing: on"},
+          {"secure-boot-off", "Secure Boot is off, which some anti-cheats require: Firmware: UEFI, Secure Boot off"},
+          {"no-tpm-2", "no TPM 2.0, which Windows 11 and some anti-cheats require: TPM: none"},
+          {"no-vc-runtime", "the 32-bit Visual C++ runtime is missing: Visual C++ runtime: x86 missing, x64 14.29.30133"},
+          {"third-party-security-software", "security software other than Microsoft Defender, which may block or slow the game: ESET Security (on, out of date)"},
+          {"crashed-recently", u8"programs crashed in the last 30 days: 2026-12-08 22:14:05 ゲーム ランチャー.exe 3.1.0.7, module "
+                               "KERNELBASE.dll 10.0.19041.5129, exception 0xe0434352, offset 0x000000000002d3a2; 2026-11-20 18:40:55 "
+                               "game.exe 1.2.3.4, module d3d9.dll 10.0.19041.5072, exception 0xc0000005, offset 0x0000000000071c2e"}}},
+        {"gaming-pc-win11",
+         {{"crashed-recently", "programs crashed in the last 30 days: " + gamingCrash},
+          {"crash-in-graphics-driver", "a program crashed in the graphics driver: " + gamingCrash}}},
+    };
+    for (const auto& sample : samples) {
+        std::map<std::string, std::string> texts;
+        for (const Finding& finding : LoadBytes(sample.Sample, Named(sample.Sample)).Findings) texts[finding.Id] = finding.Text;
+        EXPECT_EQ(sample.Texts, texts) << sample.Sample;
+    }
+    const struct {
+        const char* Case;
+        std::string From, To, Rule;
+        bool Fires;
+    } rows[] = {
+        {"AVX2 there, though off in Windows", "", "", "cpu-lacks-avx2", false},
+        {"features unknown", line, "Processor features: unknown", "cpu-lacks-sse42", false},
+        {"features unknown", line, "Processor features: unknown", "cpu-lacks-avx2", false},
+        {"no feature at all", line, "Processor features: none", "cpu-lacks-sse42", true},
+        {"Secure Boot unknown", "Secure Boot off", "Secure Boot unknown", "secure-boot-off", false},
+        {"TPM unknown", " TPM: none", " TPM: unknown", "no-tpm-2", false},
+        {"the runtime of an unknown version", "x86 missing", "x86 installed", "no-vc-runtime", false},
+        {"Defender alone", "; ESET Security (on, out of date)", "", "third-party-security-software", false},
+        {"no crashes", crashes, " (none)\n", "crashed-recently", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.Fires, Fired(Replaced(signing, row.From, row.To)).count(row.Rule) == 1) << row.Case << ": " << row.Rule;
 }

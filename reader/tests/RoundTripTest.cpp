@@ -86,7 +86,10 @@ TEST(RoundTripTest, VersionMatrixReports)
         EXPECT_EQ(1u, f.Adapters.size()) << row.Windows;
         // Older reports' JSON has nothing of the closing section's newer lines.
         const std::string json = JsonLine(loaded);
-        for (const char* key : {"\"preference\"", "\"direct3d\"", "\"display_details\"", "\"remote_session\"", "\"display_devices\""})
+        for (const char* key : {"\"preference\"", "\"direct3d\"", "\"display_details\"", "\"remote_session\"", "\"display_devices\"",
+                                "\"processor_features\"", "\"firmware\"", "\"secure_boot\"", "\"tpm\"", "\"memory_integrity\"",
+                                "\"test_signing\"", "\"security_software\"", "\"vc_runtime\"", "\"dotnet_framework\"",
+                                "\"directx9_extras\"", "\"power_plan\"", "\"crashes\""})
             EXPECT_EQ(std::string::npos, json.find(key)) << row.Windows << ": " << key;
     }
 }
@@ -319,4 +322,77 @@ TEST(RoundTripTest, DisplayDevicesWithoutAdapters)
     EXPECT_EQ("Wine Adapter", all[0].Data.DisplayDevices[0].Name);
     EXPECT_EQ("2026-12-10", all[0].Data.DisplayDevices[0].DriverDate);
     EXPECT_EQ(nullptr, all[1].Model.Find("preface")) << "the list went with the next report";
+}
+
+// The samples with the closing section's newer lines: read clean, and the bytes back.
+TEST(RoundTripTest, NewerSamples)
+{
+    for (const char* name : {"hybrid-laptop", "gaming-pc-win11", "win10-test-signing"}) {
+        const std::string bytes = Named(name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        const Loaded loaded = LoadBytes(name, bytes);
+        EXPECT_EQ(Status::Read, loaded.Model.State) << name << Problems(loaded.Model);
+        ExpectRoundTrip(name, bytes, loaded.Model);
+    }
+}
+
+// The Windows block's newer lines and the crashes, each changed in the test-signing sample:
+// what the JSON says at a place (null: nothing there), and the problem a damaged line gives.
+TEST(RoundTripTest, WindowsBlockAndCrashLines)
+{
+    const std::string sample = Named("win10-test-signing");
+    const std::string at = "/facts/current/", eset = "ESET Security (on, out of date)";
+    const std::string features = "SSE3 SSSE3 SSE4.1 SSE4.2 POPCNT AVX (off in Windows) AVX2 (off in Windows) FMA3 (off in Windows)";
+    const std::string crashes = sample.substr(sample.find(" 2026-12-08"), sample.rfind("\n\n") + 1 - sample.find(" 2026-12-08"));
+    const std::string adapter = sample.substr(sample.find("Graphics adapter 0:"), sample.find("Recent program") - sample.find("Graphics adapter 0:"));
+    const struct {
+        std::string From, To, Where, Json, Problem;
+    } rows[] = {
+        {"", "", at + "processor_features", R"({"known":true,"names":["SSE3","SSSE3","SSE4.1","SSE4.2","POPCNT","AVX","AVX2","FMA3"],"off_in_windows":["AVX","AVX2","FMA3"]})", ""},
+        {features, "unknown", at + "processor_features", R"({"known":false,"names":[],"off_in_windows":[]})", ""},
+        {features, "SSE4.2 SSE3", at + "processor_features", "null", "a line 'Processor features' envcheck does not write"},
+        {features, "SSE3 (off in Windows)", at + "processor_features", "null", "a line 'Processor features' envcheck does not write"},
+        {"UEFI, Secure Boot off", "BIOS", at + "secure_boot", "null", ""},
+        {"UEFI, Secure Boot off", "UEFI, Secure Boot maybe", at + "firmware", "null", "a line 'Firmware' envcheck does not write: Firmware: UEFI"},
+        {"", "", at + "security_software/1", R"({"name":"ESET Security","state":"on","definitions":"out of date"})", ""},
+        // A name holding parentheses and "; " of its own is read from its end.
+        {eset, "Kaspersky (Free); Total (snoozed, out of date)", at + "security_software/1", R"({"name":"Kaspersky (Free); Total","state":"snoozed","definitions":"out of date"})", ""},
+        {"Windows Defender Antivirus (off, up to date); " + eset, "none", at + "security_software", "[]", ""},
+        {eset, "ESET Security (on)", at + "security_software", "null", "a line 'Security software' envcheck does not write"},
+        {"x86 missing, x64 14.29.30133", "x86 installed", at + "vc_runtime", R"({"x86":"installed","x64":""})", ""},
+        {"x86 missing", "x86 new", at + "vc_runtime", "null", "a line 'Visual C++ runtime' envcheck does not write"},
+        {" .NET Framework: 4.8", " .NET Framework: 5.0", at + "dotnet_framework", "null", "a line '.NET Framework' envcheck does not write"},
+        {"none (missing: d3dx9_43 d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7 X3DAudio1_7 xactengine3_7)",
+         "d3dx9_43 xinput1_3 d3dcompiler_43 (missing: X3DAudio1_7)", at + "directx9_extras", R"({"present":["d3dx9_43","xinput1_3","d3dcompiler_43"],"missing":["X3DAudio1_7"]})", ""},
+        {"none (missing: d3dx9_43", "d3dx9_43 (missing: d3dx9_43", at + "directx9_extras", "null", "a line 'DirectX 9 extras' envcheck does not write"},
+        {"", "", at + "power_plan", R"({"name":"バランス","battery_saver":"off"})", ""},
+        {"バランス, battery saver off", "Gaming, Ultimate", at + "power_plan", R"({"name":"Gaming, Ultimate","battery_saver":""})", ""},
+        // A program's name of blanks, in Japanese.
+        {"", "", at + "crashes/0", R"({"time":"2026-12-08 22:14:05","program":"ゲーム ランチャー.exe","program_version":"3.1.0.7","module":"KERNELBASE.dll","module_version":"10.0.19041.5129","exception":"0xe0434352","offset":"0x000000000002d3a2"})", ""},
+        // Windows XP's line has no exception.
+        {crashes, " 2009-05-01 10:00:00 game.exe 1.0.0.1, module d3d9.dll 5.3.2600.5512, offset 0x0001c4a5\n", at + "crashes",
+         R"([{"time":"2009-05-01 10:00:00","program":"game.exe","program_version":"1.0.0.1","module":"d3d9.dll","module_version":"5.3.2600.5512","exception":"","offset":"0x0001c4a5"}])", ""},
+        {crashes, " (none)\n", at + "crashes", "[]", ""},
+        // Without adapters the list follows the Windows block's blank line.
+        {adapter, "", at + "crashes/1/module", R"("d3d9.dll")", ""},
+        {", offset 0x0000000000071c2e", "", at + "crashes/1", "null", "a crash line envcheck does not write: 2026-11-20"},
+    };
+    for (const auto& row : rows) {
+        std::string bytes = sample;
+        const size_t where = bytes.find(row.From);
+        ASSERT_NE(std::string::npos, where) << row.From;
+        bytes.replace(where, row.From.size(), row.To);
+        const Loaded loaded = LoadBytes("row", bytes);
+        ExpectRoundTrip(row.To, bytes, loaded.Model);
+        const nlohmann::json json = nlohmann::json::parse(JsonLine(loaded));
+        const nlohmann::json::json_pointer pointer(row.Where);
+        EXPECT_EQ(nlohmann::json::parse(Utf8(row.Json)), json.contains(pointer) ? json[pointer] : nlohmann::json()) << row.To;
+        if (row.Problem.empty()) {
+            EXPECT_EQ(Status::Read, loaded.Model.State) << row.To << Problems(loaded.Model);
+            continue;
+        }
+        ASSERT_EQ(1u, loaded.Model.Problems.size()) << row.To << Problems(loaded.Model);
+        EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + where, '\n') + 1, static_cast<long>(loaded.Model.Problems[0].Line)) << row.To;
+        EXPECT_EQ(0u, Utf8(loaded.Model.Problems[0].Message).find(row.Problem)) << row.To << Problems(loaded.Model);
+    }
 }
