@@ -275,12 +275,25 @@ public:
     HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
                              LPVOID* object) override
     {
-        TFamilyCall family(FamilySecurityCenter);
         return Timed([&] { return Real.CoCreateInstance(classId, outer, context, interfaceId, object); });
     }
     BSTR SysAllocString(const OLECHAR* text) override { return Timed([&] { return Real.SysAllocString(text); }); }
     void SysFreeString(BSTR text) override { Timed([&] { Real.SysFreeString(text); }); }
     HRESULT VariantClear(VARIANTARG* value) override { return Timed([&] { return Real.VariantClear(value); }); }
+    HRESULT CoInitialize(LPVOID reserved) override { return Timed([&] { return Real.CoInitialize(reserved); }); }
+    void CoUninitialize() override { Timed([&] { Real.CoUninitialize(); }); }
+    uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned(__stdcall* start)(void*), void* argument,
+                             unsigned flags, unsigned* threadId) override
+    {
+        return Timed([&] { return Real._beginthreadex(security, stackSize, start, argument, flags, threadId); });
+    }
+    // Security Center is asked on a thread of its own: the section's share of it is this wait.
+    DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) override
+    {
+        TFamilyCall family(FamilySecurityCenter);
+        return Timed([&] { return Real.WaitForSingleObject(object, milliseconds); });
+    }
+    BOOL CloseHandle(HANDLE object) override { return Timed([&] { return Real.CloseHandle(object); }); }
 };
 
 #endif

@@ -84,8 +84,9 @@ FARPROC TimedFunction(LPCSTR function, FARPROC real)
     ENVCHECK_FAMILY_THUNK(FamilyPrerequisites, PowerReadFriendlyName, DWORD, HKEY, const GUID*, const GUID*,
                           const GUID*, PUCHAR, LPDWORD);
     ENVCHECK_THUNK(GetSystemWow64DirectoryA, UINT, LPSTR, UINT);
-    ENVCHECK_FAMILY_THUNK(FamilySecurityCenter, CoSetProxyBlanket, HRESULT, IUnknown*, DWORD, DWORD, OLECHAR*, DWORD,
-                          DWORD, RPC_AUTH_IDENTITY_HANDLE, DWORD);
+    ENVCHECK_THUNK(CoSetProxyBlanket, HRESULT, IUnknown*, DWORD, DWORD, OLECHAR*, DWORD, DWORD, RPC_AUTH_IDENTITY_HANDLE,
+                   DWORD);
+    ENVCHECK_THUNK(SystemTimeToTzSpecificLocalTime, BOOL, const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, LPSYSTEMTIME);
     ENVCHECK_FAMILY_THUNK(FamilyEventLog, OpenEventLogW, HANDLE, LPCWSTR, LPCWSTR);
     ENVCHECK_FAMILY_THUNK(FamilyEventLog, ReadEventLogW, BOOL, HANDLE, DWORD, DWORD, LPVOID, DWORD, DWORD*, DWORD*);
     ENVCHECK_FAMILY_THUNK(FamilyEventLog, CloseEventLog, BOOL, HANDLE);

@@ -26,6 +26,8 @@ ENVCHECK_RUNTIME_FUNCTION_TYPED(IsWow64Process2, BOOL(WINAPI*)(HANDLE, USHORT*, 
 ENVCHECK_RUNTIME_FUNCTION_TYPED(GetProcessInformation, BOOL(WINAPI*)(HANDLE, PROCESS_INFORMATION_CLASS, LPVOID, DWORD))
 ENVCHECK_RUNTIME_FUNCTION_TYPED(GetFirmwareType, BOOL(WINAPI*)(PFIRMWARE_TYPE))  // 8
 ENVCHECK_RUNTIME_FUNCTION_TYPED(GetSystemWow64DirectoryA, UINT(WINAPI*)(LPSTR, UINT))  // XP
+// NT only; the local time with the daylight saving of that moment, not of today.
+ENVCHECK_RUNTIME_FUNCTION(SystemTimeToTzSpecificLocalTime)
 }  // namespace Kernel32
 
 #endif

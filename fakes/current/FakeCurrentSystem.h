@@ -132,6 +132,12 @@ public:
     BSTR SysAllocString(const OLECHAR* text) override;
     void SysFreeString(BSTR text) override;
     HRESULT VariantClear(VARIANTARG* value) override;
+    HRESULT CoInitialize(LPVOID reserved) override;
+    void CoUninitialize() override { --ApartmentsHeld; }
+    uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned(__stdcall* start)(void*), void* argument,
+                             unsigned flags, unsigned* threadId) override;
+    DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) override;
+    BOOL CloseHandle(HANDLE object) override;
 
 private:
     // The functions of the libraries above that Prerequisites() brings.

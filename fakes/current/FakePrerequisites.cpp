@@ -170,8 +170,24 @@ HRESULT WINAPI FakeCoSetProxyBlanket(IUnknown* proxy, DWORD, DWORD, OLECHAR*, DW
 {
     // As for an object served within the process: it has no blanket to set.
     if (FaultPlan.Fails("CoSetProxyBlanket") || proxy == nullptr) return E_INVALIDARG;
+    ++Machine().Blankets;
     return E_NOINTERFACE;
 }
+
+// The fake's local time is 9 hours ahead of UTC, all year.
+BOOL WINAPI FakeSystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SYSTEMTIME* utc,
+                                                LPSYSTEMTIME local)
+{
+    FILETIME file = {};
+    if (FaultPlan.Fails("SystemTimeToTzSpecificLocalTime") || zone != nullptr || !SystemTimeToFileTime(utc, &file))
+        return FALSE;
+    const ULONGLONG ticks =
+        ((static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime) + 9ULL * 3600 * 10000000;
+    file = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    return FileTimeToSystemTime(&file, local);
+}
+
+HANDLE const FakeThread = reinterpret_cast<HANDLE>(0x7EAD);
 
 // IUnknown for Security Center's fake objects: counted with the machine's other COM objects.
 template <typename Interface>
@@ -324,6 +340,7 @@ public:
 void TFakeCurrentSystem::ProvidePrerequisites(TFunctions& kernel32, TFunctions& ntdll)
 {
     kernel32["GetFirmwareType"] = FunctionCast<FARPROC>(&FakeGetFirmwareType);
+    kernel32["SystemTimeToTzSpecificLocalTime"] = FunctionCast<FARPROC>(&FakeSystemTimeToTzSpecificLocalTime);
     ntdll["NtQuerySystemInformation"] = FunctionCast<FARPROC>(&FakeNtQuerySystemInformation);
     Provide("tbs.dll", reinterpret_cast<HMODULE>(0x69000000),
             {{"Tbsi_GetDeviceInfo", FunctionCast<FARPROC>(&FakeTbsiGetDeviceInfo)}});
@@ -394,6 +411,7 @@ HRESULT TFakeCurrentSystem::CoCreateInstance(REFCLSID, LPUNKNOWN outer, DWORD, R
     if (FaultPlan.Fails("CoCreateInstance")) return REGDB_E_CLASSNOTREG;
     // Security Center is there only with the rest of today's Windows.
     if (MissingFunctions.count("CoSetProxyBlanket") != 0) return REGDB_E_CLASSNOTREG;
+    if (ApartmentsHeld == 0) return CO_E_NOTINITIALIZED;
     if (outer != nullptr || interfaceId != __uuidof(IWbemLocator)) return E_NOINTERFACE;
     *object = static_cast<IWbemLocator*>(new TFakeLocator());
     return S_OK;
@@ -416,4 +434,35 @@ HRESULT TFakeCurrentSystem::VariantClear(VARIANTARG* value)
 {
     if (value->vt == VT_BSTR && value->bstrVal != nullptr) --BstrsHeld;
     return ::VariantClear(value);
+}
+
+HRESULT TFakeCurrentSystem::CoInitialize(LPVOID)
+{
+    if (FaultPlan.Fails("CoInitialize")) return E_OUTOFMEMORY;
+    ++ApartmentsHeld;
+    return S_OK;
+}
+
+// The thread runs to its end at once, on the caller's own thread: a test stays one thread.
+uintptr_t TFakeCurrentSystem::_beginthreadex(void*, unsigned, unsigned(__stdcall* start)(void*), void* argument,
+                                             unsigned flags, unsigned*)
+{
+    if (FaultPlan.Fails("_beginthreadex") || flags != 0) return 0;
+    ++ThreadsHeld;
+    start(argument);
+    return reinterpret_cast<uintptr_t>(FakeThread);
+}
+
+DWORD TFakeCurrentSystem::WaitForSingleObject(HANDLE object, DWORD)
+{
+    if (FaultPlan.Fails("WaitForSingleObject") || object != FakeThread) return WAIT_FAILED;
+    return WmiStalls ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+}
+
+BOOL TFakeCurrentSystem::CloseHandle(HANDLE object)
+{
+    const bool fails = FaultPlan.Fails("CloseHandle");
+    if (object != FakeThread) return FALSE;
+    --ThreadsHeld;
+    return !fails;
 }

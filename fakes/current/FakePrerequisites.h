@@ -37,7 +37,8 @@ struct TFakePrerequisites {
     ULONG CodeIntegrityOptions = CODEINTEGRITY_OPTION_ENABLED;
     HRESULT ConnectResult = S_OK;  // what ConnectServer answers
     std::vector<TFakeSecurityProduct> SecurityProducts;
-    bool WmiHangs = false;  // every Next times out
+    bool WmiHangs = false;   // every Next times out
+    bool WmiStalls = false;  // the asking thread does not end in time
     DWORD ActiveSchemeResult = ERROR_SUCCESS;
     std::wstring PowerPlan = L"Balanced";  // empty: PowerReadFriendlyName fails
     std::set<std::wstring> SystemFiles;    // in lower case
@@ -49,6 +50,9 @@ struct TFakePrerequisites {
     // Books.
     DWORD Ticks = 0;  // GetTickCount; a Next that times out moves it on
     int NextCalls = 0;
+    int ThreadsHeld = 0;      // thread handles not closed
+    int ApartmentsHeld = 0;   // CoInitialize without its CoUninitialize
+    int Blankets = 0;         // proxies a blanket was asked for
     int BstrsHeld = 0;
     int SchemesHeld = 0;
     int LogsOpen = 0;

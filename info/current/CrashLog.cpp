@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "info/Kernel32Functions.h"
 #include "info/WideText.h"
 #include "info/current/CurrentFunctions.h"
 
@@ -87,6 +88,18 @@ bool CrashFromStrings(const std::vector<std::wstring>& strings, CrashRecord& cra
     return HexText(strings[xp ? 4 : 7], crash.Offset) && !crash.Program.empty() && !crash.Module.empty();
 }
 
+bool TCurrentSystemInfo::LocalTime(DWORD seconds, Kernel32::SystemTimeToTzSpecificLocalTime::Type toLocal,
+                                   SYSTEMTIME& local)
+{
+    const ULONGLONG ticks = FileTimeOf1970 + seconds * TicksPerSecond;
+    const FILETIME utc = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME utcTime = {};
+    if (toLocal != nullptr) return Api.FileTimeToSystemTime(&utc, &utcTime) && toLocal(nullptr, &utcTime, &local);
+    // Without it, today's offset from UTC.
+    FILETIME localFile = {};
+    return Api.FileTimeToLocalFileTime(&utc, &localFile) && Api.FileTimeToSystemTime(&localFile, &local);
+}
+
 bool TCurrentSystemInfo::ReadCrashes()
 {
     const TLoadedModule advapi32(Api, "advapi32.dll");
@@ -94,6 +107,7 @@ bool TCurrentSystemInfo::ReadCrashes()
     const auto readLog = FindFunction<Advapi32::ReadEventLogW>(advapi32);
     const auto closeLog = FindFunction<Advapi32::CloseEventLog>(advapi32);
     if (openLog == nullptr || readLog == nullptr || closeLog == nullptr) return false;
+    const auto toLocal = FindFunction<Kernel32::SystemTimeToTzSpecificLocalTime>(TLoadedModule(Api, "kernel32.dll"));
     HANDLE log = openLog(nullptr, L"Application");
     if (log == nullptr) return false;
     FILETIME now = {};
@@ -139,10 +153,7 @@ bool TCurrentSystemInfo::ReadCrashes()
             if ((header.EventID & 0xFFFF) != 1000 || !ReadEntry(record, header.Length, source, strings) ||
                 source != L"Application Error" || !CrashFromStrings(strings, crash))
                 continue;
-            const ULONGLONG ticks = FileTimeOf1970 + header.TimeGenerated * TicksPerSecond;
-            const FILETIME utc = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-            FILETIME local = {};
-            if (!Api.FileTimeToLocalFileTime(&utc, &local) || !Api.FileTimeToSystemTime(&local, &crash.Time)) continue;
+            if (!LocalTime(header.TimeGenerated, toLocal, crash.Time)) continue;
             Crashes.push_back(crash);
             ended = ended || Crashes.size() >= MostCrashes;
         }

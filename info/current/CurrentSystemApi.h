@@ -2,6 +2,9 @@
 #define ENVCHECK_INFO_CURRENT_CURRENTSYSTEMAPI_H
 
 #include <windows.h>
+#include <process.h>
+
+#include <cstdint>
 
 #include "info/LibraryApi.h"
 #include "info/RuntimeFunction.h"
@@ -34,6 +37,12 @@ public:
     virtual BSTR SysAllocString(const OLECHAR* text) = 0;
     virtual void SysFreeString(BSTR text) = 0;
     virtual HRESULT VariantClear(VARIANTARG* value) = 0;
+    virtual HRESULT CoInitialize(LPVOID reserved) = 0;
+    virtual void CoUninitialize() = 0;
+    virtual uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned(__stdcall* start)(void*),
+                                     void* argument, unsigned flags, unsigned* threadId) = 0;
+    virtual DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) = 0;
+    virtual BOOL CloseHandle(HANDLE object) = 0;
 };
 
 class TWin32CurrentSystemApi : public TWin32LibraryCalls<TWin32ModuleCalls<TCurrentSystemApi>> {
@@ -70,6 +79,18 @@ public:
     BSTR SysAllocString(const OLECHAR* text) override { return ::SysAllocString(text); }
     void SysFreeString(BSTR text) override { ::SysFreeString(text); }
     HRESULT VariantClear(VARIANTARG* value) override { return ::VariantClear(value); }
+    HRESULT CoInitialize(LPVOID reserved) override { return ::CoInitialize(reserved); }
+    void CoUninitialize() override { ::CoUninitialize(); }
+    uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned(__stdcall* start)(void*), void* argument,
+                             unsigned flags, unsigned* threadId) override
+    {
+        return ::_beginthreadex(security, stackSize, start, argument, flags, threadId);
+    }
+    DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) override
+    {
+        return ::WaitForSingleObject(object, milliseconds);
+    }
+    BOOL CloseHandle(HANDLE object) override { return ::CloseHandle(object); }
 };
 
 inline TCurrentSystemApi& Win32CurrentSystemApi() { return Win32Seam<TWin32CurrentSystemApi>(); }

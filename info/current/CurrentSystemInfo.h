@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "info/BaseInfo.h"
+#include "info/Kernel32Functions.h"
 #include "info/RegistryApi.h"
 #include "info/current/CurrentFunctions.h"
 #include "info/current/CurrentSystemApi.h"
@@ -210,6 +211,8 @@ private:
     void ReadRuntimes();
     void ReadExtras();
     void ReadPowerPlan();
+    // A log entry's time (seconds since 1970, UTC) on the player's clock.
+    bool LocalTime(DWORD seconds, Kernel32::SystemTimeToTzSpecificLocalTime::Type toLocal, SYSTEMTIME& local);
 
     WindowsRecord Windows;
     std::vector<GraphicsAdapterRecord> Adapters;

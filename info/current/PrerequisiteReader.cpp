@@ -71,7 +71,8 @@ void TCurrentSystemInfo::ReadTpm()
     const UINT32 result = getDeviceInfo(sizeof(info), &info);
     if (result == TbsTpmNotFound) {
         Prerequisites.TpmKnown = true;
-    } else if (result == 0) {
+    } else if (result == 0 && info.TpmVersion != 0) {
+        // A TPM whose version it cannot tell (TPM_VERSION_UNKNOWN) is not the lack of one.
         Prerequisites.TpmKnown = true;
         Prerequisites.TpmVersion = info.TpmVersion;
     }
@@ -98,17 +99,24 @@ void TCurrentSystemInfo::ReadCodeIntegrity()
 
 namespace {
 
-void ReadRuntime(TRegistryApi& registry, const char* machine, REGSAM view, RuntimeRecord& record)
+// One runtime's key, in the view of its own architecture first: installers write the x64 runtime's
+// key in one view or the other, and some in both.
+void ReadRuntime(TRegistryApi& registry, const char* machine, REGSAM own, REGSAM other, RuntimeRecord& record)
 {
-    TRegistry key(registry);
-    DWORD installed = 0;
-    if (!key.OpenKey(HKEY_LOCAL_MACHINE, std::string(RuntimesKey) + machine, view) ||
-        !key.ReadDword("Installed", installed) || installed != 1)
+    for (const REGSAM view : {own, other}) {
+        TRegistry key(registry);
+        DWORD installed = 0;
+        if (!key.OpenKey(HKEY_LOCAL_MACHINE, std::string(RuntimesKey) + machine, view) ||
+            !key.ReadDword("Installed", installed) || installed != 1) {
+            if (other == own) return;
+            continue;
+        }
+        record.Installed = true;
+        DWORD major = 0, minor = 0, build = 0;
+        if (key.ReadDword("Major", major) && key.ReadDword("Minor", minor) && key.ReadDword("Bld", build))
+            record.Version = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(build);
         return;
-    record.Installed = true;
-    DWORD major = 0, minor = 0, build = 0;
-    if (key.ReadDword("Major", major) && key.ReadDword("Minor", minor) && key.ReadDword("Bld", build))
-        record.Version = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(build);
+    }
 }
 
 }  // namespace
@@ -116,10 +124,14 @@ void ReadRuntime(TRegistryApi& registry, const char* machine, REGSAM view, Runti
 void TCurrentSystemInfo::ReadRuntimes()
 {
     const bool wide = Windows.NativeMachine != IMAGE_FILE_MACHINE_I386;
-    // Each runtime is kept in its own architecture's view; a 32-bit Windows has only the one.
-    ReadRuntime(Registry, "X86", wide ? KEY_WOW64_32KEY : 0, Prerequisites.RuntimeX86);
+    // A 32-bit Windows has only the one view, and only the x86 runtime.
+    if (wide) {
+        ReadRuntime(Registry, "X86", KEY_WOW64_32KEY, KEY_WOW64_64KEY, Prerequisites.RuntimeX86);
+        ReadRuntime(Registry, "X64", KEY_WOW64_64KEY, KEY_WOW64_32KEY, Prerequisites.RuntimeX64);
+    } else {
+        ReadRuntime(Registry, "X86", 0, 0, Prerequisites.RuntimeX86);
+    }
     Prerequisites.HasRuntimeX64 = wide;
-    if (wide) ReadRuntime(Registry, "X64", KEY_WOW64_64KEY, Prerequisites.RuntimeX64);
     TRegistry key(Registry);
     if (!key.OpenKey(HKEY_LOCAL_MACHINE, DotNet4Key, wide ? KEY_WOW64_64KEY : 0)) return;
     Prerequisites.HasDotNet4 = true;
@@ -160,6 +172,6 @@ void TCurrentSystemInfo::ReadPowerPlan()
     size = sizeof(name) - sizeof(WCHAR);
     if (readFriendlyName != nullptr &&
         readFriendlyName(nullptr, scheme, nullptr, nullptr, reinterpret_cast<PUCHAR>(name), &size) == ERROR_SUCCESS)
-        Prerequisites.PowerPlan = FieldText(name);
+        Prerequisites.PowerPlan = OneLine(FieldText(name));
     Api.LocalFree(scheme);
 }

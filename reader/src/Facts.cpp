@@ -507,7 +507,7 @@ const struct {
 };
 
 // "2026-12-01 21:03:11 game.exe 1.2.3.4, module nvwgf2um.dll 31.0.15.3623, exception 0xc0000005,
-// offset 0x0012ab34": the names may hold blanks, so the parts are found from the line's end;
+// offset 0x0012ab34": the names may hold blanks, so the fields are found from the line's end;
 // Windows XP writes no exception.
 bool ReadCrash(const std::string& text, Facts::Crash& crash)
 {

@@ -83,9 +83,11 @@ const TPrerequisitesCase Machines[] = {
          Today(machine, registry, 22631);
          Processor(registry, Haswell, Avx2 | Avx512, 0xE7);
          registry.SetDword(SecureBoot, "UEFISecureBootEnabled", 1);
-         machine.SecurityProducts = {{L"Windows Defender", 0x61100}};
+         // A product without a name is left out.
+         machine.SecurityProducts = {{L"Windows Defender", 0x61100}, {L"", 0x41000}};
          Runtime(registry, std::string(Runtimes32) + "X86", 40, 33810);
-         Runtime(registry, std::string(Runtimes) + "X64", 40, 33810);
+         // This installer wrote the x64 runtime's key in the 32-bit view.
+         Runtime(registry, std::string(Runtimes32) + "X64", 40, 33810);
          registry.SetDword(DotNet, "Release", 533320);
          machine.SystemFiles = {L"d3dx9_43.dll",  L"d3dx10_43.dll", L"d3dx11_43.dll", L"d3dcompiler_43.dll",
                                 L"xinput1_3.dll", L"xaudio2_7.dll", L"xactengine3_7.dll"};
@@ -146,7 +148,9 @@ const TPrerequisitesCase Machines[] = {
          machine.SetVersion(6, 1, 7601);
          machine.Prerequisites();
          machine.MissingFunctions.insert({"GetFirmwareType", "Tbsi_GetDeviceInfo"});
-         machine.ConnectResult = WBEM_E_INVALID_NAMESPACE;
+         // Security Center answers, but only after the section stopped waiting.
+         machine.SecurityProducts = {{L"Windows Defender", 0x61100}};
+         machine.WmiStalls = true;
          machine.NativeMachine = IMAGE_FILE_MACHINE_I386;
          machine.ProgramMachine = IMAGE_FILE_MACHINE_I386;
          Processor(registry, 1u | 1u << 9, 0, 0);
@@ -190,12 +194,12 @@ const TPrerequisitesCase Machines[] = {
      " xactengine3_7)\n"
      "Recent program crashes (30 days):\n"
      " 2026-12-05 10:00:00 game.exe 1.0.0.1, module d3d9.dll 5.3.2600.5512, offset 0x0001c4a5\n"},
-    {"Nothing answers: no CPUID, firmware and TPM fail, WMI hangs, integrity refused, no plan name",
+    {"Nothing answers: no CPUID, firmware fails, a TPM of no version, WMI hangs, integrity refused, no plan name",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
          Today(machine, registry, 22631);
          registry.Cpuid_ = false;
          machine.FirmwareFails = true;
-         machine.TpmResult = 0x80284001;
+         machine.TpmVersion = 0;
          machine.WmiHangs = true;
          machine.CodeIntegrityStatus = static_cast<LONG>(0xC0000022);
          machine.PowerPlan.clear();
@@ -225,6 +229,7 @@ const TPrerequisitesCase Machines[] = {
          machine.Events = {damaged, Crash(LogTime(2026, 12, 9, 1, 0, 0), L"few.exe", L"b.dll", L"1", L"1", L"2", 6),
                            large};
          machine.Filler = 100000;
+         machine.PowerPlan = L"Evil\r\n TPM: 2.0";
      },
      " Processor features: none\n"
      " Firmware: UEFI, Secure Boot unknown\n"
@@ -236,7 +241,7 @@ const TPrerequisitesCase Machines[] = {
      " .NET Framework: missing\n"
      " DirectX 9 extras: none (missing: d3dx9_43 d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7"
      " X3DAudio1_7 xactengine3_7)\n"
-     " Power plan: Balanced, battery saver off\n"
+     " Power plan: Evil?? TPM: 2.0, battery saver off\n"
      "Recent program crashes (30 days):\n"
      " 2026-12-09 10:00:00 big.exe 1.2.3.4, module a.dll 1, exception 0xc0000409, offset 0x10\n"},
 };
@@ -278,8 +283,14 @@ TEST(PrerequisitesTest, MachinesGiveTheirExactLines)
         EXPECT_EQ(0, machine.LogsOpen);
         EXPECT_EQ(0, machine.OpenLibraries());
         EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes));
-        // A hung WMI is asked until the budget is spent, once per step; a busy log is not read to its end.
-        EXPECT_LE(machine.NextCalls, 64);
+        EXPECT_EQ(0, machine.ThreadsHeld);
+        EXPECT_EQ(0, machine.ApartmentsHeld);
+        // Both of Security Center's proxies get the blanket.
+        if (lines.find(" Security software: ") != std::string::npos) {
+            EXPECT_EQ(2, machine.Blankets);
+        }
+        // A hung WMI is given its budget once, not per product; a busy log is not read to its end.
+        EXPECT_LE(machine.Ticks, 5000u);
         EXPECT_LE(machine.RecordsRead, 6000u) << "read past 5,000 entries and the rest of their last read";
         if (registry.Leaves.count(1) != 0 && (registry.Leaves[1][2] & 1u << 27) == 0) {
             EXPECT_TRUE(registry.Xgetbvs.empty()) << "XGETBV faults without OSXSAVE";

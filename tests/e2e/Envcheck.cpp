@@ -57,11 +57,15 @@ void TEnvcheck::Start(const std::wstring& arguments, const std::wstring& executa
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = error;
-    // Wide, so that a path outside the code page reaches the program as it is.
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &Process)) {
+    // Wide, so that a path outside the code page reaches the program as it is. 64-bit Wine now and then
+    // fails a start with ERROR_INTERNAL_ERROR before any process exists: that start is made again, twice at most.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                           currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &Process))
+            break;
         StartError = GetLastError();
         Process = {};
+        if (StartError != ERROR_INTERNAL_ERROR) break;
     }
     CloseHandle(error);
 }
