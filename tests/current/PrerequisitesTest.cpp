@@ -18,6 +18,8 @@ const char* const Runtimes = "SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runti
 const char* const Runtimes32 = "SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\";
 const char* const DotNet = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
 const char* const SecureBoot = "SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\State";
+const std::string NoExtras =
+    "none (missing: d3dx9_43 d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7 X3DAudio1_7 xactengine3_7)";
 
 // CPUID 1's ECX: SSE3 SSSE3 FMA SSE4.1 SSE4.2 POPCNT OSXSAVE AVX; CPUID 7's EBX: AVX2 AVX-512F.
 const unsigned Haswell = 1u | 1u << 9 | 1u << 12 | 1u << 19 | 1u << 20 | 1u << 23 | 1u << 27 | 1u << 28;
@@ -136,8 +138,7 @@ const TPrerequisitesCase Machines[] = {
      " Security software: Windows Defender (off, up to date); ESET Security (on, out of date)\n"
      " Visual C++ runtime: x86 14.16.27012, x64 missing\n"
      " .NET Framework: missing\n"
-     " DirectX 9 extras: none (missing: d3dx9_43 d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7"
-     " X3DAudio1_7 xactengine3_7)\n"
+     " DirectX 9 extras: " + NoExtras + "\n"
      " Power plan: Balanced, battery saver on\n"
      "Recent program crashes (30 days):\n"
      " 2026-12-09 11:00:00 \x83\x51\x81\x5B\x83\x80.exe 1.2.3.4, module ntdll.dll 10.0.19041.3636, exception 0xc0000374,"
@@ -163,8 +164,7 @@ const TPrerequisitesCase Machines[] = {
      " Test signing: off\n"
      " Visual C++ runtime: x86 missing\n"
      " .NET Framework: 4.0\n"
-     " DirectX 9 extras: none (missing: d3dx9_43 d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7"
-     " X3DAudio1_7 xactengine3_7)\n"
+     " DirectX 9 extras: " + NoExtras + "\n"
      " Power plan: \x83\x6F\x83\x89\x83\x93\x83\x58\n"
      "Recent program crashes (30 days):\n"
      " 2026-12-08 09:00:00 game.exe 1.2.3.4, module d3d9.dll 6.1.7601.17514, exception 0xc0000005, offset 0x00012ab4\n"},
@@ -212,8 +212,7 @@ const TPrerequisitesCase Machines[] = {
      " Test signing: unknown\n"
      " Visual C++ runtime: x86 missing, x64 missing\n"
      " .NET Framework: missing\n"
-     " DirectX 9 extras: none (missing: d3dx9_43 d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7"
-     " X3DAudio1_7 xactengine3_7)\n"
+     " DirectX 9 extras: " + NoExtras + "\n"
      " Power plan: unknown\n"
      "Recent program crashes (30 days):\n"
      " (none)\n"},
@@ -239,8 +238,7 @@ const TPrerequisitesCase Machines[] = {
      " Security software: none\n"
      " Visual C++ runtime: x86 missing, x64 missing\n"
      " .NET Framework: missing\n"
-     " DirectX 9 extras: none (missing: d3dx9_43 d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7"
-     " X3DAudio1_7 xactengine3_7)\n"
+     " DirectX 9 extras: " + NoExtras + "\n"
      " Power plan: Evil?? TPM: 2.0, battery saver off\n"
      "Recent program crashes (30 days):\n"
      " 2026-12-09 10:00:00 big.exe 1.2.3.4, module a.dll 1, exception 0xc0000409, offset 0x10\n"},
