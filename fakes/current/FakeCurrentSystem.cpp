@@ -1,4 +1,5 @@
 #include "fakes/current/FakeCurrentSystem.h"
+#include "fakes/current/FakeCounted.h"
 
 #include <d3d11.h>
 #include <d3d12.h>
@@ -45,42 +46,23 @@ void CopyText(WCHAR (&field)[Size], const std::wstring& text)
     if (length < Size) field[length] = L'\0';
 }
 
-// IUnknown for every fake COM object: counted references, and the object
-// gone with its last one.
+// DXGI's and Direct3D 12's objects also keep private data, which no fake needs.
 template <typename Interface>
-class TFakeCounted : public Interface {
+class TFakeObject : public TFakeCounted<Interface> {
 public:
-    TFakeCounted() { ++Machine().LiveObjects; }
-    virtual ~TFakeCounted() { --Machine().LiveObjects; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++References; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --References;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
-
-private:
-    ULONG References = 1;
 };
 
 template <typename Interface>
-class TFakeDxgiObject : public TFakeCounted<Interface> {
+class TFakeDxgiObject : public TFakeObject<Interface> {
 public:
     HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
 };
 
 // A Direct3D 12 device that answers only which shader model it has.
-class TFakeDevice12 : public TFakeCounted<ID3D12Device> {
+class TFakeDevice12 : public TFakeObject<ID3D12Device> {
 public:
     explicit TFakeDevice12(size_t gpu) : Gpu(gpu) { ++Machine().Direct3D12Devices; }
     HRESULT STDMETHODCALLTYPE CheckFeatureSupport(D3D12_FEATURE feature, void* data, UINT size) override

@@ -1,4 +1,5 @@
 #include "fakes/current/FakeCurrentSystem.h"
+#include "fakes/current/FakeCounted.h"
 
 #include <wbemcli.h>
 
@@ -189,31 +190,7 @@ BOOL WINAPI FakeSystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zon
 
 HANDLE const FakeThread = reinterpret_cast<HANDLE>(0x7EAD);
 
-// IUnknown for Security Center's fake objects: counted with the machine's other COM objects.
-template <typename Interface>
-class TFakeWbemObject : public Interface {
-public:
-    TFakeWbemObject() { ++Machine().LiveObjects; }
-    virtual ~TFakeWbemObject() { --Machine().LiveObjects; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++References; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --References;
-        if (left == 0) delete this;
-        return left;
-    }
-
-private:
-    ULONG References = 1;
-};
-
-class TFakeProduct : public TFakeWbemObject<IWbemClassObject> {
+class TFakeProduct : public TFakeCounted<IWbemClassObject> {
 public:
     explicit TFakeProduct(const TFakeSecurityProduct& product) : Product(product) {}
     HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE*, LONG*) override
@@ -259,7 +236,7 @@ private:
     TFakeSecurityProduct Product;
 };
 
-class TFakeProductList : public TFakeWbemObject<IEnumWbemClassObject> {
+class TFakeProductList : public TFakeCounted<IEnumWbemClassObject> {
 public:
     HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects, ULONG* returned) override
     {
@@ -286,7 +263,7 @@ private:
     size_t Position = 0;
 };
 
-class TFakeServices : public TFakeWbemObject<IWbemServices> {
+class TFakeServices : public TFakeCounted<IWbemServices> {
 public:
     HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR language, const BSTR query, LONG flags, IWbemContext*,
                                         IEnumWbemClassObject** list) override
@@ -322,7 +299,7 @@ public:
     HRESULT STDMETHODCALLTYPE ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemClassObject *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
 };
 
-class TFakeLocator : public TFakeWbemObject<IWbemLocator> {
+class TFakeLocator : public TFakeCounted<IWbemLocator> {
 public:
     HRESULT STDMETHODCALLTYPE ConnectServer(const BSTR space, const BSTR, const BSTR, const BSTR, LONG, const BSTR,
                                             IWbemContext*, IWbemServices** services) override

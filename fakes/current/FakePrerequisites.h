@@ -44,8 +44,9 @@ struct TFakePrerequisites {
     std::set<std::wstring> SystemFiles;    // in lower case
     std::vector<TFakeEvent> Events;        // newest first
     size_t Filler = 0;                     // recent entries of other sources after them
-    ULONGLONG Now = 134412912000000000ULL;  // FILETIME of 2026-12-09 12:00:00 UTC; local time is 9 hours ahead
-    static const DWORD NowSeconds = 1796817600;  // the same, as the log counts time
+    static const DWORD NowSeconds = 1796817600;  // 2026-12-09 12:00:00 UTC, as the log counts time
+    // The same as a FILETIME; the fake's local time is 9 hours ahead.
+    ULONGLONG Now = (NowSeconds + 11644473600ULL) * 10000000ULL;
 
     // Books.
     DWORD Ticks = 0;  // GetTickCount; a Next that times out moves it on
@@ -58,6 +59,21 @@ struct TFakePrerequisites {
     int LogsOpen = 0;
     size_t RecordsRead = 0;
     DWORD LastError = 0;
+
+    // What a run has not given back: empty when every string, scheme, log,
+    // thread and apartment it took is returned.
+    std::string Held() const
+    {
+        std::string held;
+        const struct {
+            const char* Name;
+            int Count;
+        } books[] = {{"BSTRs", BstrsHeld},           {"power schemes", SchemesHeld}, {"event logs", LogsOpen},
+                     {"thread handles", ThreadsHeld}, {"apartments", ApartmentsHeld}};
+        for (const auto& book : books)
+            if (book.Count != 0) held += std::string(held.empty() ? "" : ", ") + book.Name + " " + std::to_string(book.Count);
+        return held;
+    }
 };
 
 #endif

@@ -137,8 +137,7 @@ struct PrerequisitesRecord {
     bool HasTpm = false;            // Tbsi_GetDeviceInfo is there to ask
     UINT32 TpmVersion = 0;          // TPM_VERSION_*; 0: none
     bool TpmKnown = false;
-    bool HasTestSigning = false;    // Windows has code integrity options to ask (Vista)
-    bool HasMemoryIntegrity = false;  // and names memory integrity among them (10)
+    bool HasCodeIntegrity = false;  // Windows has code integrity options to ask (Vista)
     bool CodeIntegrityKnown = false;
     ULONG CodeIntegrityOptions = 0;
     bool HasSecurityCenter = false;  // Security Center answered in time

@@ -84,8 +84,7 @@ void TCurrentSystemInfo::ReadCodeIntegrity()
     if (!Windows.HasVersion || Windows.PlatformId != VER_PLATFORM_WIN32_NT || Windows.Major < 6) return;
     const auto query = FindFunction<Ntdll::NtQuerySystemInformation>(TLoadedModule(Api, "ntdll.dll"));
     if (query == nullptr) return;
-    Prerequisites.HasTestSigning = true;
-    Prerequisites.HasMemoryIntegrity = Windows.Major >= 10;
+    Prerequisites.HasCodeIntegrity = true;
     struct {
         ULONG Length;
         ULONG CodeIntegrityOptions;
@@ -166,10 +165,9 @@ void TCurrentSystemInfo::ReadPowerPlan()
     Prerequisites.HasPowerPlan = getActiveScheme != nullptr;
     GUID* scheme = nullptr;
     if (getActiveScheme == nullptr || getActiveScheme(nullptr, &scheme) != ERROR_SUCCESS || scheme == nullptr) return;
-    DWORD size = 0;
     // A name longer than any Windows gives is left unknown rather than read in pieces.
     WCHAR name[256] = {};
-    size = sizeof(name) - sizeof(WCHAR);
+    DWORD size = sizeof(name) - sizeof(WCHAR);
     if (readFriendlyName != nullptr &&
         readFriendlyName(nullptr, scheme, nullptr, nullptr, reinterpret_cast<PUCHAR>(name), &size) == ERROR_SUCCESS)
         Prerequisites.PowerPlan = OneLine(FieldText(name));

@@ -164,14 +164,13 @@ void TCurrentSystemInfo::WritePrerequisites()
     AddLine(boost::format(" Processor features: %s\n") % ProcessorFeaturesText(record));
     if (record.HasFirmware) AddLine(boost::format(" Firmware: %s\n") % FirmwareText(record));
     if (record.HasTpm) AddLine(boost::format(" TPM: %s\n") % TpmText(record));
-    const char* const integrity = record.CodeIntegrityKnown ? nullptr : "unknown";
-    const ULONG options = record.CodeIntegrityOptions;
-    if (record.HasMemoryIntegrity)
-        AddLine(boost::format(" Memory integrity: %s\n") %
-                (integrity ? integrity : (options & CODEINTEGRITY_OPTION_HVCI_KMCI_ENABLED) ? "on" : "off"));
-    if (record.HasTestSigning)
-        AddLine(boost::format(" Test signing: %s\n") %
-                (integrity ? integrity : (options & CODEINTEGRITY_OPTION_TESTSIGN) ? "on" : "off"));
+    const auto option = [&](ULONG flag) {
+        return !record.CodeIntegrityKnown ? "unknown" : (record.CodeIntegrityOptions & flag) != 0 ? "on" : "off";
+    };
+    // Windows 10 names memory integrity among the options.
+    if (record.HasCodeIntegrity && Windows.Major >= 10)
+        AddLine(boost::format(" Memory integrity: %s\n") % option(CODEINTEGRITY_OPTION_HVCI_KMCI_ENABLED));
+    if (record.HasCodeIntegrity) AddLine(boost::format(" Test signing: %s\n") % option(CODEINTEGRITY_OPTION_TESTSIGN));
     if (record.HasSecurityCenter)
         AddLine(boost::format(" Security software: %s\n") % SecurityProductsText(record.SecurityProducts));
     AddLine(boost::format(" Visual C++ runtime: %s\n") % RuntimesText(record));

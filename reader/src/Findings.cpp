@@ -233,8 +233,7 @@ const char* const GraphicsDriverFiles[] = {
 std::string GraphicsDriverCrashes(const Facts& facts)
 {
     return Each(facts.Crashes, [](const Facts::Crash& c) {
-        std::string module = c.Module;
-        for (char& ch : module) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        const std::string module = LowerAscii(c.Module);
         const bool driver = std::find(std::begin(GraphicsDriverFiles), std::end(GraphicsDriverFiles), module) !=
                             std::end(GraphicsDriverFiles);
         return driver ? c.Line : std::string();

@@ -15,6 +15,7 @@
 #include "Load.h"
 #include "Output.h"
 #include "Render.h"
+#include "Text.h"
 #ifdef ENVCHECK_READER_DATABASE
 #include "Database.h"
 #endif
@@ -52,9 +53,7 @@ std::vector<Loaded> Read(const std::string& path, Status& worst, bool problems =
 
 bool IsText(const fs::path& path)
 {
-    std::string extension = path.extension().u8string();
-    std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
-    return extension == ".txt";
+    return LowerAscii(path.extension().u8string()) == ".txt";
 }
 
 // What a folder walk could not read, said once each and counted.

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "Files.h"
 
@@ -214,84 +216,71 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
     std::filesystem::remove_all(folder);
 }
 
-// A database of schema version 2, as the reader before the display devices made
-// it: brought to the current version, its report kept (and known again), a new one stored whole.
-TEST(CommandLineTest, DatabaseOfVersion2Migrates)
+// A database an older reader made (its dump): brought to the current version, its report kept
+// (and known again, with the rows it owns), a new one stored whole.
+TEST(CommandLineTest, OlderDatabasesMigrate)
 {
-    const auto folder = FreshFolder("version2");
-    const std::string db = (folder / "v2.sqlite").string();
-    sqlite3* handle = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
-    const std::string dump = ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / ".." / "version2.sql");
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle, dump.c_str(), nullptr, nullptr, nullptr));
-    const long long processes = Count(handle, "SELECT COUNT(*) FROM processes");
-    sqlite3_close(handle);
-    WriteAll(folder / "hybrid.txt", Hybrid());
-    const TRun run = Reader("--db " + db + " " + std::string(ENVCHECK_READER_SAMPLES) + "/matrix-win7.txt " +
-                            (folder / "hybrid.txt").string());
-    EXPECT_EQ(0, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("added 1 (0 read in part), already there 1")) << run.Output;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+    const std::filesystem::path samples(ENVCHECK_READER_SAMPLES);
     const struct {
-        std::string Query;
-        long long Expected;
-    } queries[] = {
-        {"PRAGMA user_version", 4},
-        {"SELECT COUNT(*) FROM processes WHERE report_id = 1", processes},
-        {"SELECT COUNT(*) FROM adapters WHERE report_id = 1 AND high_performance IS NULL AND feature_level IS NULL", 3},
-        {"SELECT COUNT(*) FROM adapters WHERE high_performance = 1 AND minimum_power = 0 AND feature_level = '12_2'"
-         " AND feature_level_number = 1202 AND direct3d12 = 1 AND shader_model = '6.7'", 1},
-        {"SELECT COUNT(*) FROM displays WHERE source = 'dxgi' AND refresh = 60 AND panel_refresh = 144 AND hdr = 'off'"
-         " AND connection = 'internal' AND monitor = 'Sharp LQ156M1JW'", 1},
-        {"SELECT COUNT(*) FROM display_devices WHERE report_id = 2", 4},
-        {"SELECT COUNT(*) FROM display_devices WHERE name = 'AMD Radeon RX 580' AND state = 'problem' AND problem_code = 43"
-         " AND driver_version = '31.0.21001.45002' AND driver_date = '2023-05-12' AND basic_driver = 0", 1},
-        {"SELECT COUNT(*) FROM display_devices WHERE state = 'disabled' AND problem_code = 22 AND basic_driver = 1", 1},
-        {"SELECT COUNT(*) FROM reports WHERE remote_session = 1", 1},
-        {"SELECT COUNT(*) FROM findings WHERE rule = 'game-gpu-not-high-performance'", 1},
+        const char* Dump;
+        const char* Kept;  // rows of the old report the migration keeps
+        std::vector<const char*> Reports;
+        std::vector<std::pair<std::string, long long>> Queries;
+    } cases[] = {
+        // Before the display devices.
+        {"version2", "SELECT COUNT(*) FROM processes WHERE report_id = 1", {"matrix-win7", "hybrid-laptop"}, {
+            {"PRAGMA user_version", 4},
+            {"SELECT COUNT(*) FROM adapters WHERE report_id = 1 AND high_performance IS NULL AND feature_level IS NULL", 3},
+            {"SELECT COUNT(*) FROM adapters WHERE high_performance = 1 AND minimum_power = 0 AND feature_level = '12_2'"
+             " AND feature_level_number = 1202 AND direct3d12 = 1 AND shader_model = '6.7'", 1},
+            {"SELECT COUNT(*) FROM displays WHERE source = 'dxgi' AND refresh = 60 AND panel_refresh = 144 AND hdr = 'off'"
+             " AND connection = 'internal' AND monitor = 'Sharp LQ156M1JW'", 1},
+            {"SELECT COUNT(*) FROM display_devices WHERE report_id = 2", 4},
+            {"SELECT COUNT(*) FROM display_devices WHERE name = 'AMD Radeon RX 580' AND state = 'problem' AND problem_code = 43"
+             " AND driver_version = '31.0.21001.45002' AND driver_date = '2023-05-12' AND basic_driver = 0", 1},
+            {"SELECT COUNT(*) FROM display_devices WHERE state = 'disabled' AND problem_code = 22 AND basic_driver = 1", 1},
+            {"SELECT COUNT(*) FROM reports WHERE remote_session = 1", 1},
+            {"SELECT COUNT(*) FROM findings WHERE rule = 'game-gpu-not-high-performance'", 1},
+        }},
+        // Before the Windows block's newer lines.
+        {"version3", "SELECT COUNT(*) FROM display_devices WHERE report_id = 1", {"hybrid-laptop", "win10-test-signing"}, {
+            {"PRAGMA user_version", 4},
+            {"SELECT COUNT(*) FROM reports WHERE id = 1 AND firmware IS NULL AND processor_features IS NULL", 1},
+            {"SELECT COUNT(*) FROM reports WHERE id = 2 AND processor_features = 'SSE3 SSSE3 SSE4.1 SSE4.2 POPCNT AVX AVX2 FMA3'"
+             " AND features_off_in_windows = 'AVX AVX2 FMA3' AND firmware = 'UEFI' AND secure_boot = 'off' AND tpm = 'none'"
+             " AND memory_integrity = 'off' AND test_signing = 'on' AND vc_runtime_x86 = 'missing' AND vc_runtime_x64 = '14.29.30133'"
+             " AND dotnet_framework = '4.8' AND directx9_extras = 'none' AND directx9_extras_missing LIKE 'd3dx9_43 %'"
+             " AND power_plan = '" u8"バランス" "' AND battery_saver = 'off'", 1},
+            {"SELECT COUNT(*) FROM security_products WHERE report_id = 2 AND position = 1 AND name = 'ESET Security'"
+             " AND state = 'on' AND definitions = 'out of date'", 1},
+            {"SELECT COUNT(*) FROM crashes WHERE report_id = 2 AND position = 0 AND program = '" u8"ゲーム ランチャー.exe" "'"
+             " AND program_version = '3.1.0.7' AND module = 'KERNELBASE.dll' AND exception = '0xe0434352'"
+             " AND offset = '0x000000000002d3a2' AND time = '2026-12-08 22:14:05'", 1},
+            {"SELECT COUNT(*) FROM findings WHERE report_id = 2 AND rule = 'third-party-security-software'", 1},
+        }},
     };
-    for (const auto& q : queries) EXPECT_EQ(q.Expected, Count(handle, q.Query)) << q.Query;
-    sqlite3_close(handle);
-    std::filesystem::remove_all(folder);
-}
-
-// A database of schema version 3, as the reader before the Windows block's newer lines made it.
-TEST(CommandLineTest, DatabaseOfVersion3Migrates)
-{
-    const auto folder = FreshFolder("version3");
-    const std::string db = (folder / "v3.sqlite").string();
-    sqlite3* handle = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
-    const std::string dump = ReadAll(std::filesystem::path(ENVCHECK_READER_SAMPLES) / ".." / "version3.sql");
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle, dump.c_str(), nullptr, nullptr, nullptr));
-    sqlite3_close(handle);
-    const TRun run = Reader("--db " + db + " " + (std::filesystem::path(ENVCHECK_READER_SAMPLES) / "hybrid-laptop.txt").string() +
-                            " " + (std::filesystem::path(ENVCHECK_READER_SAMPLES) / "win10-test-signing.txt").string());
-    EXPECT_EQ(0, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("added 1 (0 read in part), already there 1")) << run.Output;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
-    const struct {
-        std::string Query;
-        long long Expected;
-    } queries[] = {
-        {"PRAGMA user_version", 4},
-        {"SELECT COUNT(*) FROM display_devices WHERE report_id = 1", 4},
-        {"SELECT COUNT(*) FROM reports WHERE id = 1 AND firmware IS NULL AND processor_features IS NULL", 1},
-        {"SELECT COUNT(*) FROM reports WHERE id = 2 AND processor_features = 'SSE3 SSSE3 SSE4.1 SSE4.2 POPCNT AVX AVX2 FMA3'"
-         " AND features_off_in_windows = 'AVX AVX2 FMA3' AND firmware = 'UEFI' AND secure_boot = 'off' AND tpm = 'none'"
-         " AND memory_integrity = 'off' AND test_signing = 'on' AND vc_runtime_x86 = 'missing' AND vc_runtime_x64 = '14.29.30133'"
-         " AND dotnet_framework = '4.8' AND directx9_extras = 'none' AND directx9_extras_missing LIKE 'd3dx9_43 %'"
-         " AND power_plan = '" u8"バランス" "' AND battery_saver = 'off'", 1},
-        {"SELECT COUNT(*) FROM security_products WHERE report_id = 2 AND position = 1 AND name = 'ESET Security'"
-         " AND state = 'on' AND definitions = 'out of date'", 1},
-        {"SELECT COUNT(*) FROM crashes WHERE report_id = 2 AND position = 0 AND program = '" u8"ゲーム ランチャー.exe" "'"
-         " AND program_version = '3.1.0.7' AND module = 'KERNELBASE.dll' AND exception = '0xe0434352'"
-         " AND offset = '0x000000000002d3a2' AND time = '2026-12-08 22:14:05'", 1},
-        {"SELECT COUNT(*) FROM findings WHERE report_id = 2 AND rule = 'third-party-security-software'", 1},
-    };
-    for (const auto& q : queries) EXPECT_EQ(q.Expected, Count(handle, q.Query)) << q.Query;
-    sqlite3_close(handle);
-    std::filesystem::remove_all(folder);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Dump);
+        const auto folder = FreshFolder(c.Dump);
+        const std::string db = (folder / "old.sqlite").string();
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+        const std::string dump = ReadAll(samples / ".." / (std::string(c.Dump) + ".sql"));
+        ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle, dump.c_str(), nullptr, nullptr, nullptr));
+        const long long kept = Count(handle, c.Kept);
+        EXPECT_LT(0, kept) << c.Kept;
+        sqlite3_close(handle);
+        std::string reports;
+        for (const char* name : c.Reports) reports += " " + (samples / (std::string(name) + ".txt")).string();
+        const TRun run = Reader("--db " + db + reports);
+        EXPECT_EQ(0, run.Code) << run.Output;
+        EXPECT_NE(std::string::npos, run.Output.find("added 1 (0 read in part), already there 1")) << run.Output;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
+        EXPECT_EQ(kept, Count(handle, c.Kept)) << c.Kept;
+        for (const auto& q : c.Queries) EXPECT_EQ(q.second, Count(handle, q.first)) << q.first;
+        sqlite3_close(handle);
+        std::filesystem::remove_all(folder);
+    }
 }
 
 // The hybrid laptop's summary shows what its newer lines say; its diff, how its display devices changed.

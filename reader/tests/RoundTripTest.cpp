@@ -38,6 +38,32 @@ std::string Problems(const Report& report)
     return text;
 }
 
+// One line of a sample changed: what the JSON says at a place (null: nothing there),
+// and the problem a damaged line gives (empty: none), naming the line changed as written.
+struct TLineChange {
+    std::string From, To, Where, Json, Problem;
+};
+
+void ExpectChange(const std::string& sample, const TLineChange& row)
+{
+    std::string bytes = sample;
+    const size_t at = bytes.find(row.From);
+    ASSERT_NE(std::string::npos, at) << row.From;
+    bytes.replace(at, row.From.size(), row.To);
+    const Loaded loaded = LoadBytes("row", bytes);
+    ExpectRoundTrip(row.To, bytes, loaded.Model);
+    const nlohmann::json json = nlohmann::json::parse(JsonLine(loaded));
+    const nlohmann::json::json_pointer where(row.Where);
+    EXPECT_EQ(nlohmann::json::parse(Utf8(row.Json)), json.contains(where) ? json[where] : nlohmann::json()) << row.To;
+    if (row.Problem.empty()) {
+        EXPECT_EQ(Status::Read, loaded.Model.State) << row.To << Problems(loaded.Model);
+        return;
+    }
+    ASSERT_EQ(1u, loaded.Model.Problems.size()) << row.To << Problems(loaded.Model);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + at, '\n') + 1, static_cast<long>(loaded.Model.Problems[0].Line)) << row.To;
+    EXPECT_EQ(0u, Utf8(loaded.Model.Problems[0].Message).find(row.Problem)) << row.To << Problems(loaded.Model);
+}
+
 }  // namespace
 
 // Reports the real program wrote under Wine as each Windows: every section
@@ -234,9 +260,7 @@ TEST(RoundTripTest, ClosingSectionNewerLines)
     const std::string display = "\\\\.\\DISPLAY1 1920 x 1080 60 Hz (panel up to 144 Hz), scale 125%, primary, HDR off, internal, \"Sharp LQ156M1JW\"";
     const std::string amd = " AMD Radeon RX 580: driver 31.0.21001.45002 of 2023-05-12, problem 43 (Windows stopped this device because it reported problems)\n";
     const std::string adapter = "/facts/current/adapters/0", device = "/facts/current/display_devices/2";
-    const struct {
-        std::string From, To, Where, Json, Problem;
-    } rows[] = {
+    const TLineChange rows[] = {
         {"", "", adapter + "/preference", R"({"high_performance":false,"minimum_power":true})", ""},
         {" Preference: minimum power", " Preference: high performance, minimum power", adapter + "/preference",
          R"({"high_performance":true,"minimum_power":true})", ""},
@@ -268,25 +292,7 @@ TEST(RoundTripTest, ClosingSectionNewerLines)
         {amd, " Odd: driver 1.0, problem 4294967296\n", device + "/name", R"("Microsoft Basic Display Adapter")", "the problem code of a display device is out of range: Odd"},
         {amd, " Odd: driver 1.0 of 11/9/2022, working\n", device + "/name", R"("Microsoft Basic Display Adapter")", "a display device's driver is not written as envcheck writes it"},
     };
-    for (const auto& row : rows) {
-        std::string bytes = hybrid;
-        const size_t at = bytes.find(row.From);
-        ASSERT_NE(std::string::npos, at) << row.From;
-        bytes.replace(at, row.From.size(), row.To);
-        const Loaded loaded = LoadBytes("row", bytes);
-        ExpectRoundTrip(row.To, bytes, loaded.Model);
-        const nlohmann::json json = nlohmann::json::parse(JsonLine(loaded));
-        const nlohmann::json::json_pointer where(row.Where);
-        EXPECT_EQ(nlohmann::json::parse(row.Json), json.contains(where) ? json[where] : nlohmann::json()) << row.To;
-        if (row.Problem.empty()) {
-            EXPECT_EQ(Status::Read, loaded.Model.State) << row.To << Problems(loaded.Model);
-            continue;
-        }
-        // The problem names the line changed, as written.
-        ASSERT_EQ(1u, loaded.Model.Problems.size()) << row.To << Problems(loaded.Model);
-        EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + at, '\n') + 1, static_cast<long>(loaded.Model.Problems[0].Line)) << row.To;
-        EXPECT_EQ(0u, Utf8(loaded.Model.Problems[0].Message).find(row.Problem)) << row.To << Problems(loaded.Model);
-    }
+    for (const TLineChange& row : rows) ExpectChange(hybrid, row);
 }
 
 // A problem quotes at most 80 bytes of its line, and only whole characters of them.
@@ -345,9 +351,7 @@ TEST(RoundTripTest, WindowsBlockAndCrashLines)
     const std::string features = "SSE3 SSSE3 SSE4.1 SSE4.2 POPCNT AVX (off in Windows) AVX2 (off in Windows) FMA3 (off in Windows)";
     const std::string crashes = sample.substr(sample.find(" 2026-12-08"), sample.rfind("\n\n") + 1 - sample.find(" 2026-12-08"));
     const std::string adapter = sample.substr(sample.find("Graphics adapter 0:"), sample.find("Recent program") - sample.find("Graphics adapter 0:"));
-    const struct {
-        std::string From, To, Where, Json, Problem;
-    } rows[] = {
+    const TLineChange rows[] = {
         {"", "", at + "processor_features", R"({"known":true,"names":["SSE3","SSSE3","SSE4.1","SSE4.2","POPCNT","AVX","AVX2","FMA3"],"off_in_windows":["AVX","AVX2","FMA3"]})", ""},
         {features, "unknown", at + "processor_features", R"({"known":false,"names":[],"off_in_windows":[]})", ""},
         {features, "SSE4.2 SSE3", at + "processor_features", "null", "a line 'Processor features' envcheck does not write"},
@@ -377,22 +381,5 @@ TEST(RoundTripTest, WindowsBlockAndCrashLines)
         {adapter, "", at + "crashes/1/module", R"("d3d9.dll")", ""},
         {", offset 0x0000000000071c2e", "", at + "crashes/1", "null", "a crash line envcheck does not write: 2026-11-20"},
     };
-    for (const auto& row : rows) {
-        std::string bytes = sample;
-        const size_t where = bytes.find(row.From);
-        ASSERT_NE(std::string::npos, where) << row.From;
-        bytes.replace(where, row.From.size(), row.To);
-        const Loaded loaded = LoadBytes("row", bytes);
-        ExpectRoundTrip(row.To, bytes, loaded.Model);
-        const nlohmann::json json = nlohmann::json::parse(JsonLine(loaded));
-        const nlohmann::json::json_pointer pointer(row.Where);
-        EXPECT_EQ(nlohmann::json::parse(Utf8(row.Json)), json.contains(pointer) ? json[pointer] : nlohmann::json()) << row.To;
-        if (row.Problem.empty()) {
-            EXPECT_EQ(Status::Read, loaded.Model.State) << row.To << Problems(loaded.Model);
-            continue;
-        }
-        ASSERT_EQ(1u, loaded.Model.Problems.size()) << row.To << Problems(loaded.Model);
-        EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + where, '\n') + 1, static_cast<long>(loaded.Model.Problems[0].Line)) << row.To;
-        EXPECT_EQ(0u, Utf8(loaded.Model.Problems[0].Message).find(row.Problem)) << row.To << Problems(loaded.Model);
-    }
+    for (const TLineChange& row : rows) ExpectChange(sample, row);
 }

@@ -298,9 +298,7 @@ Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry)
     EXPECT_EQ(0, machine.LiveObjects) << "DXGI or WMI objects not released";
     EXPECT_EQ(0, machine.OpenLibraries());
     EXPECT_EQ(0, machine.DcsHeld);
-    EXPECT_EQ(0, machine.BstrsHeld);
-    EXPECT_EQ(0, machine.SchemesHeld);
-    EXPECT_EQ(0, machine.LogsOpen);
+    EXPECT_EQ("", machine.Held());
     EXPECT_EQ(0, machine.DeviceListsHeld);
     EXPECT_EQ(0, machine.ObjectsAliveAtFree) << "a library freed before its objects";
     EXPECT_LE(machine.Factories, 1);
