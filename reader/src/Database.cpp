@@ -1,11 +1,16 @@
 #include "Database.h"
 
 #include <sqlite3.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "Cp932.h"
 #include "Output.h"
+#include "Parser.h"
+#include "Render.h"
+#include "Survey.h"
 
 namespace reader {
 
@@ -13,7 +18,7 @@ namespace {
 
 // The schema's version, kept in the database (PRAGMA user_version): 0 is a
 // database from before it was counted, which had version 1's tables.
-const int SchemaVersion = 4;
+const int SchemaVersion = 5;
 
 // Marks a database as this reader's (PRAGMA application_id, "EnvR"): one of
 // another program's is never changed.
@@ -61,6 +66,22 @@ ALTER TABLE reports ADD COLUMN directx9_extras_missing TEXT;
 ALTER TABLE reports ADD COLUMN power_plan TEXT;
 ALTER TABLE reports ADD COLUMN battery_saver TEXT;
 )sql",
+    /* 4 -> 5: the support desk's columns; report_texts, survey and the new indexes are made with the
+       schema (findings_rule gains report_id, so that a list of a rule's reports needs no table), gpu
+       and the survey are derived from the rows once they are (DeriveFromRows). A display's scale is
+       read back from its line: "..., scale 125%, ...". */ R"sql(
+DROP INDEX IF EXISTS findings_rule;
+ALTER TABLE reports ADD COLUMN added TEXT;
+ALTER TABLE reports ADD COLUMN gpu TEXT;
+ALTER TABLE reports ADD COLUMN gpu_vendor TEXT;
+ALTER TABLE reports ADD COLUMN cpu_vendor TEXT;
+UPDATE reports SET added = datetime('now');
+ALTER TABLE displays ADD COLUMN scale INTEGER;
+UPDATE displays SET scale = CAST(after AS INTEGER)
+FROM (SELECT rowid AS at, substr(text, instr(text, ', scale ') + 8) AS after FROM displays
+      WHERE source = 'dxgi' AND instr(text, ', scale ') > 0)
+WHERE displays.rowid = at AND after GLOB '[0-9]*' AND substr(after, length(CAST(after AS INTEGER)) + 1, 1) = '%';
+)sql",
 };
 
 const char Schema[] = R"sql(
@@ -74,7 +95,8 @@ CREATE TABLE IF NOT EXISTS reports (
     part INTEGER NOT NULL DEFAULT 1, parts INTEGER NOT NULL DEFAULT 1, preface TEXT, host TEXT, domain TEXT,
     dns_servers TEXT, remote_session INTEGER, processor_features TEXT, features_off_in_windows TEXT, firmware TEXT, secure_boot TEXT, tpm TEXT,
     memory_integrity TEXT, test_signing TEXT, vc_runtime_x86 TEXT, vc_runtime_x64 TEXT, dotnet_framework TEXT,
-    directx9_extras TEXT, directx9_extras_missing TEXT, power_plan TEXT, battery_saver TEXT);
+    directx9_extras TEXT, directx9_extras_missing TEXT, power_plan TEXT, battery_saver TEXT, added TEXT, gpu TEXT,
+    gpu_vendor TEXT, cpu_vendor TEXT);
 CREATE TABLE IF NOT EXISTS processes (report_id INTEGER NOT NULL REFERENCES reports(id), pid INTEGER,
     name TEXT, path TEXT);
 CREATE TABLE IF NOT EXISTS services (report_id INTEGER NOT NULL REFERENCES reports(id), kind TEXT,
@@ -85,7 +107,7 @@ CREATE TABLE IF NOT EXISTS adapters (report_id INTEGER NOT NULL REFERENCES repor
     feature_level_number INTEGER, direct3d12 INTEGER, shader_model TEXT);
 CREATE TABLE IF NOT EXISTS displays (report_id INTEGER NOT NULL REFERENCES reports(id), source TEXT,
     adapter INTEGER, device TEXT, width INTEGER, height INTEGER, refresh INTEGER, text TEXT, panel_refresh INTEGER,
-    hdr TEXT, connection TEXT, monitor TEXT);
+    hdr TEXT, connection TEXT, monitor TEXT, scale INTEGER);
 CREATE TABLE IF NOT EXISTS display_devices (report_id INTEGER NOT NULL REFERENCES reports(id), position INTEGER,
     name TEXT, driver_version TEXT, driver_date TEXT, state TEXT, problem_code INTEGER, meaning TEXT,
     basic_driver INTEGER);
@@ -103,6 +125,10 @@ CREATE TABLE IF NOT EXISTS network_adapters (report_id INTEGER NOT NULL REFERENC
 CREATE TABLE IF NOT EXISTS problems (report_id INTEGER NOT NULL REFERENCES reports(id), line INTEGER,
     message TEXT NOT NULL);
 CREATE TABLE IF NOT EXISTS notes (report_id INTEGER NOT NULL REFERENCES reports(id), note TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS report_texts (report_id INTEGER PRIMARY KEY REFERENCES reports(id), size INTEGER NOT NULL,
+    zlib BLOB NOT NULL);
+CREATE TABLE IF NOT EXISTS survey (month TEXT NOT NULL, dimension TEXT NOT NULL, value TEXT NOT NULL,
+    reports INTEGER NOT NULL, PRIMARY KEY (month, dimension, value)) WITHOUT ROWID;
 CREATE INDEX IF NOT EXISTS sound_devices_report ON sound_devices(report_id);
 CREATE INDEX IF NOT EXISTS network_adapters_report ON network_adapters(report_id);
 CREATE INDEX IF NOT EXISTS problems_report ON problems(report_id);
@@ -119,24 +145,31 @@ CREATE INDEX IF NOT EXISTS adapters_description ON adapters(description, driver_
 CREATE INDEX IF NOT EXISTS adapters_report ON adapters(report_id);
 CREATE INDEX IF NOT EXISTS displays_report ON displays(report_id);
 CREATE INDEX IF NOT EXISTS drives_report ON drives(report_id);
-CREATE INDEX IF NOT EXISTS findings_rule ON findings(rule);
+CREATE INDEX IF NOT EXISTS findings_rule ON findings(rule, report_id);
 CREATE INDEX IF NOT EXISTS findings_report ON findings(report_id);
 CREATE INDEX IF NOT EXISTS reports_os ON reports(os_product, os_build);
+CREATE INDEX IF NOT EXISTS reports_date ON reports(report_date DESC, id DESC);
+CREATE INDEX IF NOT EXISTS reports_machine ON reports(computer, user);
+CREATE INDEX IF NOT EXISTS reports_user ON reports(user);
+CREATE INDEX IF NOT EXISTS reports_gpu_vendor ON reports(gpu_vendor, report_date DESC, id DESC);
+CREATE INDEX IF NOT EXISTS reports_status ON reports(status, report_date DESC, id DESC);
+CREATE INDEX IF NOT EXISTS reports_added ON reports(added);
 )sql";
 
 const char* const Sql[] = {
-    "SELECT 1 FROM reports WHERE sha256 = ?",
+    "SELECT id FROM reports WHERE sha256 = ?",
     "INSERT INTO reports (file, sha256, status, report_date, computer, user, cpu, cpu_family, cpu_model, cpu_count,"
     " clock_mhz, memory_bytes, os_row, os_product, os_edition, os_service_pack, os_build, windows, windows_version,"
     " windows_build, windows_architecture, directx, d3d9_adapter, d3d9_driver_version, whql, part, parts, preface,"
     " host, domain, dns_servers, remote_session, processor_features, features_off_in_windows, firmware, secure_boot,"
     " tpm, memory_integrity, test_signing, vc_runtime_x86, vc_runtime_x64, dotnet_framework, directx9_extras,"
-    " directx9_extras_missing, power_plan, battery_saver)"
-    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+    " directx9_extras_missing, power_plan, battery_saver, gpu, gpu_vendor, cpu_vendor, added)"
+    " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,"
+    " datetime('now'))",
     "INSERT INTO processes VALUES (?,?,?,?)",
     "INSERT INTO services VALUES (?,?,?,?,?)",
     "INSERT INTO adapters VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
-    "INSERT INTO displays VALUES (?,?,?,?,?,?,?,?,?,?,?,?)",
+    "INSERT INTO displays VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)",
     "INSERT INTO drives VALUES (?,?,?,?,?,?,?)",
     "INSERT INTO findings VALUES (?,?,?)",
     "INSERT INTO sound_devices VALUES (?,?,?,?,?,?)",
@@ -146,7 +179,18 @@ const char* const Sql[] = {
     "INSERT INTO display_devices VALUES (?,?,?,?,?,?,?,?,?)",
     "INSERT INTO security_products VALUES (?,?,?,?,?)",
     "INSERT INTO crashes VALUES (?,?,?,?,?,?,?,?,?)",
+    "INSERT INTO report_texts VALUES (?,?,?)",
+    SurveyCount().c_str(),
 };
+
+// An empty text is NULL: a value the report does not have.
+void BindText(sqlite3_stmt* statement, int at, const std::string& text)
+{
+    if (text.empty())
+        sqlite3_bind_null(statement, at);
+    else
+        sqlite3_bind_text(statement, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
 
 // Binds values in order; an empty text or a negative number is NULL.
 class TRow {
@@ -158,10 +202,7 @@ public:
     TRow& operator=(const TRow&) = delete;
     TRow& Text(const std::string& text)
     {
-        if (text.empty())
-            sqlite3_bind_null(Statement, ++At);
-        else
-            sqlite3_bind_text(Statement, ++At, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        BindText(Statement, ++At, text);
         return *this;
     }
     TRow& Number(long long value)
@@ -170,6 +211,11 @@ public:
             sqlite3_bind_null(Statement, ++At);
         else
             sqlite3_bind_int64(Statement, ++At, value);
+        return *this;
+    }
+    TRow& Blob(const std::string& bytes)
+    {
+        sqlite3_bind_blob(Statement, ++At, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
         return *this;
     }
     // Columns the row's source does not have: a statement keeps its last values until bound again.
@@ -199,6 +245,16 @@ TDatabase::TDatabase(const std::string& path)
     // (WAL), and a writer waits its turn rather than fail.
     sqlite3_busy_timeout(Handle, BusyMilliseconds);
     bool ready = Exec("PRAGMA foreign_keys = ON") && Migrate();
+    // Every table whose rows belong to a report, which a report's deletion empties.
+    sqlite3_stmt* owned = nullptr;
+    ready = ready && (sqlite3_prepare_v2(Handle,
+                                         "SELECT m.name FROM sqlite_master m WHERE m.type = 'table' AND m.name <> 'reports' AND"
+                                         " EXISTS (SELECT 1 FROM pragma_table_info(m.name) c WHERE c.name = 'report_id')"
+                                         " ORDER BY m.name",
+                                         -1, &owned, nullptr) == SQLITE_OK ||
+                      Fail());
+    while (ready && sqlite3_step(owned) == SQLITE_ROW) Owned.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(owned, 0)));
+    sqlite3_finalize(owned);
     for (int n = 0; ready && n < Statements; ++n)
         if (sqlite3_prepare_v2(Handle, Sql[n], -1, &Prepared[n], nullptr) != SQLITE_OK) {
             Fail();
@@ -220,6 +276,8 @@ TDatabase::~TDatabase()
 {
     for (sqlite3_stmt* statement : Prepared) sqlite3_finalize(statement);
     if (Handle != nullptr) sqlite3_close(Handle);
+    if (Deflater != nullptr) deflateEnd(Deflater);
+    delete Deflater;
 }
 
 // Keeps the first error of a step: what follows it (a rolled back transaction's
@@ -261,6 +319,17 @@ long long TDatabase::Scalar(const char* sql)
     return value;
 }
 
+std::string TDatabase::Text(const char* sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    std::string value;
+    if (sqlite3_prepare_v2(Handle, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW &&
+        sqlite3_column_text(statement, 0) != nullptr)
+        value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    return value;
+}
+
 bool TDatabase::Migrate()
 {
     // Read and changed in one write transaction: two importers starting at once make it once.
@@ -292,7 +361,13 @@ bool TDatabase::Migrate()
     bool done = true;
     for (long long from = reports == 0 ? SchemaVersion : std::max(version, 1LL); done && from < SchemaVersion; ++from)
         done = Exec(Migrations[from - 1]);
-    done = done && Exec(Schema) && Exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str()) &&
+    // What version 5 derives from a report's rows, for the rows an older reader stored.
+    const bool derive = reports != 0 && version < 5;
+    // The desk's inbox filters by the release the survey counts: an index on that expression.
+    const std::string release =
+        "CREATE INDEX IF NOT EXISTS reports_release ON reports(" + WindowsRelease("") + ", report_date DESC, id DESC)";
+    done = done && Exec(Schema) && Exec(release.c_str()) && (!derive || DeriveFromRows()) &&
+           Exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str()) &&
            Exec(("PRAGMA application_id = " + std::to_string(ApplicationId)).c_str());
     if (done) return Exec("COMMIT");
     // An error of SQL is a table of another shape; any other (a full disk) is the disk's.
@@ -302,6 +377,21 @@ bool TDatabase::Migrate()
     Message = shape ? "the database's tables are not those of envcheck-read: " + error
                     : "the database could not be brought to schema version " + std::to_string(SchemaVersion) + ": " + error;
     return false;
+}
+
+bool TDatabase::DeriveFromRows()
+{
+    if (!Exec(GameGpuUpdate().c_str())) return false;
+    sqlite3_stmt* statement = nullptr;
+    bool done = sqlite3_prepare_v2(Handle, SurveyCount().c_str(), -1, &statement, nullptr) == SQLITE_OK;
+    if (done) {
+        sqlite3_bind_int64(statement, 1, LLONG_MIN);
+        sqlite3_bind_int64(statement, 2, LLONG_MAX);
+        done = sqlite3_step(statement) == SQLITE_DONE;
+    }
+    if (!done) Fail();
+    sqlite3_finalize(statement);
+    return done;
 }
 
 bool TDatabase::Begin()
@@ -332,7 +422,12 @@ bool TDatabase::Add(const Loaded& loaded)
     if (found != SQLITE_DONE) return Fail();
     // A report goes in whole or not at all.
     if (!Exec("SAVEPOINT report")) return false;
-    if (Insert(loaded)) return Exec("RELEASE report");
+    long long id = -1;
+    if (Insert(loaded, id)) {
+        if (!Exec("RELEASE report")) return false;
+        Last = id;
+        return true;
+    }
     const std::string error = Message;
     Exec("ROLLBACK TO report");
     Exec("RELEASE report");
@@ -340,7 +435,7 @@ bool TDatabase::Add(const Loaded& loaded)
     return false;
 }
 
-bool TDatabase::Insert(const Loaded& loaded)
+bool TDatabase::Insert(const Loaded& loaded, long long& id)
 {
     const Facts& f = loaded.Data;
     TRow report(Prepared[Report]);
@@ -372,8 +467,10 @@ bool TDatabase::Insert(const Loaded& loaded)
     report.Text(f.DirectX9ExtrasListed ? words(f.DirectX9Present, "none") : "");
     report.Text(f.DirectX9ExtrasListed ? words(f.DirectX9Missing, "none") : "");
     report.Text(f.PowerPlan).Text(f.BatterySaver);
+    const GameGpu gpu = GameGpuOf(f);
+    report.Text(gpu.Name).Text(gpu.Vendor).Text(f.Vendor);
     if (report.Step() != SQLITE_DONE) return Fail();
-    const long long id = sqlite3_last_insert_rowid(Handle);
+    id = sqlite3_last_insert_rowid(Handle);
     bool ok = true;
     auto done = [&](TRow& row) { ok = ok && (row.Step() == SQLITE_DONE || Fail()); };
     for (const auto& p : f.Processes) {
@@ -401,7 +498,7 @@ bool TDatabase::Insert(const Loaded& loaded)
         done(adapter);
         TRow row(Prepared[Display]);
         row.Number(id).Text("dxdiag").Number(position++).Text(d.Device).Number(d.Width).Number(d.Height);
-        row.Number(d.Refresh).Text(d.Mode).Nulls(4);
+        row.Number(d.Refresh).Text(d.Mode).Nulls(5);
         done(row);
     }
     // Where one adapter has a preference, Windows named its choices: the others are neither.
@@ -419,7 +516,7 @@ bool TDatabase::Insert(const Loaded& loaded)
             TRow row(Prepared[Display]);
             row.Number(id).Text("dxgi").Number(a.Index).Text(a.Displays[n].substr(0, a.Displays[n].find(' ')));
             row.Number(o.Width).Number(o.Height).Number(o.Refresh).Text(a.Displays[n]);
-            row.Number(o.Panel).Text(o.Hdr).Text(o.Connection).Text(o.Monitor);
+            row.Number(o.Panel).Text(o.Hdr).Text(o.Connection).Text(o.Monitor).Number(o.Scale);
             done(row);
         }
     }
@@ -477,7 +574,139 @@ bool TDatabase::Insert(const Loaded& loaded)
         row.Number(id).Text(note);
         done(row);
     }
+    if (!ok) return false;
+    // The text as read, for the desk to show and hand back: compressed, about a quarter of its size.
+    const std::string text = Render(loaded.Model);
+    if (!Compress(text)) {
+        Message = "out of memory";
+        return false;
+    }
+    TRow texts(Prepared[TextRow]);
+    texts.Number(id).Number(static_cast<long long>(text.size())).Blob(Packed);
+    done(texts);
+    // Counted from the rows just stored, by the statement that counts an older reader's rows.
+    TRow survey(Prepared[SurveyRow]);
+    survey.Number(id).Number(id);
+    done(survey);
     return ok;
+}
+
+// What compress2 at level 6 makes, by a stream kept from one report to the next.
+bool TDatabase::Compress(const std::string& text)
+{
+    if (Deflater == nullptr) {
+        Deflater = new z_stream{};
+        if (deflateInit(Deflater, 6) != Z_OK) {
+            delete Deflater;
+            Deflater = nullptr;
+            return false;
+        }
+    } else if (deflateReset(Deflater) != Z_OK)
+        return false;
+    Packed.resize(deflateBound(Deflater, text.size()));
+    Deflater->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    Deflater->avail_in = static_cast<uInt>(text.size());
+    Deflater->next_out = reinterpret_cast<Bytef*>(&Packed[0]);
+    Deflater->avail_out = static_cast<uInt>(Packed.size());
+    if (deflate(Deflater, Z_FINISH) != Z_STREAM_END) return false;
+    Packed.resize(Deflater->total_out);
+    return true;
+}
+
+long long TDatabase::IdOf(const std::string& sha256)
+{
+    TRow known(Prepared[Known]);
+    return known.Text(sha256).Step() == SQLITE_ROW ? sqlite3_column_int64(Prepared[Known], 0) : -1;
+}
+
+long long TDatabase::Delete(long long reportId)
+{
+    return Remove("id = ?1", [&](sqlite3_stmt* statement) { sqlite3_bind_int64(statement, 1, reportId); });
+}
+
+long long TDatabase::DeleteMachine(const std::string& computer, const std::string& user)
+{
+    // The reports table stores an empty name as NULL.
+    return Remove("computer IS ?1 AND user IS ?2", [&](sqlite3_stmt* statement) {
+        BindText(statement, 1, computer);
+        BindText(statement, 2, user);
+    });
+}
+
+long long TDatabase::Expire(int days)
+{
+    Message.clear();
+    if (days < 0) {
+        Message = "a negative number of days";
+        return -1;
+    }
+    // The moment is taken once: each table's statement deletes the same reports.
+    const std::string before = Text(("SELECT datetime('now', '-" + std::to_string(days) + " days')").c_str());
+    if (before.empty()) {
+        Fail();
+        return -1;
+    }
+    return Remove("added < ?1", [&](sqlite3_stmt* statement) { BindText(statement, 1, before); });
+}
+
+long long TDatabase::Remove(const std::string& which, const std::function<void(sqlite3_stmt*)>& bind)
+{
+    Message.clear();
+    // In a transaction of its own, or as a step of the caller's (Begin): whole or not at all.
+    const bool own = sqlite3_get_autocommit(Handle) != 0;
+    if (!Exec(own ? "BEGIN IMMEDIATE" : "SAVEPOINT remove")) return -1;
+    long long rows = 0;
+    bool ok = true;
+    // The rows a report owns first: the foreign keys refuse a report that still has some.
+    std::vector<std::string> statements;
+    for (const std::string& table : Owned)
+        statements.push_back("DELETE FROM " + table + " WHERE report_id IN (SELECT id FROM reports WHERE " + which + ")");
+    statements.push_back("DELETE FROM reports WHERE " + which);
+    for (const std::string& sql : statements) {
+        sqlite3_stmt* statement = nullptr;
+        ok = ok && (sqlite3_prepare_v2(Handle, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK || Fail());
+        if (ok) bind(statement);
+        ok = ok && (sqlite3_step(statement) == SQLITE_DONE || Fail());
+        if (ok) rows += sqlite3_changes(Handle);
+        sqlite3_finalize(statement);
+    }
+    if (ok && Exec(own ? "COMMIT" : "RELEASE remove")) return rows;
+    const std::string error = Message;
+    if (own)
+        Rollback();
+    else {
+        Exec("ROLLBACK TO remove");
+        Exec("RELEASE remove");
+    }
+    Message = error;
+    return -1;
+}
+
+bool ReportText(sqlite3* db, long long id, std::string& cp932)
+{
+    cp932.clear();
+    sqlite3_stmt* statement = nullptr;
+    bool read = false;
+    if (sqlite3_prepare_v2(db, "SELECT size, zlib FROM report_texts WHERE report_id = ?", -1, &statement, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_bind_int64(statement, 1, id);
+        if (sqlite3_step(statement) == SQLITE_ROW) {
+            const long long size = sqlite3_column_int64(statement, 0);
+            const void* zlib = sqlite3_column_blob(statement, 1);
+            uLong packed = static_cast<uLong>(sqlite3_column_bytes(statement, 1));
+            // The size is believed only as far as a report can be large; the blob must fill it exactly.
+            if (size >= 0 && static_cast<unsigned long long>(size) <= MaxReportBytes && zlib != nullptr) {
+                cp932.resize(static_cast<size_t>(size));
+                uLongf unpacked = cp932.size();
+                read = uncompress2(reinterpret_cast<Bytef*>(&cp932[0]), &unpacked, static_cast<const Bytef*>(zlib), &packed) ==
+                           Z_OK &&
+                       unpacked == cp932.size() && packed == static_cast<uLong>(sqlite3_column_bytes(statement, 1));
+            }
+        }
+    }
+    sqlite3_finalize(statement);
+    if (!read) cp932.clear();
+    return read;
 }
 
 }  // namespace reader

@@ -17,6 +17,7 @@ struct Rule {
     const char* Id;
     const char* Reads;  // the fields it looks at, for the documentation
     const char* Needs;  // sections, one of which the report must hold for the rule to be asked
+    const char* Shows;  // the names of the lines it reads in those sections ('|' between), for the desk to point at
     const char* Text;
     bool (*Fires)(const Facts&);
     // What it found, where a rule names it (the device, the display): follows Text after ": ".

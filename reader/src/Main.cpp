@@ -18,6 +18,10 @@
 #include "Text.h"
 #ifdef ENVCHECK_READER_DATABASE
 #include "Database.h"
+#include "Import.h"
+#endif
+#ifdef ENVCHECK_READER_DESK
+#include "Desk.h"
 #endif
 
 using namespace reader;
@@ -31,6 +35,8 @@ const char Usage[] =
     "       envcheck-read --db DATABASE DIR|FILE...    add every report (*.txt in folders) to a SQLite database\n"
     "       envcheck-read --diff OLD NEW               what changed between two reports of one player\n"
     "       envcheck-read --render FILE                the file as read, written back (cp932): nothing lost\n"
+    "       envcheck-read --serve DATABASE [--listen HOST:PORT] [--token-file FILE] [--keep-days N]\n"
+    "                                                  the support desk: the database as web pages\n"
     "exit status: 0 every report read, 1 some read in part, 2 some unreadable or bad usage\n";
 
 int BadUsage(const char* why)
@@ -153,42 +159,21 @@ int Database(const std::string& path, const std::vector<std::string>& names)
         std::cerr << FileName(path) << ": " << database.Error() << "\n";
         return 2;
     }
-    size_t added = 0, partial = 0, known = 0, unreadable = 0, skipped = 0;
+    ImportCounts stored;
+    size_t skipped = 0;
     const std::vector<std::string> files = Expand(names, worst, skipped);
     auto counts = [&] {
-        return "added " + std::to_string(added + partial) + " (" + std::to_string(partial) + " read in part), already there " +
-               std::to_string(known) + ", unreadable " + std::to_string(unreadable) + ", skipped " + std::to_string(skipped);
+        return "added " + std::to_string(stored.Added + stored.Partial) + " (" + std::to_string(stored.Partial) +
+               " read in part), already there " + std::to_string(stored.Known) + ", unreadable " +
+               std::to_string(stored.Unreadable) + ", skipped " + std::to_string(skipped);
     };
-    // Each file in a transaction of its own: what is stored stays stored, and
-    // another importer gets its turn between files.
     for (size_t n = 0; n < files.size(); ++n) {
-        const std::vector<Loaded> all = Read(files[n], worst);
-        bool stored = database.Begin();
-        size_t fileAdded = 0, filePartial = 0, fileKnown = 0, fileUnreadable = 0;
-        for (size_t part = 0; stored && part < all.size(); ++part) {
-            const Loaded& loaded = all[part];
-            if (loaded.Model.State == Status::Unreadable)
-                ++fileUnreadable;
-            else if (database.Add(loaded))
-                ++(loaded.Model.State == Status::Partial ? filePartial : fileAdded);
-            else if (database.Error().empty())
-                ++fileKnown;
-            else
-                stored = false;
-        }
-        stored = stored && database.Commit();
-        if (!stored) {
-            // The first error is the cause; nothing after it is tried.
-            database.Rollback();
-            std::cerr << FileName(files[n]) << ": not stored: " << database.Error() << "\n";
-            std::cerr << FileName(path) << ": stopped at the first failure; stored before it: " << counts() << "; "
-                      << files.size() - n << " files not stored\n";
-            return 2;
-        }
-        added += fileAdded;
-        partial += filePartial;
-        known += fileKnown;
-        unreadable += fileUnreadable;
+        if (ImportFile(database, Read(files[n], worst), stored)) continue;
+        // The first error is the cause; nothing after it is tried.
+        std::cerr << FileName(files[n]) << ": not stored: " << database.Error() << "\n";
+        std::cerr << FileName(path) << ": stopped at the first failure; stored before it: " << counts() << "; "
+                  << files.size() - n << " files not stored\n";
+        return 2;
     }
     std::cout << counts() << "\n";
     return ExitCodeOf(worst);
@@ -196,6 +181,37 @@ int Database(const std::string& path, const std::vector<std::string>& names)
     (void)path;
     (void)names;
     std::cerr << "envcheck-read: this build has no SQLite, so --db is not available\n";
+    return 2;
+#endif
+}
+
+int Desk(const std::vector<std::string>& args)
+{
+#ifdef ENVCHECK_READER_DESK
+    if (args.size() < 2 || args[1].compare(0, 2, "--") == 0) return BadUsage("--serve needs a database");
+    DeskOptions options;
+    options.Database = args[1];
+    if (!IsKept(options.Database)) return BadUsage("--serve needs a database kept in a file");
+    for (size_t n = 2; n < args.size(); n += 2) {
+        if (n + 1 == args.size()) return BadUsage((args[n] + " needs a value").c_str());
+        const std::string& value = args[n + 1];
+        if (args[n] == "--listen") {
+            options.Listen = value;
+        } else if (args[n] == "--token-file") {
+            options.TokenFile = value;
+        } else if (args[n] == "--keep-days") {
+            const bool digits = !value.empty() && value.size() < 7 &&
+                                std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+            if (!digits || std::stoll(value) == 0) return BadUsage("--keep-days takes a number of days, 1 or more");
+            options.KeepDays = std::stoll(value);
+        } else {
+            return BadUsage(("unknown option " + args[n]).c_str());
+        }
+    }
+    return Serve(options);
+#else
+    (void)args;
+    std::cerr << "envcheck-read: this build has no desk (it needs SQLite, cpp-httplib and libzip)\n";
     return 2;
 #endif
 }
@@ -239,6 +255,7 @@ int main(int argc, char** argv)
         if (args.size() < 3) return BadUsage("--db needs a database and at least one folder or file");
         return Database(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     }
+    if (mode == "--serve") return Desk(args);
     if (mode == "--diff") {
         if (args.size() != 3) return BadUsage("--diff needs exactly two reports");
         const std::vector<Loaded> older = Read(args[1], worst);

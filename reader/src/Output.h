@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "Load.h"
 
@@ -16,6 +17,14 @@ const char* StatusName(Status status);
 std::string JsonLine(const Loaded& loaded);
 // A screen for support: machine, OS, GPU, findings and problems.
 void WriteSummary(std::ostream& out, const Loaded& loaded);
+// One change from a player's report to the next: a value changed, or a device,
+// drive, service, process or crash that only one of the two has. Texts are UTF-8.
+struct Change {
+    enum Type { Changed, Added, Removed };
+    Type Kind;
+    std::string What, From, To;  // From empty when Added, To when Removed
+};
+std::vector<Change> DiffOf(const Loaded& older, const Loaded& newer);
 // What changed from one report of a player to the next; false when nothing did.
 bool WriteDiff(std::ostream& out, const Loaded& older, const Loaded& newer);
 // "file:line: message" for each problem, as a compiler says it.

@@ -298,21 +298,16 @@ std::vector<Adapter> AdaptersOf(const Facts& f)
 
 }  // namespace
 
-bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
+std::vector<Change> DiffOf(const Loaded& older, const Loaded& newer)
 {
-    std::ostringstream out;
+    std::vector<Change> out;
     const Facts& a = older.Data;
     const Facts& b = newer.Data;
-    bool any = false;
     auto change = [&](const std::string& what, const std::string& from, const std::string& to) {
-        if (from == to) return;
-        out << what << ": " << Or(from, "(none)") << " -> " << Or(to, "(none)") << "\n";
-        any = true;
+        if (from != to) out.push_back({Change::Changed, what, Or(from, "(none)"), Or(to, "(none)")});
     };
-    auto say = [&](const std::string& line) {
-        out << line << "\n";
-        any = true;
-    };
+    auto added = [&](const std::string& what, const std::string& detail) { out.push_back({Change::Added, what, "", detail}); };
+    auto removed = [&](const std::string& what, const std::string& detail) { out.push_back({Change::Removed, what, detail, ""}); };
     change("Report date", a.ReportDate, b.ReportDate);
     change("OS", a.OsRow, b.OsRow);
     change("Windows", a.Windows + " " + a.WindowsVersion + " " + a.WindowsBuild,
@@ -326,7 +321,7 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
     for (const Adapter& adapter : newAdapters) {
         const auto match = before.find({adapter.Source, adapter.Identity});
         if (match == before.end()) {
-            say("Adapter appeared: " + adapter.Description + " (" + adapter.Source + "), driver " + Or(adapter.Driver));
+            added("Adapter appeared", adapter.Description + " (" + adapter.Source + "), driver " + Or(adapter.Driver));
             continue;
         }
         change("Driver changed: " + adapter.Description + " (" + adapter.Source + ")", match->second->Driver, adapter.Driver);
@@ -335,7 +330,7 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
     std::set<const Adapter*> left;
     for (const auto& entry : before) left.insert(entry.second);
     for (const Adapter& adapter : oldAdapters)
-        if (left.count(&adapter) != 0) say("Adapter gone: " + adapter.Description + " (" + adapter.Source + ")");
+        if (left.count(&adapter) != 0) removed("Adapter gone", adapter.Description + " (" + adapter.Source + ")");
     // Display devices by name, the same name twice matched in order; only where both reports list them.
     if (a.DisplayDevicesListed && b.DisplayDevicesListed) {
         std::multimap<std::string, const Facts::DisplayDevice*> was;
@@ -343,7 +338,7 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
         for (const Facts::DisplayDevice& d : b.DisplayDevices) {
             const auto match = was.find(d.Name);
             if (match == was.end()) {
-                say("Display device appeared: " + d.Name + ", driver " + Driver(d.DriverVersion, d.DriverDate) + ", " +
+                added("Display device appeared", d.Name + ", driver " + Driver(d.DriverVersion, d.DriverDate) + ", " +
                     StateOf(d));
                 continue;
             }
@@ -356,7 +351,7 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
         std::set<const Facts::DisplayDevice*> left;
         for (const auto& entry : was) left.insert(entry.second);
         for (const Facts::DisplayDevice& d : a.DisplayDevices)
-            if (left.count(&d) != 0) say("Display device gone: " + d.Name);
+            if (left.count(&d) != 0) removed("Display device gone", d.Name);
     }
     // The Windows block's newer lines and the crashes, where both reports have them.
     for (const auto& [what, from, to] : std::initializer_list<std::tuple<const char*, std::string, std::string>>{
@@ -369,13 +364,13 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
     if (a.CrashesListed && b.CrashesListed)
         for (const Facts::Crash& c : b.Crashes)
             if (std::none_of(a.Crashes.begin(), a.Crashes.end(), [&](const Facts::Crash& old) { return old.Line == c.Line; }))
-                say("New crash: " + c.Line);
+                added("New crash", c.Line);
     std::map<std::string, const Facts::Drive*> drives;
     for (const Facts::Drive& e : b.Drives) drives.emplace(e.Root, &e);
     for (const Facts::Drive& d : a.Drives) {
         const auto now = drives.find(d.Root);
         if (now == drives.end()) {
-            say("Drive gone: " + d.Root);
+            removed("Drive gone", d.Root);
             continue;
         }
         change("Drive " + d.Root + " free", Gib(d.Free), Gib(now->second->Free));
@@ -384,18 +379,18 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
     std::set<std::string> roots;
     for (const Facts::Drive& d : a.Drives) roots.insert(d.Root);
     for (const Facts::Drive& e : b.Drives)
-        if (roots.count(e.Root) == 0) say("Drive added: " + e.Root + " " + e.FileSystem + " " + Gib(e.Total));
+        if (roots.count(e.Root) == 0) added("Drive added", e.Root + " " + e.FileSystem + " " + Gib(e.Total));
     std::map<std::string, std::string> states;
     for (const auto& s : a.Services) states.emplace(s.Kind + " " + s.Name, s.State);
     for (const auto& s : b.Services) {
         const auto was = states.find(s.Kind + " " + s.Name);
         if (was == states.end())
-            say("Service added: " + s.Name + " (" + s.Kind + ", " + s.State + ")");
+            added("Service added", s.Name + " (" + s.Kind + ", " + s.State + ")");
         else
             change("Service " + s.Name + " (" + s.Kind + ")", was->second, s.State);
         if (was != states.end()) states.erase(was);
     }
-    for (const auto& [name, state] : states) say("Service gone: " + name.substr(name.find(' ') + 1));
+    for (const auto& [name, state] : states) removed("Service gone", name.substr(name.find(' ') + 1));
     std::multiset<std::string> started, gone;
     for (const auto& p : a.Processes) gone.insert(p.Path.empty() ? p.Name : p.Path);
     for (const auto& p : b.Processes) {
@@ -406,11 +401,23 @@ bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
         else
             started.insert(name);
     }
-    for (const std::string& name : started) say("Process started: " + name);
-    for (const std::string& name : gone) say("Process gone: " + name);
-    if (!any) out << "No change in OS, drivers, drives, services or processes.\n";
+    for (const std::string& name : started) added("Process started", name);
+    for (const std::string& name : gone) removed("Process gone", name);
+    return out;
+}
+
+bool WriteDiff(std::ostream& shown, const Loaded& older, const Loaded& newer)
+{
+    std::ostringstream out;
+    const std::vector<Change> changes = DiffOf(older, newer);
+    for (const Change& c : changes) {
+        out << c.What << ": ";
+        if (c.Kind == Change::Changed) out << c.From << " -> " << c.To << "\n";
+        else out << (c.Kind == Change::Added ? c.To : c.From) << "\n";
+    }
+    if (changes.empty()) out << "No change in OS, drivers, drives, services or processes.\n";
     shown << Plain(out.str(), true);
-    return any;
+    return !changes.empty();
 }
 
 }  // namespace reader

@@ -39,6 +39,17 @@ long long Count(sqlite3* db, const std::string& sql)
     return value;
 }
 
+std::string Text(sqlite3* db, const std::string& sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    std::string value;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW &&
+        sqlite3_column_text(statement, 0) != nullptr)
+        value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    return value;
+}
+
 }  // namespace
 
 // Every kind of bad input: the exit code, and the file and line named.
@@ -196,7 +207,7 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
         const char* Query;
         long long Expected;
     } queries[] = {
-        {"PRAGMA user_version", 4},
+        {"PRAGMA user_version", 5},
         {"SELECT COUNT(*) FROM reports WHERE file = 'kept.txt' AND part = 1", 1},
         {"SELECT COUNT(*) FROM reports WHERE file LIKE '%two.txt' AND parts = 2", 2},
         {"SELECT COUNT(*) FROM reports WHERE preface = 'Two runs:\n' AND part = 1", 1},
@@ -212,7 +223,7 @@ TEST(CommandLineTest, DatabaseMigratesAndStoresEachPart)
     sqlite3_close(handle);
     run = Reader("--db " + db + " " + (folder / "two.txt").string());
     EXPECT_EQ(2, run.Code) << run.Output;
-    EXPECT_NE(std::string::npos, run.Output.find("schema version 99, newer than this reader's 4")) << run.Output;
+    EXPECT_NE(std::string::npos, run.Output.find("schema version 99, newer than this reader's 5")) << run.Output;
     std::filesystem::remove_all(folder);
 }
 
@@ -229,7 +240,7 @@ TEST(CommandLineTest, OlderDatabasesMigrate)
     } cases[] = {
         // Before the display devices.
         {"version2", "SELECT COUNT(*) FROM processes WHERE report_id = 1", {"matrix-win7", "hybrid-laptop"}, {
-            {"PRAGMA user_version", 4},
+            {"PRAGMA user_version", 5},
             {"SELECT COUNT(*) FROM adapters WHERE report_id = 1 AND high_performance IS NULL AND feature_level IS NULL", 3},
             {"SELECT COUNT(*) FROM adapters WHERE high_performance = 1 AND minimum_power = 0 AND feature_level = '12_2'"
              " AND feature_level_number = 1202 AND direct3d12 = 1 AND shader_model = '6.7'", 1},
@@ -244,7 +255,7 @@ TEST(CommandLineTest, OlderDatabasesMigrate)
         }},
         // Before the Windows block's newer lines.
         {"version3", "SELECT COUNT(*) FROM display_devices WHERE report_id = 1", {"hybrid-laptop", "win10-test-signing"}, {
-            {"PRAGMA user_version", 4},
+            {"PRAGMA user_version", 5},
             {"SELECT COUNT(*) FROM reports WHERE id = 1 AND firmware IS NULL AND processor_features IS NULL", 1},
             {"SELECT COUNT(*) FROM reports WHERE id = 2 AND processor_features = 'SSE3 SSSE3 SSE4.1 SSE4.2 POPCNT AVX AVX2 FMA3'"
              " AND features_off_in_windows = 'AVX AVX2 FMA3' AND firmware = 'UEFI' AND secure_boot = 'off' AND tpm = 'none'"
@@ -257,6 +268,16 @@ TEST(CommandLineTest, OlderDatabasesMigrate)
              " AND program_version = '3.1.0.7' AND module = 'KERNELBASE.dll' AND exception = '0xe0434352'"
              " AND offset = '0x000000000002d3a2' AND time = '2026-12-08 22:14:05'", 1},
             {"SELECT COUNT(*) FROM findings WHERE report_id = 2 AND rule = 'third-party-security-software'", 1},
+        }},
+        // Before the support desk's columns: derived from the rows, the text not there.
+        {"version4", "SELECT COUNT(*) FROM crashes WHERE report_id = 1", {"gaming-pc-win11", "matrix-winxp"}, {
+            {"PRAGMA user_version", 5},
+            {"SELECT COUNT(*) FROM reports WHERE added GLOB '2[0-9][0-9][0-9]-[01][0-9]-[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9]'", 2},
+            {"SELECT COUNT(*) FROM reports WHERE id = 1 AND gpu = 'NVIDIA GeForce RTX 4070' AND gpu_vendor = 'NVIDIA'", 1},
+            {"SELECT COUNT(*) FROM displays WHERE report_id = 1 AND source = 'dxgi' AND scale = 100", 1},
+            {"SELECT COUNT(*) FROM displays WHERE scale IS NOT NULL AND source = 'dxdiag'", 0},
+            {"SELECT COUNT(*) FROM report_texts", 1},
+            {"SELECT COUNT(*) FROM pragma_index_info('findings_rule')", 2},
         }},
     };
     for (const auto& c : cases) {
@@ -278,6 +299,15 @@ TEST(CommandLineTest, OlderDatabasesMigrate)
         ASSERT_EQ(SQLITE_OK, sqlite3_open(db.c_str(), &handle));
         EXPECT_EQ(kept, Count(handle, c.Kept)) << c.Kept;
         for (const auto& q : c.Queries) EXPECT_EQ(q.second, Count(handle, q.first)) << q.first;
+        // The old report is counted in the survey as storing it anew counts it.
+        const char* survey = "SELECT group_concat(row, char(10)) FROM (SELECT month || ' ' || dimension || ' ' || value || ' '"
+                             " || reports AS row FROM survey ORDER BY 1)";
+        const std::string migrated = Text(handle, survey);
+        sqlite3_close(handle);
+        const std::string fresh = (folder / "fresh.sqlite").string();
+        EXPECT_EQ(0, Reader("--db " + fresh + reports).Code);
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(fresh.c_str(), &handle));
+        EXPECT_EQ(Text(handle, survey), migrated);
         sqlite3_close(handle);
         std::filesystem::remove_all(folder);
     }
