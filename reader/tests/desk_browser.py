@@ -230,6 +230,23 @@ def check_hostile(b, id):
     b.no_markup_ran("its machine page")
 
 
+def check_drop(b, sample):
+    """The drop zone's script: a file dropped on the form is added and its row appears without a reload."""
+    b.open("/", "form#upload")
+    text = open(sample, "rb").read().replace(b"Computer name:  VM", b"Computer name:  DROPPED").decode("cp932")
+    b.driver.execute_script("""
+        const file = new File([arguments[0]], "dropped.txt", {type: "text/plain"});
+        const carried = new DataTransfer();
+        carried.items.add(file);
+        document.getElementById("upload").dispatchEvent(new DragEvent("drop", {dataTransfer: carried, bubbles: true}));
+    """, text)
+    b.wait(lambda d: d.find_element(By.TAG_NAME, "body").get_attribute("data-uploaded") == "1",
+           "the dropped file's answer (body[data-uploaded])")
+    names = [a.text for a in b.css("table#inbox tbody a[href^='/machines/']")]
+    b.check("DROPPED" in names, f"the dropped report is not in the inbox: {names}; the form says "
+            f"{b.css('#upload-status')[0].text!r}")
+
+
 def console_faults(b):
     # A 404 for the favicon is the browser's own guess, not the desk's page failing.
     return [e for e in b.console
@@ -277,6 +294,7 @@ def main(binary, samples):
         checked = check_survey(b, database, expected)
         b.driver.save_screenshot(os.path.join(shots, "survey.png"))
         check_hostile(b, added["hostile-name.txt"])
+        check_drop(b, os.path.join(samples, "matrix-win10.txt"))
         b.collect()
         faults = console_faults(b)
         b.check(not faults, "the browser's console has errors from the desk's pages:\n" +
