@@ -61,14 +61,19 @@ def reports_of(binary, path):
 
 
 class Desk:
-    """`envcheck-read --serve` on 127.0.0.1 at a port it picks; its log goes to tmp/desk.log."""
+    """`envcheck-read --serve` at a port it picks (on 127.0.0.1 unless options say --listen);
+    its log goes to tmp/desk.log."""
 
-    def __init__(self, binary, database, tmp):
+    def __init__(self, binary, database, tmp, *options):
+        if "--listen" not in options:
+            options += ("--listen", "127.0.0.1:0")
+        self.database = database
         self.log_path = os.path.join(tmp, "desk.log")
-        self.log = open(self.log_path, "wb")
-        self.process = subprocess.Popen([binary, "--serve", database, "--listen", "127.0.0.1:0"],
+        self.log = open(self.log_path, "ab")
+        self.process = subprocess.Popen([binary, "--serve", database, *options],
                                         stdout=subprocess.PIPE, stderr=self.log, stdin=subprocess.DEVNULL)
         self.url = self._address()
+        self.port = int(self.url.rsplit(":", 1)[1])
 
     def _address(self):
         # The desk says where it listens once it does; a line, not a fixed wait.

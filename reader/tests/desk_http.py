@@ -8,13 +8,13 @@ import io
 import json
 import os
 import re
-import signal
 import sqlite3
-import subprocess
 import sys
 import tempfile
 import threading
 import zipfile
+
+import desk_fixtures
 
 READER, SAMPLE = sys.argv[1], open(sys.argv[2], "rb").read()
 MIB = 1024 * 1024
@@ -25,23 +25,11 @@ def renamed(name, text=SAMPLE):
     return text.replace(b"Computer name:  VM", b"Computer name:  " + name)
 
 
-class Desk:
-    """A desk of its own on a free port over a database in folder; ended on exit."""
+class Desk(desk_fixtures.Desk):
+    """A desk of its own on a free port over a database in folder, and requests to it."""
 
     def __init__(self, folder, *options, database="desk.db"):
-        self.database = os.path.join(folder, database)
-        self.log = open(os.path.join(folder, "desk.log"), "ab")
-        self.process = subprocess.Popen([READER, "--serve", self.database, *options], stdout=subprocess.PIPE,
-                                        stderr=self.log)
-        self.lines = []
-        for line in self.process.stdout:
-            self.lines.append(line.decode())
-            match = re.search(r"the desk is at http://\[?([^\]/]+?)\]?:(\d+)/", self.lines[-1])
-            if match:
-                self.port = int(match.group(2))
-                break
-        else:
-            raise RuntimeError(f"the desk did not start: {self.lines} {open(self.log.name, 'rb').read()[-400:]!r}")
+        super().__init__(READER, os.path.join(folder, database), folder, *options)
         self.csrf = None
 
     def request(self, method, path, body=None, headers=None, host="127.0.0.1"):
@@ -70,16 +58,6 @@ class Desk:
         if csrf:
             sent["X-CSRF-Token"] = self.csrf or self.form_token(headers)
         return self.request("POST", path, body.getvalue(), sent)
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGTERM)
-            try:
-                self.process.wait(30)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-        self.log.close()
 
 
 def rows(database, sql):
@@ -187,9 +165,9 @@ def loopback_only(folder):
         status, _, _ = desk.request("DELETE", f"/reports/{report}", headers={"X-CSRF-Token": desk.csrf})
         left = sum(rows(desk.database, f"SELECT COUNT(*) FROM {t} WHERE report_id = {report}")[0][0]
                    for (t,) in rows(desk.database, "SELECT name FROM sqlite_master WHERE type = 'table' AND sql LIKE '%report_id%'"))
-        log = open(desk.log.name, "rb").read()
+        log = desk.log_text()
         expect("DELETE: every row of the report goes; the log names no one",
-               status == 200 and left == 0 and b"deleted report" in log and b"TWICE" not in log, f"HTTP {status}, {left} rows left")
+               status == 200 and left == 0 and "deleted report" in log and "TWICE" not in log, f"HTTP {status}, {left} rows left")
     finally:
         desk.stop()
 
