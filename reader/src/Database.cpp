@@ -128,7 +128,7 @@ CREATE TABLE IF NOT EXISTS notes (report_id INTEGER NOT NULL REFERENCES reports(
 CREATE TABLE IF NOT EXISTS report_texts (report_id INTEGER PRIMARY KEY REFERENCES reports(id), size INTEGER NOT NULL,
     zlib BLOB NOT NULL);
 CREATE TABLE IF NOT EXISTS survey (month TEXT NOT NULL, dimension TEXT NOT NULL, value TEXT NOT NULL,
-    reports INTEGER NOT NULL, PRIMARY KEY (month, dimension, value)) WITHOUT ROWID;
+    reports INTEGER NOT NULL, PRIMARY KEY (dimension, month, value)) WITHOUT ROWID;
 CREATE INDEX IF NOT EXISTS sound_devices_report ON sound_devices(report_id);
 CREATE INDEX IF NOT EXISTS network_adapters_report ON network_adapters(report_id);
 CREATE INDEX IF NOT EXISTS problems_report ON problems(report_id);
@@ -262,7 +262,7 @@ TDatabase::TDatabase(const std::string& path)
             ready = false;
         }
     // WAL only once the database is known to be this reader's: another's is left byte for byte.
-    ready = ready && SwitchToWal() && Exec("PRAGMA synchronous = NORMAL");
+    ready = ready && SwitchToWal() && Exec("PRAGMA synchronous = NORMAL") && Exec("PRAGMA secure_delete = ON");
     if (ready) return;
     for (sqlite3_stmt*& statement : Prepared) {
         sqlite3_finalize(statement);
@@ -670,7 +670,12 @@ long long TDatabase::Remove(const std::string& which, const std::function<void(s
         if (ok) rows += sqlite3_changes(Handle);
         sqlite3_finalize(statement);
     }
-    if (ok && Exec(own ? "COMMIT" : "RELEASE remove")) return rows;
+    if (ok && Exec(own ? "COMMIT" : "RELEASE remove")) {
+        // Erased means gone from the files too: freed pages are zeroed (secure_delete), and
+        // the log's older copies of them are written back and cut off.
+        if (own && rows > 0) sqlite3_exec(Handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+        return rows;
+    }
     const std::string error = Message;
     if (own)
         Rollback();

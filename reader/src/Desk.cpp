@@ -1,5 +1,6 @@
 #include "Desk.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -12,6 +13,7 @@
 #include <kainjow/mustache.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -29,6 +31,7 @@
 #include "Output.h"
 #include "Parser.h"
 #include "Sha256.h"
+#include "Text.h"
 #include "Zip.h"
 
 // The pages' templates, stylesheet and script, and Chart.js, built into the program.
@@ -103,16 +106,18 @@ std::string RandomHex(size_t bytes)
     std::string raw(bytes, '\0');
     std::ifstream random("/dev/urandom", std::ios::binary);
     random.read(&raw[0], static_cast<std::streamsize>(bytes));
-    if (!random) return "";
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : raw) out += {hex[c >> 4], hex[c & 15]};
-    return out;
+    return random ? HexOf(raw) : "";
 }
 
+// An address of this machine alone: 127.0.0.0/8, ::1 or the name localhost, read
+// as an address (127.evil.example is a name anyone can point anywhere).
 bool IsLoopback(const std::string& host)
 {
-    return host == "localhost" || host == "::1" || host.compare(0, 4, "127.") == 0;
+    if (host == "localhost") return true;
+    in_addr v4{};
+    in6_addr v6{};
+    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    return inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 // "host:port" or "[v6]:port".
@@ -123,7 +128,7 @@ bool SplitListen(const std::string& text, std::string& host, int& port)
     host = text.substr(0, colon);
     if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
     const std::string digits = text.substr(colon + 1);
-    if (host.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
+    if (host.empty() || !AllDigits(digits, 5)) return false;
     port = std::stoi(digits);
     return port <= 65535;
 }
@@ -144,6 +149,42 @@ public:
     TReader(const TReader&) = delete;
     TReader& operator=(const TReader&) = delete;
     sqlite3* Db = nullptr;
+};
+
+// A counting semaphore: at most Count holders at once, the others wait.
+class TSlots {
+public:
+    explicit TSlots(int count) : Free(count) {}
+    void Take()
+    {
+        std::unique_lock<std::mutex> lock(Guard);
+        Freed.wait(lock, [this] { return Free > 0; });
+        --Free;
+    }
+    void Give()
+    {
+        {
+            std::lock_guard<std::mutex> lock(Guard);
+            ++Free;
+        }
+        Freed.notify_one();
+    }
+
+private:
+    std::mutex Guard;
+    std::condition_variable Freed;
+    int Free;
+};
+
+class TSlot {
+public:
+    explicit TSlot(TSlots& slots) : Slots(slots) { Slots.Take(); }
+    ~TSlot() { Slots.Give(); }
+    TSlot(const TSlot&) = delete;
+    TSlot& operator=(const TSlot&) = delete;
+
+private:
+    TSlots& Slots;
 };
 
 struct TUploadResult {
@@ -190,6 +231,7 @@ private:
     const std::string Token, Csrf;
     TDatabase Writer;
     std::mutex Writing;  // one writer; readers have connections of their own
+    TSlots Uploads{2};   // each may hold a request's worth of bytes
 
     sqlite3* Reading()
     {
@@ -202,7 +244,9 @@ private:
     std::string Page(const std::string& title, const std::string& templ, json values)
     {
         values["csrf"] = Csrf;
-        return Render(ASSET(layout), {{"title", title}, {"csrf", Csrf}, {"body", Render(templ, values)}});
+        // Chart.js only where there are charts.
+        const bool charts = values.value("charts", false);
+        return Render(ASSET(layout), {{"title", title}, {"csrf", Csrf}, {"charts", charts}, {"body", Render(templ, values)}});
     }
 
     void Html(Response& res, const std::string& title, const std::string& templ, const json& values, int status = 200)
@@ -263,13 +307,21 @@ private:
         return IsLoopback(host);
     }
 
-    // A change comes from the desk's own pages: a form's or the script's token, and no other origin.
+    // A change comes from the desk's own pages: a form's or the script's token, and no
+    // other origin. The origin's host and port are the page's, behind a TLS proxy too.
     bool FromDesk(const Request& req, const std::string& field) const
     {
         const std::string origin = req.get_header_value("Origin");
-        if (!origin.empty() && origin != "null" && origin != "http://" + req.get_header_value("Host")) return false;
+        const size_t scheme = origin.find("://");
+        if (req.has_header("Origin") && (scheme == std::string::npos || origin.substr(scheme + 3) != req.get_header_value("Host")))
+            return false;
         const std::string header = req.get_header_value("X-CSRF-Token");
         return SameSecret(Csrf, header.empty() ? field : header);
+    }
+
+    std::string LoginPage(const std::string& message) const
+    {
+        return Render(ASSET(login), {{"message", message}});
     }
 
     void Routes();
@@ -278,12 +330,7 @@ private:
     void Delete(const Request& req, Response& res, bool machine);
 };
 
-long long Number(const std::string& text, long long otherwise = -1)
-{
-    if (text.empty() || text.size() > 18 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return otherwise;
-    return std::stoll(text);
-}
+long long Number(const std::string& text, long long otherwise = -1) { return AllDigits(text) ? std::stoll(text) : otherwise; }
 
 // The base name an uploading browser gave, with nothing of a path.
 std::string BaseName(const std::string& name)
@@ -328,11 +375,14 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
 {
     if (!req.is_multipart_form_data()) return Refuse(req, res, 400, "Not an upload", "Reports are sent as a form's files.");
     // A length past the limit is refused before the body is read.
-    const std::string length = req.get_header_value("Content-Length");
-    if (length.size() > 18 || Number(length, 0) > static_cast<long long>(MaxRequestBytes)) {
+    const long long length = Number(req.get_header_value("Content-Length"), -1);
+    if (length < 0) return Refuse(req, res, 411, "No length", "An upload is sent with its length.");
+    if (length > static_cast<long long>(MaxRequestBytes)) {
         res.status = 413;
         return;  // the error handler says why
     }
+    // So many uploads are read at once; the others wait their turn, so memory stays bounded.
+    TSlot slot(Uploads);
     std::vector<TUploadResult> results;
     std::string csrf, field, name, bytes;
     bool fromDesk = FromDesk(req, ""), refused = false, tooLarge = false;
@@ -348,22 +398,26 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
             results.push_back({name, "larger than " + std::to_string(MaxReportBytes >> 20) + " MiB, the most a report can be: not read", -1,
                                false, true});
         } else if (IsZip(bytes)) {
+            --files;  // its reports count, not the zip
             std::string error;
-            const std::vector<ZipEntry> entries = ReadZip(bytes, MaxReportBytes, budget, MaxFilesPerRequest - files, error);
-            if (!error.empty()) results.push_back({name, error, -1, false, false});
-            for (const ZipEntry& entry : entries) {
+            const size_t before = results.size();
+            ReadZip(bytes, MaxReportBytes, budget, MaxFilesPerRequest - files, error, [&](ZipEntry& entry) {
                 ++files;
                 if (entry.Error.empty())
                     Store(name + ": " + entry.Name, entry.Bytes, results);
                 else
-                    results.push_back({name + ": " + entry.Name, entry.Error, -1, false, true});
-            }
+                    results.push_back({name + ": " + entry.Name, entry.Error, -1, false, entry.Limit});
+            });
+            if (!error.empty())
+                results.push_back({name, error, -1, false, true});
+            else if (results.size() == before)
+                results.push_back({name, "no reports (*.txt files) in it", -1, false, false});
         } else {
             Store(name, bytes, results);
         }
         bytes.clear();
     };
-    content(
+    const bool whole = content(
         [&](const httplib::MultipartFormData& part) {
             finish();
             field = part.name;
@@ -383,8 +437,8 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
             if (field == "csrf") {
                 if (csrf.size() < 256) csrf.append(data, std::min(size, 256 - csrf.size()));
             } else if (field == "reports" && fromDesk && !tooLarge) {
-                // A zip may hold many reports; its expansion has the request's budget of its own.
-                if (bytes.size() + size > MaxReportBytes && !(bytes.size() < 4 ? false : IsZip(bytes))) {
+                // A zip may hold many reports; what it expands to has the request's budget.
+                if (bytes.size() + size > MaxReportBytes && !IsZip(bytes)) {
                     tooLarge = true;
                     bytes.clear();
                 } else {
@@ -393,10 +447,16 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
             }
             return true;
         });
+    // A part is whole only once the next one (or the form's end) has begun: a cut
+    // upload's last file is never stored as a report cut short.
+    if (!whole) {
+        std::cerr << "envcheck-read: desk: an upload was cut off; its last file was not stored\n";
+        return Refuse(req, res, 400, "Cut off", "The upload was cut off: its last file was not stored.");
+    }
     finish();
     if (refused || (!fromDesk && results.empty() && files > 0))
         return Refuse(req, res, 403, "Refused", "The upload did not come from the desk's own page (its form token is missing or wrong).");
-    if (files == 0) return Refuse(req, res, 400, "Nothing to add", "Choose one or more reports (or a .zip of them) to add.");
+    if (files == 0 && results.empty()) return Refuse(req, res, 400, "Nothing to add", "Choose one or more reports (or a .zip of them) to add.");
     size_t added = 0, known = 0, failed = 0;
     bool limit = false;
     for (const TUploadResult& r : results) {
@@ -426,7 +486,7 @@ void TDesk::Delete(const Request& req, Response& res, bool machine)
     if (!FromDesk(req, req.get_param_value("csrf")))
         return Refuse(req, res, 403, "Refused", "The request did not come from the desk's own page (its form token is missing or wrong).");
     long long rows;
-    std::string what;
+    std::string what, error;
     {
         std::lock_guard<std::mutex> lock(Writing);
         if (machine) {
@@ -438,8 +498,9 @@ void TDesk::Delete(const Request& req, Response& res, bool machine)
             rows = Writer.Delete(Number(req.matches[1]));
             what = "report " + std::string(req.matches[1]);
         }
+        error = Writer.Error();
     }
-    if (rows < 0) return Refuse(req, res, 500, "Not deleted", "The database refused: " + Writer.Error());
+    if (rows < 0) return Refuse(req, res, 500, "Not deleted", "The database refused: " + error);
     if (rows == 0) return Refuse(req, res, 404, "Not found", "There is nothing of that to delete.");
     // The log says what was erased, never whose it was.
     std::cerr << "envcheck-read: desk: deleted " << what << " (" << rows << " rows) at a player's request\n";
@@ -458,7 +519,9 @@ void TDesk::Routes()
          "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src 'self'; "
          "form-action 'self'; base-uri 'none'; frame-ancestors 'none'"},
         {"X-Content-Type-Options", "nosniff"},
-        {"Referrer-Policy", "no-referrer"},
+        // A page of the desk names itself to the desk alone; with no-referrer a browser
+        // would send its forms with Origin: null, which the desk refuses as it may be anyone.
+        {"Referrer-Policy", "same-origin"},
         {"X-Frame-Options", "DENY"},
         {"Cache-Control", "no-store"},
     });
@@ -468,19 +531,34 @@ void TDesk::Routes()
             res.set_content("This desk answers only to its loopback address.\n", "text/plain; charset=utf-8");
             return httplib::Server::HandlerResponse::Handled;
         }
+        // Before any body is read, for everyone: what it would take in memory is its length,
+        // never more. No compressed or length-less bodies, and one answer is never many copies.
+        const char* refusal = nullptr;
+        if (req.has_header("Content-Encoding"))
+            res.status = 415, refusal = "A request's body is sent as it is, not compressed.";
+        else if (req.has_header("Transfer-Encoding"))
+            res.status = 411, refusal = "A request's body is sent with its length.";
+        else if (req.has_header("Range"))
+            res.status = 416, refusal = "The desk sends whole answers only.";
+        else if (req.path == "/login" && Number(req.get_header_value("Content-Length"), 0) > 4096)
+            res.status = 413, refusal = "A token is not that long.";
+        if (refusal != nullptr) {
+            res.set_content(std::string(refusal) + "\n", "text/plain; charset=utf-8");
+            return httplib::Server::HandlerResponse::Handled;
+        }
         if (req.path == "/login" || Authorized(req)) return httplib::Server::HandlerResponse::Unhandled;
         res.status = 401;
         if (WantsJson(req))
             res.set_content(Dump({{"error", "a token is needed: Authorization: Bearer TOKEN"}}), "application/json");
         else
-            res.set_content(Render(ASSET(login), {{"message", "This desk asks for its token once."}}), "text/html; charset=utf-8");
+            res.set_content(LoginPage("This desk asks for its token once."), "text/html; charset=utf-8");
         return httplib::Server::HandlerResponse::Handled;
     });
     Server.Post("/login", [this](const Request& req, Response& res) {
         const std::string token = req.get_param_value("token");
         if (Token.empty() || !SameSecret(Token, token)) {
             res.status = 401;
-            res.set_content(Render(ASSET(login), {{"message", Token.empty() ? "This desk has no token." : "That is not this desk's token."}}),
+            res.set_content(LoginPage(Token.empty() ? "This desk has no token." : "That is not this desk's token."),
                             "text/html; charset=utf-8");
             return;
         }
@@ -488,12 +566,20 @@ void TDesk::Routes()
         res.set_redirect("/", 303);
     });
     Server.Get("/login", [this](const Request&, Response& res) {
-        res.set_content(Render(ASSET(login), {{"message", "This desk asks for its token once."}}), "text/html; charset=utf-8");
+        res.set_content(LoginPage("This desk asks for its token once."), "text/html; charset=utf-8");
     });
     Server.Get("/favicon.ico", [](const Request&, Response& res) { res.status = 204; });
-    Server.Get("/static/desk.css", [](const Request&, Response& res) { res.set_content(ASSET(css), "text/css"); });
-    Server.Get("/static/desk.js", [](const Request&, Response& res) { res.set_content(ASSET(js), "text/javascript"); });
-    Server.Get("/static/chart.min.js", [](const Request&, Response& res) { res.set_content(ASSET(chart), "text/javascript"); });
+    // What is built into the program changes only with it: a browser keeps it for a day.
+    auto asset = [this](const std::string& path, std::string content, const char* type) {
+        Server.Get(path, [content, type](const Request&, Response& res) {
+            res.headers.erase("Cache-Control");
+            res.set_header("Cache-Control", "max-age=86400");
+            res.set_content(content, type);
+        });
+    };
+    asset("/static/desk.css", ASSET(css), "text/css");
+    asset("/static/desk.js", ASSET(js), "text/javascript");
+    asset("/static/chart.min.js", ASSET(chart), "text/javascript");
 
     auto filter = [](const Request& req) {
         desk::Filter f;
@@ -519,7 +605,7 @@ void TDesk::Routes()
     });
     Server.Get(R"(/reports/(\d+)/text)", [this](const Request& req, Response& res) {
         std::string text, file;
-        if (!desk::ReportText(Reading(), Number(req.matches[1]), text, file) || text.empty())
+        if (!desk::StoredText(Reading(), Number(req.matches[1]), text, file) || text.empty())
             return Message(res, 404, "Not found", "The text of report " + std::string(req.matches[1]) + " is not stored.");
         res.set_header("Content-Disposition", "attachment; filename=\"report-" + std::string(req.matches[1]) + ".txt\"");
         res.set_content(text, "text/plain; charset=Shift_JIS");
@@ -538,16 +624,19 @@ void TDesk::Routes()
         Html(res, page["computer"].get<std::string>(), ASSET(machine), page);
     });
     Server.Get("/survey", [this](const Request& req, Response& res) {
-        Html(res, "Survey", ASSET(survey), desk::Survey(Reading(), req.get_param_value("from"), req.get_param_value("to")));
+        json page = desk::Survey(Reading(), req.get_param_value("from"), req.get_param_value("to"));
+        page["charts"] = true;
+        Html(res, "Survey", ASSET(survey), page);
     });
     Server.Get("/api/survey", [this](const Request& req, Response& res) {
         res.set_content(Dump(desk::Survey(Reading(), req.get_param_value("from"), req.get_param_value("to"))), "application/json");
     });
     Server.Get("/survey.csv", [this](const Request& req, Response& res) {
-        const std::string dimension = req.get_param_value("dimension");
+        std::string csv;
+        if (!desk::SurveyCsv(Reading(), req.get_param_value("dimension"), req.get_param_value("from"), req.get_param_value("to"), csv))
+            return Message(res, 404, "Not found", "The survey has no such chart.", "/survey");
         res.set_header("Content-Disposition", "attachment; filename=\"survey.csv\"");
-        res.set_content(desk::SurveyCsv(Reading(), dimension, req.get_param_value("from"), req.get_param_value("to")),
-                        "text/csv; charset=utf-8");
+        res.set_content(csv, "text/csv; charset=utf-8");
     });
     auto upload = [this](const Request& req, Response& res, const httplib::ContentReader& content) { Upload(req, res, content); };
     Server.Post("/upload", upload);
@@ -560,10 +649,12 @@ void TDesk::Routes()
 
     Server.set_error_handler([this](const Request& req, Response& res) {
         if (!res.body.empty()) return;
+        // Without the token, a plain line: no page, so nothing of the desk's (its form token) either.
+        if (!Authorized(req)) return res.set_content("HTTP " + std::to_string(res.status) + "\n", "text/plain; charset=utf-8");
         switch (res.status) {
         case 413:
-            return Refuse(req, res, 413, "Too large", "The upload is larger than " + std::to_string(MaxRequestBytes >> 20) +
-                                                          " MiB, the most one request may carry: send fewer files at once.");
+            return Refuse(req, res, 413, "Too large", "The request is larger than " + std::to_string(MaxRequestBytes >> 20) +
+                                                          " MiB, the most one may carry: send fewer files at once.");
         case 404: return Refuse(req, res, 404, "Not found", "There is no such page.");
         case 405: return Refuse(req, res, 405, "Not allowed", "That page does not take this kind of request.");
         default: return Refuse(req, res, res.status, "Not answered", "The request could not be answered (HTTP " + std::to_string(res.status) + ").");
@@ -578,7 +669,7 @@ void TDesk::Routes()
         } catch (...) {
         }
         std::cerr << "envcheck-read: desk: " << req.method << " failed: " << what << "\n";
-        Refuse(req, res, 500, "Failed", "The desk failed on this request: " + what + ". Nothing was changed by it.");
+        Refuse(req, res, 500, "Failed", "The desk failed on this request: " + what + ". What was stored before it stays stored.");
     });
 }
 
@@ -650,10 +741,16 @@ int Serve(const DeskOptions& options)
     std::mutex stopping;
     std::condition_variable stopped;
     bool done = false;
+    // A signal may come before the server runs, when stopping it does nothing yet:
+    // it is stopped until it has ended.
+    std::atomic<bool> ended{false};
     std::thread signals([&] {
         int signal = 0;
         sigwait(&stops, &signal);
-        desk.Server.stop();
+        while (!ended) {
+            desk.Server.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     });
     // Old reports go once a day as well as at the start.
     std::thread daily([&] {
@@ -661,6 +758,7 @@ int Serve(const DeskOptions& options)
         while (!stopped.wait_for(lock, std::chrono::hours(24), [&] { return done; })) desk.Expire();
     });
     const bool listened = desk.Server.listen_after_bind();
+    ended = true;
     {
         std::lock_guard<std::mutex> lock(stopping);
         done = true;

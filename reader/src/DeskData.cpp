@@ -13,6 +13,7 @@
 #include "Load.h"
 #include "Output.h"
 #include "Survey.h"
+#include "Text.h"
 
 namespace reader::desk {
 
@@ -107,7 +108,7 @@ json ReportRow(const TQuery& q)
     if (q.Text(6) != "read") notes.push_back(q.Text(6));
     return {{"id", q.Number(0)},         {"date", q.Null(1) ? "(no date)" : q.Text(1)},
             {"computer", q.Text(2)},     {"user", q.Text(3)},
-            {"machine", MachineKey(q.Text(2), q.Text(3))},
+            {"machine", MachineKey(q.Text(2), q.Text(3)).empty() ? json(nullptr) : json(MachineKey(q.Text(2), q.Text(3)))},
             {"windows", q.Text(4)},      {"gpu", q.Text(5)},
             {"status", q.Text(6)},       {"findings", Badges(q.Text(7))},
             {"notes", notes},            {"file", q.Text(11)}};
@@ -209,6 +210,15 @@ json LinesOf(const Rule& rule, const Report& report)
     return lines;
 }
 
+// Whether a finding is on one report in twenty or more: the survey's counts say, without a walk.
+bool Common(sqlite3* db, const std::string& rule)
+{
+    TQuery q(db, "SELECT (SELECT SUM(reports) FROM survey WHERE dimension = 'finding' AND value = ?) * 20 >="
+                 " (SELECT SUM(reports) FROM survey WHERE dimension = 'reports')");
+    q.Bind(rule);
+    return q.Next() && q.Number(0) == 1;
+}
+
 const Rule* RuleOf(const std::string& id)
 {
     for (const Rule& rule : Rules())
@@ -220,7 +230,7 @@ const Rule* RuleOf(const std::string& id)
 bool Reload(sqlite3* db, long long id, Loaded& loaded, std::string& file)
 {
     std::string text;
-    if (!ReportText(db, id, text, file) || text.empty()) return false;
+    if (!StoredText(db, id, text, file) || text.empty()) return false;
     loaded = LoadBytes(file, text);
     return true;
 }
@@ -229,13 +239,8 @@ bool Reload(sqlite3* db, long long id, Loaded& loaded, std::string& file)
 
 std::string MachineKey(const std::string& computer, const std::string& user)
 {
-    static const char hex[] = "0123456789abcdef";
-    std::string key;
-    for (unsigned char c : computer + '\n' + user) {
-        key += hex[c >> 4];
-        key += hex[c & 15];
-    }
-    return key;
+    // A report that names neither is nobody's in particular: it has no machine to gather under.
+    return computer.empty() && user.empty() ? "" : HexOf(computer + '\n' + user);
 }
 
 bool MachineOfKey(const std::string& key, std::string& computer, std::string& user)
@@ -249,7 +254,7 @@ bool MachineOfKey(const std::string& key, std::string& computer, std::string& us
         bytes += static_cast<char>(high * 16 + low);
     }
     const size_t split = bytes.find('\n');
-    if (split == std::string::npos) return false;
+    if (split == std::string::npos || bytes.size() == 1) return false;
     computer = bytes.substr(0, split);
     user = bytes.substr(split + 1);
     return true;
@@ -271,7 +276,11 @@ const char* BadgeKind(const std::string& rule)
 json Inbox(sqlite3* db, const Filter& f)
 {
     std::string where = " WHERE 1";
-    if (!f.Finding.empty()) where += " AND r.id IN (SELECT report_id FROM findings WHERE rule = ?)";
+    // A common finding is met soon walking the reports newest first; a rare one is
+    // quicker found from its own rows, then put in order.
+    if (!f.Finding.empty())
+        where += Common(db, f.Finding) ? " AND EXISTS (SELECT 1 FROM findings f WHERE f.report_id = r.id AND f.rule = ?)"
+                                       : " AND r.id IN (SELECT report_id FROM findings WHERE rule = ?)";
     if (!f.Windows.empty()) where += " AND " + WindowsRelease("r") + " = ?";
     if (!f.Vendor.empty()) where += " AND r.gpu_vendor = ?";
     if (!f.Status.empty()) where += " AND r.status = ?";
@@ -314,7 +323,7 @@ json Inbox(sqlite3* db, const Filter& f)
             {"statuses", statuses}};
 }
 
-bool ReportText(sqlite3* db, long long id, std::string& text, std::string& file)
+bool StoredText(sqlite3* db, long long id, std::string& text, std::string& file)
 {
     TQuery q(db, "SELECT file FROM reports WHERE id = ?");
     q.Bind(id);
@@ -414,11 +423,13 @@ bool MachinePage(sqlite3* db, const std::string& key, long long older, long long
     if (older < 0 && count > 1) older = rows[count - 2]["id"];
     if (newer < 0 && count > 1) newer = rows[count - 1]["id"];
     json choices = json::array();
-    bool known = false;
+    bool olderHere = false, newerHere = false;  // another machine's report is never compared here
     for (const json& row : rows) {
         choices.push_back({{"id", row["id"]}, {"date", row["date"]}, {"older", row["id"] == older}, {"newer", row["id"] == newer}});
-        known = known || row["id"] == older;
+        olderHere = olderHere || row["id"] == older;
+        newerHere = newerHere || row["id"] == newer;
     }
+    const bool known = olderHere && newerHere;
     page = {{"computer", computer}, {"user", user},       {"machine", key},
             {"rows", rows},         {"choices", choices}, {"comparable", count > 1}};
     if (count < 2 || !known) return true;
@@ -470,14 +481,21 @@ std::string Month(const std::string& text)
     return ok ? text : "";
 }
 
+// Months from and to, either open. Undated reports (month "unknown") belong to no range:
+// they count only where none is asked.
+void BindRange(TQuery& q, const std::string& from, const std::string& to)
+{
+    const bool open = from.empty() && to.empty();
+    q.Bind(from.empty() ? "0000-00" : from).Bind(!to.empty() ? to : open ? "~" : "9999-99");
+}
+
 }  // namespace
 
 json Survey(sqlite3* db, const std::string& fromText, const std::string& toText)
 {
     const std::string from = Month(fromText), to = Month(toText);
     const std::string range = " AND month >= ? AND month <= ?";
-    // Unbounded, the range takes the undated reports' month "unknown" too.
-    auto bind = [&](TQuery& q) { q.Bind(from).Bind(to.empty() ? "~" : to); };
+    auto bind = [&](TQuery& q) { BindRange(q, from, to); };
     std::vector<std::string> months;
     std::map<std::string, long long> perMonth;
     long long total = 0;
@@ -531,11 +549,12 @@ json Survey(sqlite3* db, const std::string& fromText, const std::string& toText)
     return {{"from", from}, {"to", to}, {"total", total}, {"range", shown}, {"months", months}, {"dimensions", dimensions}};
 }
 
-std::string SurveyCsv(sqlite3* db, const std::string& dimension, const std::string& fromText, const std::string& toText)
+bool SurveyCsv(sqlite3* db, const std::string& dimension, const std::string& fromText, const std::string& toText, std::string& csv)
 {
-    const std::string from = Month(fromText), to = Month(toText);
+    if (std::none_of(std::begin(Dimensions), std::end(Dimensions), [&](const Dimension& d) { return dimension == d.Id; }))
+        return false;
     TQuery q(db, "SELECT month, value, reports FROM survey WHERE dimension = ? AND month >= ? AND month <= ? ORDER BY month, value");
-    q.Bind(dimension).Bind(from).Bind(to.empty() ? "~" : to);
+    BindRange(q.Bind(dimension), Month(fromText), Month(toText));
     // RFC 4180: every field quoted, quotes doubled; a leading = + - @ cannot start a formula in a spreadsheet.
     auto field = [](std::string text) {
         if (!text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos) text.insert(0, "'");
@@ -543,9 +562,9 @@ std::string SurveyCsv(sqlite3* db, const std::string& dimension, const std::stri
         for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
         return out + "\"";
     };
-    std::string csv = "month,value,reports\r\n";
+    csv = "month,value,reports\r\n";
     while (q.Next()) csv += field(q.Text(0)) + "," + field(q.Text(1)) + "," + std::to_string(q.Number(2)) + "\r\n";
-    return csv;
+    return true;
 }
 
 }  // namespace reader::desk

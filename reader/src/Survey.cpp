@@ -138,7 +138,7 @@ counts (id, month, dimension, value) AS (
 -- A report gives each value once: the upsert adds them up row by row, cheaper at each Add than a GROUP BY.
 INSERT INTO survey (month, dimension, value, reports)
 SELECT month, dimension, value, 1 FROM counts WHERE value IS NOT NULL
-ON CONFLICT (month, dimension, value) DO UPDATE SET reports = reports + 1
+ON CONFLICT (dimension, month, value) DO UPDATE SET reports = reports + 1
 )sql";
     }();
     return sql;

@@ -19,6 +19,28 @@ inline std::string LowerAscii(std::string text)
     return text;
 }
 
+// Lower-case hexadecimal of bytes: tokens and keys that travel in addresses and headers.
+inline std::string HexOf(std::string_view bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+// Text of decimal digits only (no sign, no blank), at most max of them.
+inline bool AllDigits(std::string_view text, size_t max = 18)
+{
+    if (text.empty() || text.size() > max) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 }  // namespace reader
 
 #endif

@@ -8,10 +8,12 @@ import io
 import json
 import os
 import re
+import signal
 import sqlite3
 import sys
 import tempfile
 import threading
+import time
 import zipfile
 
 import desk_fixtures
@@ -81,7 +83,10 @@ def token_off_loopback(folder):
             status, _, body = desk.request("GET", path)
             expect(f"token: {path} without it", status == 401 and b"csrf" not in body and b"<table" not in body,
                    f"HTTP {status} {body[:200]!r}")
-        status, _, _ = desk.request("GET", "/api/reports", headers={"Authorization": "Bearer " + token[:-1] + "0"})
+        status, _, body = desk.request("GET", "/" + "x" * 9000)
+        expect("token: an error answer without it holds nothing of the desk", status >= 400 and b"csrf" not in body and len(body) < 100,
+               f"HTTP {status} {body[:200]!r}")
+        status, _, _ = desk.request("GET", "/api/reports", headers={"Authorization": "Bearer " + token[:-1] + ("1" if token[-1] == "0" else "0")})
         expect("token: a wrong one", status == 401, f"HTTP {status}")
         status, headers, _ = desk.request("POST", "/login", f"token={token}",
                                           {"Content-Type": "application/x-www-form-urlencoded"})
@@ -99,8 +104,9 @@ def token_off_loopback(folder):
 def loopback_only(folder):
     desk = Desk(folder, "--listen", "127.0.0.1:0")
     try:
-        status, _, _ = desk.request("GET", "/", headers={"Host": "desk.attacker.example"})
-        expect("loopback: another host's name (DNS rebinding) is refused", status == 421, f"HTTP {status}")
+        for name in ["desk.attacker.example", "127.attacker.example"]:
+            status, _, _ = desk.request("GET", "/", headers={"Host": name})
+            expect(f"loopback: another host's name ({name}, DNS rebinding) is refused", status == 421, f"HTTP {status}")
         status, headers, body = desk.request("GET", "/")
         csp = headers.get("Content-Security-Policy", "")
         expect("loopback: the inbox, with a policy that forbids inline script and other origins",
@@ -125,7 +131,42 @@ def loopback_only(folder):
         expect("limits: a request over 256 MiB", status == 413 and b"256 MiB" in body, f"HTTP {status} {body[:300]!r}")
         many = [(f"r{n}.txt", b"x") for n in range(1002)]
         status, _, body = desk.upload(many)
-        expect("limits: more than 1000 files", b"more than 1000 files" in body, f"HTTP {status} {body[:300]!r}")
+        answer = json.loads(body)["files"]
+        expect("limits: more than 1000 files: the first 1000 read, then one line for the rest",
+               len(answer) == 1001 and "more than 1000 files" in answer[-1]["result"], f"HTTP {status} {body[-300:]!r}")
+        # What a body would take in memory is its length, never more.
+        for name, headers, code in [
+                ("a compressed body", {"Content-Encoding": "gzip", "Content-Length": "10"}, 415),
+                ("a body of no length", {"Transfer-Encoding": "chunked"}, 411),
+                ("a token longer than any", {"Content-Length": "100000"}, 413)]:
+            status, _, _ = desk.request("POST", "/login" if code == 413 else "/api/upload", b"", {
+                "Content-Type": "multipart/form-data; boundary=x", **headers})
+            expect(f"limits: {name}", status == code, f"HTTP {status}, not {code}")
+        status, _, body = desk.request("GET", "/static/chart.min.js", headers={"Range": "bytes=0-,0-,0-"})
+        expect("limits: ranges, which would copy an answer many times", status == 416 and len(body) < 2000, f"HTTP {status}, {len(body)} bytes")
+        entries = io.BytesIO()
+        with zipfile.ZipFile(entries, "w") as archive:
+            for n in range(10001):
+                archive.writestr(f"e{n}", b"")
+        status, _, body = desk.upload([("entries.zip", entries.getvalue())])
+        expect("limits: a zip of more entries than a request may carry is not opened",
+               status == 413 and b"more than 10000" in body, f"HTTP {status} {body[:300]!r}")
+
+        # An upload cut off two thirds into its file: nothing of that file is stored.
+        boundary = "cut"
+        cut = (f'--{boundary}\r\nContent-Disposition: form-data; name="reports"; filename="cut.txt"\r\n\r\n'.encode()
+               + renamed(b"CUT") + f"\r\n--{boundary}--\r\n".encode())
+        connection = http.client.HTTPConnection("127.0.0.1", desk.port, timeout=30)
+        connection.putrequest("POST", "/api/upload")
+        for header, value in {"Content-Type": f"multipart/form-data; boundary={boundary}", "Content-Length": str(len(cut)),
+                              "X-CSRF-Token": desk.form_token()}.items():
+            connection.putheader(header, value)
+        connection.endheaders(cut[:len(cut) * 2 // 3])
+        connection.close()
+        # The desk answers the next request only once it has done with the cut one's thread or not: ask until it says.
+        desk.request("GET", "/api/reports")
+        cut_rows = rows(desk.database, "SELECT COUNT(*) FROM reports WHERE computer = 'CUT'")[0][0]
+        expect("an upload cut off: its file is not stored as a report cut short", cut_rows == 0, f"{cut_rows} rows")
 
         bomb = io.BytesIO()
         with zipfile.ZipFile(bomb, "w", zipfile.ZIP_DEFLATED) as archive:
@@ -172,11 +213,14 @@ def loopback_only(folder):
         desk.stop()
 
 
+COPIES = 2000
+
+
 def killed_mid_upload(folder):
     desk = Desk(folder)
     archive = io.BytesIO()
     with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
-        for n in range(400):
+        for n in range(COPIES):
             z.writestr(f"r{n}.txt", renamed(b"K%05d" % n))
     desk.csrf = desk.form_token()
     def send():
@@ -186,12 +230,12 @@ def killed_mid_upload(folder):
             pass  # the desk is killed under it
     sender = threading.Thread(target=send, daemon=True)
     sender.start()
-    # Killed once some reports are in and before all are.
+    # Killed once some reports are in and before all are (a state, not a time: the
+    # deadline only ends a desk that never stores one).
     try:
-        for _ in range(100000):
-            count = rows(desk.database, "SELECT COUNT(*) FROM reports")[0][0]
-            if count >= 5:
-                break
+        deadline = time.monotonic() + 120
+        while rows(desk.database, "SELECT COUNT(*) FROM reports")[0][0] < 5 and time.monotonic() < deadline:
+            time.sleep(0.01)
         desk.process.kill()
         desk.process.wait()
     finally:
@@ -204,7 +248,7 @@ def killed_mid_upload(folder):
                            " (SELECT COUNT(*) FROM processes p WHERE p.report_id = (SELECT MIN(id) FROM reports))").fetchone()[0]
         months = db.execute("SELECT SUM(reports) FROM survey WHERE dimension = 'reports'").fetchone()[0]
     expect("kill -9 mid-upload: the database opens and holds whole reports only",
-           check == "ok" and 0 < reports < 400 and whole == reports and months == reports,
+           check == "ok" and 0 < reports < COPIES and whole == reports and months == reports,
            f"integrity {check}, {reports} reports, {whole} whole, survey {months}")
 
 
@@ -226,7 +270,18 @@ def keep_days(folder):
         second.stop()
 
 
-CASES = [token_off_loopback, loopback_only, killed_mid_upload, keep_days]
+def stopped_at_once(folder):
+    # A signal that comes before the server runs still ends it, on its own (not by SIGKILL).
+    codes = []
+    for _ in range(5):
+        desk = Desk(folder)
+        desk.process.send_signal(signal.SIGTERM)
+        desk.stop()
+        codes.append(desk.process.returncode)
+    expect("SIGTERM as soon as the desk says where it is: it ends", codes == [0] * 5, f"exit codes {codes}")
+
+
+CASES = [token_off_loopback, loopback_only, killed_mid_upload, keep_days, stopped_at_once]
 
 for case in CASES:
     with tempfile.TemporaryDirectory(prefix="desk-http-") as folder:
