@@ -151,15 +151,20 @@ public:
     sqlite3* Db = nullptr;
 };
 
-// A counting semaphore: at most Count holders at once, the others wait.
+// A counting semaphore: at most so many holders at once; so many more may wait,
+// each for a while.
 class TSlots {
 public:
-    explicit TSlots(int count) : Free(count) {}
-    void Take()
+    TSlots(int count, int waiting) : Free(count), Room(waiting) {}
+    bool Take()
     {
         std::unique_lock<std::mutex> lock(Guard);
-        Freed.wait(lock, [this] { return Free > 0; });
-        --Free;
+        if (Free == 0 && Waiting == Room) return false;
+        ++Waiting;
+        const bool got = Freed.wait_for(lock, std::chrono::seconds(30), [this] { return Free > 0; });
+        --Waiting;
+        Free -= got ? 1 : 0;
+        return got;
     }
     void Give()
     {
@@ -173,18 +178,23 @@ public:
 private:
     std::mutex Guard;
     std::condition_variable Freed;
-    int Free;
+    int Free, Room, Waiting = 0;
 };
 
 class TSlot {
 public:
-    explicit TSlot(TSlots& slots) : Slots(slots) { Slots.Take(); }
-    ~TSlot() { Slots.Give(); }
+    explicit TSlot(TSlots& slots) : Slots(slots), Got(slots.Take()) {}
+    ~TSlot()
+    {
+        if (Got) Slots.Give();
+    }
     TSlot(const TSlot&) = delete;
     TSlot& operator=(const TSlot&) = delete;
+    bool Held() const { return Got; }
 
 private:
     TSlots& Slots;
+    bool Got;
 };
 
 struct TUploadResult {
@@ -231,7 +241,7 @@ private:
     const std::string Token, Csrf;
     TDatabase Writer;
     std::mutex Writing;  // one writer; readers have connections of their own
-    TSlots Uploads{2};   // each may hold a request's worth of bytes
+    TSlots Uploads{2, 2};  // each may hold a request's worth of bytes; the server has 8 threads
 
     sqlite3* Reading()
     {
@@ -261,6 +271,7 @@ private:
     }
 
     static bool WantsJson(const Request& req) { return req.path.compare(0, 5, "/api/") == 0; }
+    static bool IsUpload(const Request& req) { return req.path == "/upload" || req.path == "/api/upload"; }
 
     // An answer in the form asked for: the API's as JSON, a page's as a page.
     void Refuse(const Request& req, Response& res, int status, const std::string& heading, const std::string& message)
@@ -381,11 +392,21 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
         res.status = 413;
         return;  // the error handler says why
     }
-    // So many uploads are read at once; the others wait their turn, so memory stays bounded.
+    // A foreign page's post is refused before it takes a turn (its Origin says so); a
+    // form's token may come in the body, so only a wrong header refuses here.
+    bool fromDesk = FromDesk(req, "");
+    if (!fromDesk && (req.has_header("X-CSRF-Token") || !FromDesk(req, Csrf)))
+        return Refuse(req, res, 403, "Refused", "The upload did not come from the desk's own page (its form token is missing or wrong).");
+    // So many uploads are read at once, so memory stays bounded; a few more wait their
+    // turn for a while, and beyond them the desk says it is busy rather than hold its threads.
     TSlot slot(Uploads);
+    if (!slot.Held()) {
+        res.set_header("Retry-After", "30");
+        return Refuse(req, res, 503, "Busy", "The desk is adding other agents' reports: send these again in a minute.");
+    }
     std::vector<TUploadResult> results;
     std::string csrf, field, name, bytes;
-    bool fromDesk = FromDesk(req, ""), refused = false, tooLarge = false;
+    bool refused = false, tooLarge = false;
     size_t files = 0, budget = MaxRequestBytes;
     auto finish = [&] {
         if (field == "csrf" && !fromDesk) fromDesk = FromDesk(req, csrf);
@@ -400,8 +421,9 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
         } else if (IsZip(bytes)) {
             --files;  // its reports count, not the zip
             std::string error;
+            bool limited = false;
             const size_t before = results.size();
-            ReadZip(bytes, MaxReportBytes, budget, MaxFilesPerRequest - files, error, [&](ZipEntry& entry) {
+            ReadZip(bytes, MaxReportBytes, budget, MaxFilesPerRequest - files, error, limited, [&](ZipEntry& entry) {
                 ++files;
                 if (entry.Error.empty())
                     Store(name + ": " + entry.Name, entry.Bytes, results);
@@ -409,7 +431,7 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
                     results.push_back({name + ": " + entry.Name, entry.Error, -1, false, entry.Limit});
             });
             if (!error.empty())
-                results.push_back({name, error, -1, false, true});
+                results.push_back({name, error, -1, false, limited});
             else if (results.size() == before)
                 results.push_back({name, "no reports (*.txt files) in it", -1, false, false});
         } else {
@@ -540,8 +562,10 @@ void TDesk::Routes()
             res.status = 411, refusal = "A request's body is sent with its length.";
         else if (req.has_header("Range"))
             res.status = 416, refusal = "The desk sends whole answers only.";
-        else if (req.path == "/login" && Number(req.get_header_value("Content-Length"), 0) > 4096)
-            res.status = 413, refusal = "A token is not that long.";
+        else if (req.has_header("Content-Length") && !AllDigits(req.get_header_value("Content-Length")))
+            res.status = 400, refusal = "A length is a number.";
+        else if (!IsUpload(req) && Number(req.get_header_value("Content-Length"), 0) > 65536)
+            res.status = 413, refusal = "Only uploads carry more than a form's few fields.";
         if (refusal != nullptr) {
             res.set_content(std::string(refusal) + "\n", "text/plain; charset=utf-8");
             return httplib::Server::HandlerResponse::Handled;
@@ -650,7 +674,8 @@ void TDesk::Routes()
     Server.set_error_handler([this](const Request& req, Response& res) {
         if (!res.body.empty()) return;
         // Without the token, a plain line: no page, so nothing of the desk's (its form token) either.
-        if (!Authorized(req)) return res.set_content("HTTP " + std::to_string(res.status) + "\n", "text/plain; charset=utf-8");
+        if (!Authorized(req) || !HostAllowed(req))
+            return res.set_content("HTTP " + std::to_string(res.status) + "\n", "text/plain; charset=utf-8");
         switch (res.status) {
         case 413:
             return Refuse(req, res, 413, "Too large", "The request is larger than " + std::to_string(MaxRequestBytes >> 20) +
@@ -669,6 +694,10 @@ void TDesk::Routes()
         } catch (...) {
         }
         std::cerr << "envcheck-read: desk: " << req.method << " failed: " << what << "\n";
+        if (!Authorized(req) || !HostAllowed(req)) {
+            res.status = 500;
+            return res.set_content("HTTP 500\n", "text/plain; charset=utf-8");
+        }
         Refuse(req, res, 500, "Failed", "The desk failed on this request: " + what + ". What was stored before it stays stored.");
     });
 }
@@ -741,16 +770,14 @@ int Serve(const DeskOptions& options)
     std::mutex stopping;
     std::condition_variable stopped;
     bool done = false;
-    // A signal may come before the server runs, when stopping it does nothing yet:
-    // it is stopped until it has ended.
+    // A signal may come before the server runs, when stopping it would do nothing:
+    // it is stopped once it runs.
     std::atomic<bool> ended{false};
     std::thread signals([&] {
         int signal = 0;
         sigwait(&stops, &signal);
-        while (!ended) {
-            desk.Server.stop();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        while (!ended && !desk.Server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!ended) desk.Server.stop();
     });
     // Old reports go once a day as well as at the start.
     std::thread daily([&] {

@@ -27,20 +27,39 @@ bool StaysInside(const std::string& name)
 // More entries than this are more than any request may carry.
 const size_t MaxEntries = 10000;
 
-// The number of entries the end of the zip's directory gives, or -1 when there is
-// no such record, or it defers to zip64's (0xFFFF), which this reader does not read.
+unsigned Little(const std::string& bytes, size_t at, int size)
+{
+    unsigned value = 0;
+    for (int n = size - 1; n >= 0; --n) value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(n)]);
+    return value;
+}
+
+// The number of entries of the zip's directory, walked here before libzip opens it
+// (libzip reads as many as it finds, past what the end record says, and tries every
+// end record it meets): -1 when the directory is not plainly one, -2 when it has more
+// than MaxEntries. Plainly one: a single end record, no zip64, the directory ending where
+// the record starts and holding as many entries as it says.
 long long EntriesOf(const std::string& bytes)
 {
     const size_t record = 22, comment = 65535;
     if (bytes.size() < record) return -1;
     const size_t first = bytes.size() > record + comment ? bytes.size() - record - comment : 0;
+    size_t end = std::string::npos;
     for (size_t at = bytes.size() - record + 1; at-- > first;) {
         if (bytes.compare(at, 4, "PK\x05\x06") != 0) continue;
-        const auto byte = [&](size_t n) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[at + n])); };
-        const unsigned total = byte(10) | (byte(11) << 8);
-        return total == 0xFFFF ? -1 : static_cast<long long>(total);
+        if (end != std::string::npos) return -1;  // a second one, in a comment
+        end = at;
     }
-    return -1;
+    if (end == std::string::npos || (end >= 20 && bytes.compare(end - 20, 4, "PK\x06\x07") == 0)) return -1;
+    const unsigned total = Little(bytes, end + 10, 2), size = Little(bytes, end + 12, 4), offset = Little(bytes, end + 16, 4);
+    if (total == 0xFFFF || static_cast<unsigned long long>(offset) + size != end) return -1;
+    long long count = 0;
+    for (size_t at = offset; at < end; ++count) {
+        if (count == static_cast<long long>(MaxEntries)) return -2;
+        if (end - at < 46 || bytes.compare(at, 4, "PK\x01\x02") != 0) return -1;
+        at += 46 + Little(bytes, at + 28, 2) + Little(bytes, at + 30, 2) + Little(bytes, at + 32, 2);
+    }
+    return count == total ? count : -1;
 }
 
 bool IsText(const std::string& name)
@@ -56,17 +75,16 @@ bool IsZip(const std::string& bytes)
 }
 
 void ReadZip(const std::string& bytes, size_t fileLimit, size_t& budget, size_t maxFiles, std::string& error,
-             const std::function<void(ZipEntry&)>& each)
+             bool& limited, const std::function<void(ZipEntry&)>& each)
 {
-    // libzip reads the whole central directory when it opens an archive: its count of
-    // entries is looked at first, so a million empty entries cost nothing.
+    limited = false;
+    // libzip reads the whole directory when it opens an archive: it is walked first,
+    // so a million empty entries, or a thousand end records, cost next to nothing.
     const long long count = EntriesOf(bytes);
     if (count < 0) {
-        error = "not a zip that can be read (no end of its directory, or a zip64 archive)";
-        return;
-    }
-    if (count > static_cast<long long>(MaxEntries)) {
-        error = "a zip of " + std::to_string(count) + " entries, more than " + std::to_string(MaxEntries) + ": not read";
+        limited = count == -2;
+        error = limited ? "more than " + std::to_string(MaxEntries) + " entries: not read"
+                        : "not a zip this desk reads (a damaged directory, or a zip64 archive)";
         return;
     }
     zip_error_t failure;

@@ -22,9 +22,10 @@ bool IsZip(const std::string& bytes);
 // of them together to budget (which is spent by what they expand to), at most
 // maxFiles are taken, an archive of more entries than a request may carry is
 // not opened, and a name that is absolute or climbs out of its folder ("../")
-// is refused. Error is set when the zip itself is not read.
+// is refused. Error is set when the zip itself is not read, and limited when
+// that was for its size (an archive too large to open).
 void ReadZip(const std::string& bytes, size_t fileLimit, size_t& budget, size_t maxFiles, std::string& error,
-             const std::function<void(ZipEntry&)>& each);
+             bool& limited, const std::function<void(ZipEntry&)>& each);
 
 }  // namespace reader
 

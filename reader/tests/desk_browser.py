@@ -17,7 +17,8 @@ import traceback
 import urllib.request
 
 from selenium import webdriver
-from selenium.common.exceptions import NoAlertPresentException, TimeoutException, UnexpectedAlertPresentException
+from selenium.common.exceptions import (NoAlertPresentException, TimeoutException, UnexpectedAlertPresentException,
+                                        WebDriverException)
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support import expected_conditions
@@ -58,9 +59,9 @@ class Browser:
         if not ok:
             raise Failed(f"{what}\n{self.shown()}")
 
-    def wait(self, condition, what):
+    def wait(self, condition, what, passing=()):
         try:
-            return WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: condition(d))
+            return WebDriverWait(self.driver, WAIT_SECONDS, ignored_exceptions=passing).until(lambda d: condition(d))
         except TimeoutException:
             raise Failed(f"waited {WAIT_SECONDS} s for {what}\n{self.shown()}") from None
 
@@ -75,7 +76,9 @@ class Browser:
         # The old page must be gone first: it may match the selector too.
         old = self.driver.find_element(By.TAG_NAME, "html")
         element.click()
-        self.wait(expected_conditions.staleness_of(old), f"{what} to replace the page")
+        # While the page is replaced, the driver may say the old node is in no document
+        # rather than that it is stale: both mean it is going.
+        self.wait(expected_conditions.staleness_of(old), f"{what} to replace the page", passing=(WebDriverException,))
         self.ready(selector, what)
 
     def open(self, path, selector):
