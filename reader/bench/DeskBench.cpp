@@ -30,11 +30,15 @@
 #include <thread>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "Database.h"
 #include "Load.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Quantile;
+using bench::ReadAll;
+using bench::Since;
 
 namespace {
 
@@ -49,21 +53,6 @@ const std::pair<const char*, const char*> Pages[] = {
     {"inbox", "/"}, {"inbox, page 50", "/?page=50"}, {"inbox, finding windows-before-10", "/?finding=windows-before-10"},
     {"a report (at random)", "/reports/"}, {"a machine (at random)", "/machines/"}, {"survey", "/survey"}};
 constexpr size_t PageCount = sizeof Pages / sizeof Pages[0];
-
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// The value a FRACTION of the others are below: 0.5, the median.
-double Quantile(std::vector<double> values, double fraction = 0.5)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[std::min(values.size() - 1, static_cast<size_t>(fraction * values.size()))];
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::string> Samples(const fs::path& folder)
 {

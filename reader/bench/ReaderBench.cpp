@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "Cp932.h"
 #include "Database.h"
 #include "Load.h"
@@ -30,7 +31,10 @@
 #include "Parser.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::ReadAll;
+using bench::Since;
 
 namespace {
 
@@ -41,22 +45,6 @@ constexpr double HostileGoal = 8.0;  // peak memory of the worst 16 MiB file, in
 constexpr double DiffGoal = 2.0;     // seconds for the diff of two 16 MiB reports
 // What a hostile file's child may take, so that a reader gone wrong dies there rather than take the machine.
 constexpr rlim_t ChildBytes = rlim_t(2) << 30, ChildSeconds = 120;
-
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::string bytes(static_cast<size_t>(fs::file_size(path)), '\0');
-    file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
 
 // Copies of the samples, each with its own computer name, so that no two have the same bytes.
 std::vector<std::string> MakeCopies(const fs::path& samples, const fs::path& folder)

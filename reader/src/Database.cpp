@@ -183,15 +183,6 @@ const char* const Sql[] = {
     SurveyCount().c_str(),
 };
 
-// An empty text is NULL: a value the report does not have.
-void BindText(sqlite3_stmt* statement, int at, const std::string& text)
-{
-    if (text.empty())
-        sqlite3_bind_null(statement, at);
-    else
-        sqlite3_bind_text(statement, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
 // Binds values in order; an empty text or a negative number is NULL.
 class TRow {
 public:
@@ -685,6 +676,14 @@ long long TDatabase::Remove(const std::string& which, const std::function<void(s
     }
     Message = error;
     return -1;
+}
+
+void BindText(sqlite3_stmt* statement, int at, const std::string& text)
+{
+    if (text.empty())
+        sqlite3_bind_null(statement, at);
+    else
+        sqlite3_bind_text(statement, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
 bool ReportText(sqlite3* db, long long id, std::string& cp932)

@@ -70,6 +70,9 @@ private:
     long long Last = -1;
 };
 
+// Binds a text as the tables store it: an empty one is NULL, a value the report does not have.
+void BindText(sqlite3_stmt* statement, int at, const std::string& text);
+
 // The text of a stored report as read (cp932): false when the report has none (one an
 // older reader stored) or what is stored is damaged.
 bool ReportText(sqlite3* db, long long id, std::string& cp932);

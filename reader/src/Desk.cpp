@@ -62,8 +62,7 @@ using httplib::Response;
 constexpr size_t MaxRequestBytes = size_t(256) << 20;
 constexpr size_t MaxFilesPerRequest = 1000;
 const char CookieName[] = "envcheck_desk";
-
-std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+const char NotFromDesk[] = "The request did not come from the desk's own page (its form token is missing or wrong).";
 
 kainjow::mustache::data DataOf(const json& value)
 {
@@ -197,10 +196,11 @@ private:
     bool Got;
 };
 
+// Where one file (or one report of it) went: its row (New, or the copy already there), or Id -1.
 struct TUploadResult {
     std::string Name, Result;
     long long Id = -1;
-    bool Stored = false, Limit = false;
+    bool New = false, Limit = false;
 };
 
 class TDesk {
@@ -278,7 +278,7 @@ private:
     {
         if (WantsJson(req)) {
             res.status = status;
-            res.set_content(Dump({{"error", message}}), "application/json");
+            res.set_content(JsonText({{"error", message}}), "application/json");
             return;
         }
         Message(res, status, heading, message);
@@ -301,6 +301,8 @@ private:
     }
 
     bool Authorized(const Request& req) const { return Token.empty() || SameSecret(Token, Presented(req)); }
+    // Whom the desk's pages (which carry its form token) may go to.
+    bool Trusted(const Request& req) const { return Authorized(req) && HostAllowed(req); }
 
     // Without a token the desk is loopback's alone: a page of another name
     // (DNS rebinding) must not reach it through the agent's browser.
@@ -369,7 +371,7 @@ void TDesk::Store(const std::string& name, const std::string& bytes, std::vector
         return;
     }
     for (size_t n = 0; n < stored.size(); ++n) {
-        TUploadResult result{name, "", stored[n].Id, stored[n].Id >= 0, false};
+        TUploadResult result{name, "", stored[n].Id, stored[n].New, false};
         if (all.size() > 1) result.Name += " (report " + std::to_string(n + 1) + " of " + std::to_string(all.size()) + ")";
         if (stored[n].State == Status::Unreadable) {
             const auto& problems = all[n].Model.Problems;
@@ -396,7 +398,7 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
     // form's token may come in the body, so only a wrong header refuses here.
     bool fromDesk = FromDesk(req, "");
     if (!fromDesk && (req.has_header("X-CSRF-Token") || !FromDesk(req, Csrf)))
-        return Refuse(req, res, 403, "Refused", "The upload did not come from the desk's own page (its form token is missing or wrong).");
+        return Refuse(req, res, 403, "Refused", NotFromDesk);
     // So many uploads are read at once, so memory stays bounded; a few more wait their
     // turn for a while, and beyond them the desk says it is busy rather than hold its threads.
     TSlot slot(Uploads);
@@ -476,13 +478,12 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
         return Refuse(req, res, 400, "Cut off", "The upload was cut off: its last file was not stored.");
     }
     finish();
-    if (refused || (!fromDesk && results.empty() && files > 0))
-        return Refuse(req, res, 403, "Refused", "The upload did not come from the desk's own page (its form token is missing or wrong).");
+    if (refused) return Refuse(req, res, 403, "Refused", NotFromDesk);
     if (files == 0 && results.empty()) return Refuse(req, res, 400, "Nothing to add", "Choose one or more reports (or a .zip of them) to add.");
     size_t added = 0, known = 0, failed = 0;
     bool limit = false;
     for (const TUploadResult& r : results) {
-        if (r.Id >= 0) ++(r.Result == "already there" ? known : added);
+        if (r.Id >= 0) ++(r.New ? added : known);
         else ++failed;
         limit = limit || r.Limit;
     }
@@ -497,7 +498,7 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
         res.status = status;
         json answer = {{"summary", summary}, {"files", list}};
         if (status != 200) answer["error"] = summary;
-        res.set_content(Dump(answer), "application/json");
+        res.set_content(JsonText(answer), "application/json");
         return;
     }
     Html(res, "Added", ASSET(added), {{"summary", summary}, {"files", list}}, status);
@@ -506,7 +507,7 @@ void TDesk::Upload(const Request& req, Response& res, const httplib::ContentRead
 void TDesk::Delete(const Request& req, Response& res, bool machine)
 {
     if (!FromDesk(req, req.get_param_value("csrf")))
-        return Refuse(req, res, 403, "Refused", "The request did not come from the desk's own page (its form token is missing or wrong).");
+        return Refuse(req, res, 403, "Refused", NotFromDesk);
     long long rows;
     std::string what, error;
     {
@@ -527,7 +528,7 @@ void TDesk::Delete(const Request& req, Response& res, bool machine)
     // The log says what was erased, never whose it was.
     std::cerr << "envcheck-read: desk: deleted " << what << " (" << rows << " rows) at a player's request\n";
     if (WantsJson(req) || req.method == "DELETE") {
-        res.set_content(Dump({{"deleted_rows", rows}}), "application/json");
+        res.set_content(JsonText({{"deleted_rows", rows}}), "application/json");
         return;
     }
     Message(res, 200, "Deleted", "Deleted, with every row stored of it (" + std::to_string(rows) + " rows). The survey's monthly counts, which name no one, stay.");
@@ -573,7 +574,7 @@ void TDesk::Routes()
         if (req.path == "/login" || Authorized(req)) return httplib::Server::HandlerResponse::Unhandled;
         res.status = 401;
         if (WantsJson(req))
-            res.set_content(Dump({{"error", "a token is needed: Authorization: Bearer TOKEN"}}), "application/json");
+            res.set_content(JsonText({{"error", "a token is needed: Authorization: Bearer TOKEN"}}), "application/json");
         else
             res.set_content(LoginPage("This desk asks for its token once."), "text/html; charset=utf-8");
         return httplib::Server::HandlerResponse::Handled;
@@ -619,7 +620,7 @@ void TDesk::Routes()
         Html(res, "Inbox", ASSET(inbox), desk::Inbox(Reading(), filter(req)));
     });
     Server.Get("/api/reports", [this, filter](const Request& req, Response& res) {
-        res.set_content(Dump(desk::Inbox(Reading(), filter(req))), "application/json");
+        res.set_content(JsonText(desk::Inbox(Reading(), filter(req))), "application/json");
     });
     Server.Get(R"(/reports/(\d+))", [this](const Request& req, Response& res) {
         json page;
@@ -653,7 +654,7 @@ void TDesk::Routes()
         Html(res, "Survey", ASSET(survey), page);
     });
     Server.Get("/api/survey", [this](const Request& req, Response& res) {
-        res.set_content(Dump(desk::Survey(Reading(), req.get_param_value("from"), req.get_param_value("to"))), "application/json");
+        res.set_content(JsonText(desk::Survey(Reading(), req.get_param_value("from"), req.get_param_value("to"))), "application/json");
     });
     Server.Get("/survey.csv", [this](const Request& req, Response& res) {
         std::string csv;
@@ -674,7 +675,7 @@ void TDesk::Routes()
     Server.set_error_handler([this](const Request& req, Response& res) {
         if (!res.body.empty()) return;
         // Without the token, a plain line: no page, so nothing of the desk's (its form token) either.
-        if (!Authorized(req) || !HostAllowed(req))
+        if (!Trusted(req))
             return res.set_content("HTTP " + std::to_string(res.status) + "\n", "text/plain; charset=utf-8");
         switch (res.status) {
         case 413:
@@ -694,7 +695,7 @@ void TDesk::Routes()
         } catch (...) {
         }
         std::cerr << "envcheck-read: desk: " << req.method << " failed: " << what << "\n";
-        if (!Authorized(req) || !HostAllowed(req)) {
+        if (!Trusted(req)) {
             res.status = 500;
             return res.set_content("HTTP 500\n", "text/plain; charset=utf-8");
         }

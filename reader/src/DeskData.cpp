@@ -35,14 +35,11 @@ public:
         sqlite3_bind_text(Statement, ++At, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    // An empty name is stored as NULL.
+    // As the tables store it: an empty name is NULL.
     TQuery& BindOrNull(const std::string& text)
     {
-        if (text.empty()) {
-            sqlite3_bind_null(Statement, ++At);
-            return *this;
-        }
-        return Bind(text);
+        BindText(Statement, ++At, text);
+        return *this;
     }
     TQuery& Bind(long long value)
     {
@@ -74,27 +71,23 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
-const std::map<std::string, std::string>& FindingTexts()
+const Rule* RuleOf(const std::string& id)
 {
-    static const std::map<std::string, std::string> texts = [] {
-        std::map<std::string, std::string> all;
-        for (const Rule& rule : Rules()) all[rule.Id] = rule.Text;
-        return all;
-    }();
-    return texts;
+    for (const Rule& rule : Rules())
+        if (id == rule.Id) return &rule;
+    return nullptr;
 }
 
 json Badges(const std::string& rules)
 {
     json badges = json::array();
     for (const std::string& id : Split(rules, ' ')) {
-        const auto text = FindingTexts().find(id);
-        badges.push_back({{"id", id}, {"kind", BadgeKind(id)}, {"text", text == FindingTexts().end() ? "" : text->second}});
+        const Rule* rule = RuleOf(id);
+        badges.push_back({{"id", id}, {"kind", BadgeKind(id)}, {"text", rule == nullptr ? "" : rule->Text}});
     }
     return badges;
 }
 
-// The columns every list of reports shows.
 // The columns every list of reports shows; Windows as the survey counts it, so that its values filter.
 const std::string ReportColumns =
     "r.id, r.report_date, r.computer, r.user, " + WindowsRelease("r") + ", r.gpu, r.status,"
@@ -106,9 +99,10 @@ json ReportRow(const TQuery& q)
     json notes = Split(q.Text(8), '\n');
     if (q.Number(10) > 1) notes.push_back("report " + std::to_string(q.Number(9)) + " of " + std::to_string(q.Number(10)));
     if (q.Text(6) != "read") notes.push_back(q.Text(6));
+    const std::string machine = MachineKey(q.Text(2), q.Text(3));
     return {{"id", q.Number(0)},         {"date", q.Null(1) ? "(no date)" : q.Text(1)},
             {"computer", q.Text(2)},     {"user", q.Text(3)},
-            {"machine", MachineKey(q.Text(2), q.Text(3)).empty() ? json(nullptr) : json(MachineKey(q.Text(2), q.Text(3)))},
+            {"machine", machine.empty() ? json(nullptr) : json(machine)},
             {"windows", q.Text(4)},      {"gpu", q.Text(5)},
             {"status", q.Text(6)},       {"findings", Badges(q.Text(7))},
             {"notes", notes},            {"file", q.Text(11)}};
@@ -146,12 +140,19 @@ std::string PageLink(const Filter& f, long long page)
     return link;
 }
 
-// A section's heading: its first line of text, as the report has it.
-std::string Heading(const Section& section)
+// A section's title line: its first line, where that is text.
+const Item* TitleOf(const Section& section)
 {
     for (const Item& item : section.Items)
-        if (item.Type == Item::Text) return Utf8(item.Indent + item.Value);
-    return section.Id;
+        if (item.Type != Item::Blank) return item.Type == Item::Text ? &item : nullptr;
+    return nullptr;
+}
+
+// A section's heading: its title line as the report has it, else its id.
+std::string Heading(const Section& section)
+{
+    const Item* title = TitleOf(section);
+    return title == nullptr ? section.Id : Utf8(title->Indent + title->Value);
 }
 
 std::string Trimmed(const std::string& text)
@@ -217,13 +218,6 @@ bool Common(sqlite3* db, const std::string& rule)
                  " (SELECT SUM(reports) FROM survey WHERE dimension = 'reports')");
     q.Bind(rule);
     return q.Next() && q.Number(0) == 1;
-}
-
-const Rule* RuleOf(const std::string& id)
-{
-    for (const Rule& rule : Rules())
-        if (id == rule.Id) return &rule;
-    return nullptr;
 }
 
 // The stored report read again: the text is what was stored, so the reading is the one stored.
@@ -308,7 +302,6 @@ json Inbox(sqlite3* db, const Filter& f)
     }
     json findings = json::array();
     for (const Rule& rule : Rules()) findings.push_back({{"id", rule.Id}, {"selected", f.Finding == rule.Id}});
-    // The survey's aggregates know every value there is, without a walk over the reports.
     json statuses = json::array();
     for (const char* status : {"read", "partial"}) statuses.push_back({{"value", status}, {"selected", f.Status == status}});
     return {{"rows", rows},
@@ -318,6 +311,7 @@ json Inbox(sqlite3* db, const Filter& f)
             {"filtered", !(f.Finding.empty() && f.Windows.empty() && f.Vendor.empty() && f.Status.empty() && f.Query.empty())},
             {"q", f.Query},
             {"findings", findings},
+            // The survey's aggregates know every value there is, without a walk over the reports.
             {"windows", Choices(db, "SELECT DISTINCT value FROM survey WHERE dimension = 'windows' ORDER BY value", f.Windows)},
             {"vendors", Choices(db, "SELECT DISTINCT value FROM survey WHERE dimension = 'gpu_vendor' ORDER BY value", f.Vendor)},
             {"statuses", statuses}};
@@ -390,17 +384,9 @@ bool ReportPage(sqlite3* db, long long id, json& page)
     json sections = json::array();
     for (const Section& section : loaded.Model.Sections) {
         json items = json::array();
-        bool heading = true;
-        for (const Item& item : section.Items) {
-            if (item.Type == Item::Blank) continue;
-            // The heading line is the section's title.
-            if (heading && item.Type == Item::Text) {
-                heading = false;
-                continue;
-            }
-            heading = false;
-            items.push_back(ItemOf(item));
-        }
+        const Item* title = TitleOf(section);  // shown as the heading
+        for (const Item& item : section.Items)
+            if (item.Type != Item::Blank && &item != title) items.push_back(ItemOf(item));
         const char* status = section.Failed ? "failed" : section.Partial ? "partial" : "read";
         sections.push_back({{"id", section.Id}, {"line", section.Line}, {"heading", Heading(section)}, {"status", status},
                             {"failure", section.Failed ? json(Utf8(section.Failure)) : json(nullptr)}, {"items", items}});
@@ -497,19 +483,20 @@ json Survey(sqlite3* db, const std::string& fromText, const std::string& toText)
     const std::string range = " AND month >= ? AND month <= ?";
     auto bind = [&](TQuery& q) { BindRange(q, from, to); };
     std::vector<std::string> months;
-    std::map<std::string, long long> perMonth;
     long long total = 0;
     {
         TQuery q(db, "SELECT month, reports FROM survey WHERE dimension = 'reports' AND value = ''" + range + " ORDER BY month");
         bind(q);
         while (q.Next()) {
             months.push_back(q.Text(0));
-            perMonth[q.Text(0)] = q.Number(1);
             total += q.Number(1);
         }
     }
     json dimensions = json::array();
+    const std::vector<std::string> none;
     for (const Dimension& d : Dimensions) {
+        // Only a chart month by month has a column for each month.
+        const std::vector<std::string>& columns = std::string(d.Chart) == "months" ? months : none;
         std::map<std::string, std::map<std::string, long long>> counts;  // value, month
         std::map<std::string, long long> totals;
         TQuery q(db, "SELECT value, month, reports FROM survey WHERE dimension = ?" + range);
@@ -531,19 +518,17 @@ json Survey(sqlite3* db, const std::string& fromText, const std::string& toText)
                 continue;
             }
             json byMonth = json::array();
-            for (const std::string& month : months) byMonth.push_back(std::to_string(counts[order[n].first][month]));
+            for (const std::string& month : columns) byMonth.push_back(std::to_string(counts[order[n].first][month]));
             rows.push_back({{"value", order[n].first}, {"reports", order[n].second}, {"share", Share(order[n].second, total)},
                             {"by_month", byMonth}});
         }
         if (rest > 0) {
             json byMonth = json::array();
-            for (const std::string& month : months) byMonth.push_back(std::to_string(restByMonth[month]));
+            for (const std::string& month : columns) byMonth.push_back(std::to_string(restByMonth[month]));
             rows.push_back({{"value", "(others)"}, {"reports", rest}, {"share", Share(rest, total)}, {"by_month", byMonth}});
         }
         dimensions.push_back({{"id", d.Id}, {"title", d.Title}, {"chart", d.Chart}, {"rows", rows}, {"from", from}, {"to", to},
-                              {"months", std::string(d.Chart) == "months" ? json(months) : json::array()}});
-        if (std::string(d.Chart) != "months")
-            for (json& row : dimensions.back()["rows"]) row["by_month"] = json::array();
+                              {"months", columns}});
     }
     std::string shown = months.empty() ? "" : months.front() + " to " + months.back();
     return {{"from", from}, {"to", to}, {"total", total}, {"range", shown}, {"months", months}, {"dimensions", dimensions}};

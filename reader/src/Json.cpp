@@ -22,21 +22,19 @@ json CellsOf(const std::vector<Cell>& cells)
     return out;
 }
 
-std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
-
 // An item written as it is made: a table of many rows never stands in memory twice.
 void WriteItem(const Item& item, std::string& out)
 {
     switch (item.Type) {
-    case Item::Field: out += Dump({{"name", Utf8(item.Name)}, {"value", Utf8(item.Value)}}); return;
-    case Item::Text: out += Dump({{"text", Utf8(item.Value)}}); return;
+    case Item::Field: out += JsonText({{"name", Utf8(item.Name)}, {"value", Utf8(item.Value)}}); return;
+    case Item::Text: out += JsonText({{"text", Utf8(item.Value)}}); return;
     case Item::Grid: {
         const Table& table = *item.Cells;
-        out += "{\"columns\":" + Dump(CellsOf(table.Header)) + ",\"rows\":[";
+        out += "{\"columns\":" + JsonText(CellsOf(table.Header)) + ",\"rows\":[";
         for (size_t n = 0; n < table.Rows.size(); ++n) {
             const auto raw = table.Raw.find(n);
             out += n == 0 ? "" : ",";
-            out += Dump(raw != table.Raw.end() ? json(Utf8(raw->second)) : CellsOf(table.Rows[n]));
+            out += JsonText(raw != table.Raw.end() ? json(Utf8(raw->second)) : CellsOf(table.Rows[n]));
         }
         out += "]}";
         return;
@@ -51,8 +49,8 @@ std::string SectionsOf(const Report& report)
     std::string out = "[";
     for (const Section& section : report.Sections) {
         out += out.size() == 1 ? "{" : ",{";
-        if (section.Failed) out += "\"failure\":" + Dump(Utf8(section.Failure)) + ",";
-        out += "\"id\":" + Dump(section.Id) + ",\"items\":[";
+        if (section.Failed) out += "\"failure\":" + JsonText(Utf8(section.Failure)) + ",";
+        out += "\"id\":" + JsonText(section.Id) + ",\"items\":[";
         bool first = true;
         for (const Item& item : section.Items) {
             if (item.Type == Item::Blank) continue;
@@ -174,6 +172,11 @@ json FactsOf(const Facts& f)
 
 }  // namespace
 
+std::string JsonText(const nlohmann::json& value)
+{
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 const char* StatusName(Status status)
 {
     switch (status) {
@@ -197,7 +200,7 @@ std::string JsonLine(const Loaded& loaded)
         out["findings"] = findings;
         out["sections"] = nullptr;  // written in its place below
     }
-    std::string line = Dump(out);
+    std::string line = JsonText(out);
     // Quotes inside a text are escaped, so this is the key and nothing else.
     const std::string placeholder = "\"sections\":null";
     const size_t at = line.find(placeholder);

@@ -200,9 +200,7 @@ int Desk(const std::vector<std::string>& args)
         } else if (args[n] == "--token-file") {
             options.TokenFile = value;
         } else if (args[n] == "--keep-days") {
-            const bool digits = !value.empty() && value.size() < 7 &&
-                                std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
-            if (!digits || std::stoll(value) == 0) return BadUsage("--keep-days takes a number of days, 1 or more");
+            if (!AllDigits(value, 6) || std::stoll(value) == 0) return BadUsage("--keep-days takes a number of days, 1 or more");
             options.KeepDays = std::stoll(value);
         } else {
             return BadUsage(("unknown option " + args[n]).c_str());

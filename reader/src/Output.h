@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "Load.h"
 
 namespace reader {
@@ -13,6 +15,8 @@ namespace reader {
 constexpr int JsonSchemaVersion = 1;
 
 const char* StatusName(Status status);
+// One line of JSON; a text that is no valid UTF-8 has U+FFFD where it fails.
+std::string JsonText(const nlohmann::json& value);
 // One line of JSON (UTF-8) for a report: its facts, findings, problems and every section.
 std::string JsonLine(const Loaded& loaded);
 // A screen for support: machine, OS, GPU, findings and problems.

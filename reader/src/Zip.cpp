@@ -62,10 +62,7 @@ long long EntriesOf(const std::string& bytes)
     return count == total ? count : -1;
 }
 
-bool IsText(const std::string& name)
-{
-    return name.size() > 4 && LowerAscii(name.substr(name.size() - 4)) == ".txt";
-}
+bool IsText(const std::string& name) { return name.size() > 4 && EndsWith(LowerAscii(name), ".txt"); }
 
 }  // namespace
 
