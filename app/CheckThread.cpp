@@ -2,33 +2,18 @@
 
 #include <string>
 
-#include "view/CustomEdit.h"
-
-TCheckThread::TCheckThread(std::vector<TBaseInfo*>& collectors, TShellApi& api)
-    : Collectors(collectors), Dialog(nullptr), Api(api), ComStarted(false)
-{
-}
-
 const char* const TCheckThread::FailureLine = "情報の取得に失敗しました\n";
 
-void TCheckThread::SetWindow(HWND dialog) { Dialog = dialog; }
-
-TCustomEdit* TCheckThread::FindView() const
+void TRunView::Failed(TShellApi& api, bool)
 {
-    if (Dialog == nullptr) return nullptr;
-    return FindCustomEdit(GetDlgItem(Dialog, IDC_VIEW));
+    const std::string text(TCheckThread::FailureLine, std::char_traits<char>::length(TCheckThread::FailureLine) - 1);
+    ShowError(api, text.c_str(), "情報取得エラー");
 }
 
-void TCheckThread::RunCollector(TBaseInfo& collector)
+TCheckThread::TCheckThread(const std::vector<TBaseInfo*>& collectors, const OsVersionRecord& version,
+                           TRunView& view, TShellApi& api)
+    : Collectors(collectors), Version(version), View(view), Api(api), ComStarted(false)
 {
-    if (Terminated) return;
-    TCustomEdit* view = FindView();
-    if (view != nullptr) {
-        std::string title = collector.GetTitle();
-        view->Append(title);
-    }
-    collector.Collect();
-    if (!Terminated && view != nullptr) view->Refresh();
 }
 
 int TCheckThread::Execute()
@@ -39,23 +24,19 @@ int TCheckThread::Execute()
         return -1;
     }
     ComStarted = true;
-    for (TBaseInfo* collector : Collectors) RunCollector(*collector);
-    if (!Terminated) {
-        TCustomEdit* view = FindView();
-        for (TBaseInfo* collector : Collectors) {
-            // Exit while the lines are shown: the dialog is going, stop at once.
-            if (view != nullptr)
-                collector->ShowLines(*view, &Terminated);
-            else
-                collector->RemoveCarriageReturns();
-        }
-        // A run stopped part-way has no whole report to save.
-        if (Dialog != nullptr && !Terminated) {
-            EnableWindow(GetDlgItem(Dialog, IDC_SAVE), TRUE);
-            // Enter now saves, as the button's style says.
-            SendMessageA(Dialog, DM_SETDEFID, IDC_SAVE, 0);
-        }
+    for (TBaseInfo* collector : Collectors) {
+        if (Terminated) break;
+        View.Starting(*collector);
+        collector->Collect(Version);
+        if (!Terminated) View.Gathered(*collector);
     }
+    // Exit while the lines are shown: the dialog is going, stop at once.
+    for (TBaseInfo* collector : Collectors) {
+        if (Terminated) break;
+        View.Show(*collector, Terminated);
+    }
+    // A run stopped part-way has no whole report to save.
+    View.Ended(!Terminated);
     ComStarted = false;
     Api.CoUninitialize();
     return 0;
@@ -63,15 +44,7 @@ int TCheckThread::Execute()
 
 int TCheckThread::ExecuteFailed()
 {
-    TCustomEdit* view = FindView();
-    if (view != nullptr) {
-        std::string line = FailureLine;
-        view->Append(line);
-        if (!Terminated) view->Refresh();
-    } else {
-        const std::string text(FailureLine, std::char_traits<char>::length(FailureLine) - 1);
-        ShowError(Api, text.c_str(), "情報取得エラー");
-    }
+    View.Failed(Api, Terminated);
     if (ComStarted) {
         ComStarted = false;
         Api.CoUninitialize();

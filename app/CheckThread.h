@@ -3,28 +3,38 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <vector>
 
 #include "app/ShellApi.h"
-#include "app/resource.h"
 #include "info/BaseInfo.h"
 #include "thread/Thread.h"
 
-class TCustomEdit;
+// What a run shows as it goes and whom it tells when it ends: the dialog's
+// view, or nobody for a headless report. Called on the worker thread.
+class TRunView {
+public:
+    virtual ~TRunView() = default;
+    // Before a collector gathers, and after it has unless the run is stopping.
+    virtual void Starting(const TBaseInfo&) {}
+    virtual void Gathered(const TBaseInfo&) {}
+    // A collector's elements, one by one until stop is set.
+    virtual void Show(const TBaseInfo&, const std::atomic<bool>&) {}
+    // Whole: every collector's lines are in and nothing stopped the run.
+    virtual void Ended(bool) {}
+    // The run failed on the way: by default the player is told in the error box.
+    virtual void Failed(TShellApi& api, bool stopping);
+};
 
-// The collection run: every collector in list order, then all their lines
-// into the view, then Save is enabled. Without a dialog (a headless report)
-// there is no view: the lines are only cleaned as the view would clean them.
-// A run that fails on the way says so, in the view or through the shell's
-// message box, and never enables Save.
+// The collection run: every collector in list order, told the run's version
+// record, then all their lines to the run's view. A run that fails on the way
+// says so and never ends whole.
 class TCheckThread : public TThread {
 public:
-    explicit TCheckThread(std::vector<TBaseInfo*>& collectors, TShellApi& api = Win32ShellApi());
+    TCheckThread(const std::vector<TBaseInfo*>& collectors, const OsVersionRecord& version, TRunView& view,
+                 TShellApi& api = Win32ShellApi());
 
-    void SetWindow(HWND dialog);
-    void RunCollector(TBaseInfo& collector);
-
-    // The view's line when the run failed on the way.
+    // The failure's words, as a line of the view.
     static const char* const FailureLine;
 
 protected:
@@ -32,10 +42,9 @@ protected:
     int ExecuteFailed() override;
 
 private:
-    TCustomEdit* FindView() const;
-
-    std::vector<TBaseInfo*>& Collectors;
-    HWND Dialog;
+    const std::vector<TBaseInfo*>& Collectors;
+    const OsVersionRecord Version;
+    TRunView& View;
     TShellApi& Api;
     bool ComStarted;
 };

@@ -11,19 +11,14 @@
 #include "info/service/ServiceInfo.h"
 #include "info/system/SystemInfo.h"
 
-void CreateCollectors(std::vector<TBaseInfo*>& collectors)
+TCollectors::TCollectors(TVersionApi& versionApi) : Version(ReadOsVersion(versionApi))
 {
-    collectors.push_back(new TSystemInfo);
-    collectors.push_back(new TDirectXInfo);
-    collectors.push_back(new TProcessInfo);
-    collectors.push_back(new TServiceInfo);
-    collectors.push_back(new TNetworkInfo);
-    collectors.push_back(new TDriveInfo);
-    collectors.push_back(new TCurrentSystemInfo);
-}
-
-void DeleteCollectors(std::vector<TBaseInfo*>& collectors)
-{
-    for (TBaseInfo* collector : collectors) delete collector;
-    collectors.clear();
+    Owned.emplace_back(new TSystemInfo);
+    Owned.emplace_back(new TDirectXInfo);
+    Owned.emplace_back(new TProcessInfo);
+    Owned.emplace_back(new TServiceInfo);
+    Owned.emplace_back(new TNetworkInfo);
+    Owned.emplace_back(new TDriveInfo);
+    Owned.emplace_back(new TCurrentSystemInfo);
+    for (const auto& collector : Owned) Pointers.push_back(collector.get());
 }

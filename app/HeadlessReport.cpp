@@ -38,13 +38,16 @@ int CannotWrite(const std::wstring& path)
 
 }  // namespace
 
-int RunHeadlessReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors)
+int RunHeadlessReport(const std::wstring& path, const std::vector<TBaseInfo*>& collectors,
+                      const OsVersionRecord& version)
 {
     // A device or a missing folder is refused before the long collection.
     if (!CanHoldReport(path)) return CannotWrite(path);
     THeadlessShellApi api;
+    // Nothing to show: a failure goes to the error box, which writes standard error.
+    TRunView nothingShown;
     {
-        TCheckThread worker(collectors, api);
+        TCheckThread worker(collectors, version, nothingShown, api);
         if (!worker.Create(false)) {
             WriteError("envcheck: the worker thread could not be started\n");
             return 1;
@@ -61,12 +64,9 @@ int RunHeadless(const TCommandLine& command)
         WriteError(ReportUsage);
         return 2;
     }
-    std::vector<TBaseInfo*> collectors;
     try {
-        CreateCollectors(collectors);
-        const int result = RunHeadlessReport(command.ReportPath, collectors);
-        DeleteCollectors(collectors);
-        return result;
+        const TCollectors collectors;
+        return RunHeadlessReport(command.ReportPath, collectors.List(), collectors.Version);
     } catch (...) {
         // Out of memory outside the worker: the same word as inside it.
         WriteError(std::string("envcheck: ") + TCheckThread::FailureLine);

@@ -17,7 +17,8 @@ extern const char* const ReportUsage;
 // to standard error.
 int RunHeadless(const TCommandLine& command);
 
-// The same run over the given collectors.
-int RunHeadlessReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors);
+// The same run over the given collectors, told the given version record.
+int RunHeadlessReport(const std::wstring& path, const std::vector<TBaseInfo*>& collectors,
+                      const OsVersionRecord& version);
 
 #endif

@@ -14,5 +14,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (command.Mode != TCommandLine::Dialog) return RunHeadless(command);
 
     RegisterCustomEdit(instance);
-    return static_cast<int>(RunMainDialog(instance));
+    TMainDialog dialog;
+    return static_cast<int>(dialog.Run(instance));
 }

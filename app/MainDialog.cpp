@@ -1,180 +1,89 @@
 #include "app/MainDialog.h"
 
-#include <clocale>
 #include <string>
 
 #include <windowsx.h>
 
-#include "app/Collectors.h"
 #include "app/ReportCopy.h"
 #include "app/ReportSaver.h"
 #include "view/CustomEdit.h"
 
-std::vector<TBaseInfo*> CollectorList;
-TCheckThread* WorkerThread = nullptr;
+void TDialogRunView::Starting(const TBaseInfo& collector) { View.Append(collector.GetTitle()); }
 
-void OnStart(HWND dialog, TThread& worker)
+void TDialogRunView::Gathered(const TBaseInfo&) { View.Refresh(); }
+
+void TDialogRunView::Show(const TBaseInfo& collector, const std::atomic<bool>& stop)
 {
-    TCustomEdit* view = FindCustomEdit(GetDlgItem(dialog, IDC_VIEW));
-    if (view != nullptr) {
-        view->Clear();
-        std::string start = "情報取得開始...\n";
-        view->Append(start);
+    for (const std::string& element : collector.GetLines()) {
+        if (stop) break;
+        View.Append(element);
     }
-    worker.Resume();
+    View.Refresh();
 }
 
-void OnSave(HWND dialog, std::vector<TBaseInfo*>& collectors, TShellApi& api)
+void TDialogRunView::Ended(bool whole) { PostMessageA(Dialog, WM_RUNENDED, whole ? TRUE : FALSE, 0); }
+
+void TDialogRunView::Failed(TShellApi&, bool stopping)
 {
-    static const wchar_t filter[] = L"テキストファイル(*.txt)\0*.txt\0全てのファイル(*.*)\0*.*\0";
-    // Wide: the chosen path names the file it names, in any code page.
-    wchar_t fileName[512] = L"ruk_syslog.txt";
-    wchar_t fileTitle[512] = L"";
-
-    OPENFILENAMEW record = {};
-    record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
-    record.hwndOwner = dialog;
-    record.lpstrFilter = filter;
-    record.nFilterIndex = 0;
-    record.lpstrFile = fileName;
-    record.nMaxFile = sizeof(fileName) / sizeof(fileName[0]);
-    record.lpstrFileTitle = fileTitle;
-    record.nMaxFileTitle = sizeof(fileTitle) / sizeof(fileTitle[0]);
-    record.lpstrInitialDir = nullptr;
-    record.lpstrTitle = L"保存します。";
-    record.Flags = OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT;
-    record.lpstrDefExt = L"txt";
-    if (!api.GetSaveFileNameW(&record)) return;
-
-    setlocale(LC_ALL, "japanese");
-    if (!WriteReport(fileName, collectors)) ShowError(api, "ファイルの保存に失敗しました", "保存エラー");
+    View.Append(TCheckThread::FailureLine);
+    if (!stopping) View.Refresh();
 }
 
-namespace {
+TMainDialog::~TMainDialog() { Exit(); }
 
-// A close request that arrives inside the save dialog's own message loop
-// waits until the save has written from the collectors, or failed.
-bool Saving = false;
-bool ExitRequested = false;
-
-// Copy from the view: the whole report on the clipboard, once a run has finished.
-void OnCopy(HWND dialog, std::vector<TBaseInfo*>& collectors)
+INT_PTR TMainDialog::Run(HINSTANCE instance)
 {
-    // Save is enabled only once a run has finished: before that there is no report.
-    if (!IsWindowEnabled(GetDlgItem(dialog, IDC_SAVE))) return;
-    try {
-        CopyReport(dialog, ReportText(collectors));
-    } catch (...) {
-        // Out of memory for the text: the clipboard keeps what it had.
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, Proc, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK TMainDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        reinterpret_cast<TMainDialog*>(lParam)->Dialog = dialog;
     }
+    auto* self = reinterpret_cast<TMainDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return self != nullptr ? self->Handle(message, wParam, lParam) : FALSE;
 }
 
-void ShowViewMenu(HWND dialog, LPARAM where)
-{
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr) return;
-    const UINT state = IsWindowEnabled(GetDlgItem(dialog, IDC_SAVE)) ? MF_ENABLED : MF_GRAYED;
-    AppendMenuW(menu, MF_STRING | state, IDM_COPYALL, L"すべてコピー");
-    POINT at = {GET_X_LPARAM(where), GET_Y_LPARAM(where)};
-    if (at.x == -1 && at.y == -1) {
-        // Asked from the keyboard: at the view's corner.
-        RECT bounds = {};
-        GetWindowRect(GetDlgItem(dialog, IDC_VIEW), &bounds);
-        at.x = bounds.left;
-        at.y = bounds.top;
-    }
-    // The choice comes back as the menu's WM_COMMAND.
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, dialog, nullptr);
-    DestroyMenu(menu);
-}
-
-void InitDialog(HWND dialog)
-{
-    TCustomEdit* view = new TCustomEdit;
-    view->Attach(GetDlgItem(dialog, IDC_VIEW));
-    CreateCollectors(CollectorList);
-    WorkerThread = new TCheckThread(CollectorList);
-    WorkerThread->SetWindow(dialog);
-    WorkerThread->Create(true);
-    Saving = false;
-    ExitRequested = false;
-}
-
-void Exit(HWND dialog)
-{
-    if (WorkerThread == nullptr) {
-        // A second exit request queued before the dialog went away.
-        EndDialog(dialog, 0);
-        return;
-    }
-    WorkerThread->Terminate();
-    WorkerThread->Resume();
-    // Serves the worker's calls into this thread (repaints, enabling Save)
-    // while it finishes the collector it is in.
-    WorkerThread->WaitFor();
-    delete WorkerThread;
-    WorkerThread = nullptr;
-    DeleteCollectors(CollectorList);
-    EndDialog(dialog, 0);
-}
-
-void Save(HWND dialog)
-{
-    if (Saving) return;
-    Saving = true;
-    OnSave(dialog, CollectorList);
-    Saving = false;
-    if (ExitRequested) Exit(dialog);
-}
-
-void Start(HWND dialog)
-{
-    OnStart(dialog, *WorkerThread);
-    EnableWindow(GetDlgItem(dialog, IDC_START), FALSE);
-    // A disabled button keeps no focus: the view takes it, so keys still work.
-    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_VIEW)), TRUE);
-}
-
-}  // namespace
-
-INT_PTR RunMainDialog(HINSTANCE instance)
-{
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
-}
-
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR TMainDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        InitDialog(dialog);
+        Init();
+        return TRUE;
+    case WM_RUNENDED:
+        RunEnded(wParam != FALSE);
         return TRUE;
     case WM_MOUSEWHEEL:
         // Whichever control has the focus, the wheel scrolls the report.
-        SendMessageA(GetDlgItem(dialog, IDC_VIEW), WM_MOUSEWHEEL, wParam, lParam);
+        SendMessageA(GetDlgItem(Dialog, IDC_VIEW), WM_MOUSEWHEEL, wParam, lParam);
         return TRUE;
     case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wParam) != GetDlgItem(dialog, IDC_VIEW)) return FALSE;
-        ShowViewMenu(dialog, lParam);
+        if (reinterpret_cast<HWND>(wParam) != GetDlgItem(Dialog, IDC_VIEW)) return FALSE;
+        ShowViewMenu(lParam);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SAVE:
-            Save(dialog);
+            Save();
             return FALSE;
         case IDC_START:
-            Start(dialog);
+            Start();
             return FALSE;
         case IDC_VIEW:
-            if (HIWORD(wParam) == CEN_COPYALL) OnCopy(dialog, CollectorList);
+            if (HIWORD(wParam) == CEN_COPYALL) Copy();
             return FALSE;
         case IDM_COPYALL:
-            OnCopy(dialog, CollectorList);
+            Copy();
             return FALSE;
         case IDCANCEL:
-            if (Saving)
+            if (Saving) {
                 ExitRequested = true;
-            else
-                Exit(dialog);
+            } else {
+                Exit();
+                EndDialog(Dialog, 0);
+            }
             return TRUE;
         default:
             return FALSE;
@@ -182,4 +91,93 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     default:
         return FALSE;
     }
+}
+
+void TMainDialog::Init()
+{
+    View = new TCustomEdit;
+    View->Attach(GetDlgItem(Dialog, IDC_VIEW));
+    Collectors.reset(new TCollectors);
+    RunView.reset(new TDialogRunView(Dialog, *View));
+    Worker.reset(new TCheckThread(Collectors->List(), Collectors->Version, *RunView, Api));
+    Worker->Create(true);
+    Saving = false;
+    ExitRequested = false;
+}
+
+void TMainDialog::Start()
+{
+    if (Worker == nullptr) return;
+    View->Clear();
+    View->Append("情報取得開始...\n");
+    Worker->Resume();
+    EnableWindow(GetDlgItem(Dialog, IDC_START), FALSE);
+    // A disabled button keeps no focus: the view takes it, so keys still work.
+    SendMessageA(Dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(Dialog, IDC_VIEW)), TRUE);
+}
+
+void TMainDialog::RunEnded(bool whole)
+{
+    // A run stopped part-way has no whole report to save.
+    if (!whole || Worker == nullptr) return;
+    EnableWindow(GetDlgItem(Dialog, IDC_SAVE), TRUE);
+    // Enter now saves, as the button's style says.
+    SendMessageA(Dialog, DM_SETDEFID, IDC_SAVE, 0);
+}
+
+void TMainDialog::Save()
+{
+    if (Saving || Collectors == nullptr) return;
+    Saving = true;
+    SaveReportAs(Dialog, Collectors->List(), Api);
+    Saving = false;
+    if (ExitRequested) {
+        Exit();
+        EndDialog(Dialog, 0);
+    }
+}
+
+// Copy from the view: the whole report on the clipboard, once a run has finished.
+void TMainDialog::Copy()
+{
+    // Save is enabled only once a run has finished: before that there is no report.
+    if (Collectors == nullptr || !IsWindowEnabled(GetDlgItem(Dialog, IDC_SAVE))) return;
+    try {
+        CopyReport(Dialog, ReportText(Collectors->List()));
+    } catch (...) {
+        // Out of memory for the text: the clipboard keeps what it had.
+    }
+}
+
+void TMainDialog::ShowViewMenu(LPARAM where)
+{
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return;
+    const UINT state = IsWindowEnabled(GetDlgItem(Dialog, IDC_SAVE)) ? MF_ENABLED : MF_GRAYED;
+    AppendMenuW(menu, MF_STRING | state, IDM_COPYALL, L"すべてコピー");
+    POINT at = {GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+    if (at.x == -1 && at.y == -1) {
+        // Asked from the keyboard: at the view's corner.
+        RECT bounds = {};
+        GetWindowRect(GetDlgItem(Dialog, IDC_VIEW), &bounds);
+        at.x = bounds.left;
+        at.y = bounds.top;
+    }
+    // The choice comes back as the menu's WM_COMMAND.
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Dialog, nullptr);
+    DestroyMenu(menu);
+}
+
+void TMainDialog::Exit()
+{
+    if (Worker != nullptr) {
+        Worker->Terminate();
+        Worker->Resume();
+        // Serves the worker's calls into this thread (repaints) while it
+        // finishes the collector it is in.
+        Worker->WaitFor();
+        Worker.reset();
+    }
+    RunView.reset();
+    Collectors.reset();
 }

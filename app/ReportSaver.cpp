@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <clocale>
 #include <sstream>
 
 namespace {
@@ -71,7 +72,7 @@ bool WriteWhole(const std::wstring& path, const std::string& bytes)
 
 }  // namespace
 
-std::string ReportText(std::vector<TBaseInfo*>& collectors)
+std::string ReportText(const std::vector<TBaseInfo*>& collectors)
 {
     std::ostringstream text;
     for (TBaseInfo* collector : collectors) collector->WriteLines(text);
@@ -86,7 +87,7 @@ bool CanHoldReport(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool WriteReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors)
+bool WriteReport(const std::wstring& path, const std::vector<TBaseInfo*>& collectors)
 {
     std::wstring full, folder;
     if (!ReportTarget(path, full, folder)) return false;
@@ -101,4 +102,30 @@ bool WriteReport(const std::wstring& path, std::vector<TBaseInfo*>& collectors)
     }
     if (!saved) DeleteFileW(temporary);
     return saved;
+}
+
+void SaveReportAs(HWND owner, const std::vector<TBaseInfo*>& collectors, TShellApi& api)
+{
+    static const wchar_t filter[] = L"テキストファイル(*.txt)\0*.txt\0全てのファイル(*.*)\0*.*\0";
+    // Wide: the chosen path names the file it names, in any code page.
+    wchar_t fileName[512] = L"ruk_syslog.txt";
+    wchar_t fileTitle[512] = L"";
+
+    OPENFILENAMEW record = {};
+    record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    record.hwndOwner = owner;
+    record.lpstrFilter = filter;
+    record.nFilterIndex = 0;
+    record.lpstrFile = fileName;
+    record.nMaxFile = sizeof(fileName) / sizeof(fileName[0]);
+    record.lpstrFileTitle = fileTitle;
+    record.nMaxFileTitle = sizeof(fileTitle) / sizeof(fileTitle[0]);
+    record.lpstrInitialDir = nullptr;
+    record.lpstrTitle = L"保存します。";
+    record.Flags = OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT;
+    record.lpstrDefExt = L"txt";
+    if (!api.GetSaveFileNameW(&record)) return;
+
+    setlocale(LC_ALL, "japanese");
+    if (!WriteReport(fileName, collectors)) ShowError(api, "ファイルの保存に失敗しました", "保存エラー");
 }

@@ -2,7 +2,6 @@
 
 #include "Clock.h"
 #include "PlatformClock.h"
-#include "app/CheckThread.h"
 #include "app/MainDialog.h"
 #include "view/CustomEdit.h"
 
@@ -16,15 +15,17 @@ LRESULT CALLBACK SaveButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
 {
     if (message == WM_ENABLE && wParam) {
         SaveEnabledAt = NowMs();
-        // The worker waits inside EnableWindow, so no platform call is under way.
+        // Its end posted, the worker makes no call that is counted.
         PlatformAtSave = TPlatformCall::TotalMs();
         PostQuitMessage(0);
     }
     return CallWindowProcA(ButtonProc, button, message, wParam, lParam);
 }
 
-INT_PTR CALLBACK BenchDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+INT_PTR CALLBACK BenchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
+    // As the program's dialog does at a whole run's end.
+    if (message == WM_RUNENDED && wParam) EnableWindow(GetDlgItem(dialog, IDC_SAVE), TRUE);
     if (message != WM_INITDIALOG) return FALSE;
     TCustomEdit* view = new TCustomEdit;
     view->Attach(GetDlgItem(dialog, IDC_VIEW));

@@ -4,7 +4,7 @@
 
 #include "BenchWindow.h"
 #include "Clock.h"
-#include "app/CheckThread.h"
+#include "app/MainDialog.h"
 #include "fakes/directx/FakeDxDiag.h"
 #include "fakes/process/FakeProcessApi.h"
 #include "fakes/service/FakeServiceApi.h"
@@ -72,7 +72,7 @@ TScalePoint MeasureCollector(const char* what, int size, int runs, Make make, st
     for (int run = 0; run < runs; ++run) {
         std::unique_ptr<TBaseInfo> collector = make();
         const double start = NowMs();
-        collector->Collect();
+        collector->Collect(OsVersionRecord());
         times.push_back(NowMs() - start);
         kept = std::move(collector);
     }
@@ -81,6 +81,7 @@ TScalePoint MeasureCollector(const char* what, int size, int runs, Make make, st
 
 struct TPass2Work {
     std::vector<TBaseInfo*>* Collectors;
+    HWND Dialog;
     TCustomEdit* View;
     DWORD Owner;
     double Ms;
@@ -90,7 +91,9 @@ DWORD WINAPI ShowAll(LPVOID argument)
 {
     TPass2Work& work = *static_cast<TPass2Work*>(argument);
     const double start = NowMs();
-    for (TBaseInfo* collector : *work.Collectors) collector->ShowLines(*work.View);
+    TDialogRunView run(work.Dialog, *work.View);
+    const std::atomic<bool> going(false);
+    for (TBaseInfo* collector : *work.Collectors) run.Show(*collector, going);
     work.Ms = NowMs() - start;
     PostThreadMessageA(work.Owner, WM_QUIT, 0, 0);
     return 0;
@@ -101,7 +104,8 @@ DWORD WINAPI ShowAll(LPVOID argument)
 double MeasurePass2(std::vector<TBaseInfo*>& collectors, double& longestAnswerMs)
 {
     TBenchDialog dialog;
-    TPass2Work work = {&collectors, FindCustomEdit(GetDlgItem(dialog.Window(), IDC_VIEW)), GetCurrentThreadId(), 0};
+    TPass2Work work = {&collectors, dialog.Window(), FindCustomEdit(GetDlgItem(dialog.Window(), IDC_VIEW)),
+                       GetCurrentThreadId(), 0};
     TAnswerProbe probe(dialog.Window());
     HANDLE thread = CreateThread(nullptr, 0, &ShowAll, &work, 0, nullptr);
     MSG message;

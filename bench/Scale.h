@@ -9,8 +9,11 @@
 // A collector whose report is a given list of elements, for pass 2 alone.
 class TGivenLines : public TBaseInfo {
 public:
-    explicit TGivenLines(const std::deque<std::string>& lines) { Lines = lines; }
-    void Collect() override {}
+    explicit TGivenLines(const std::deque<std::string>& lines) : TBaseInfo("")
+    {
+        for (const std::string& line : lines) Section.AddLine(boost::format("%s") % line);
+    }
+    void Collect(const OsVersionRecord&) override {}
 };
 
 // One collector (or pass 2) at one size of machine: the median time and the

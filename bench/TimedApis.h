@@ -56,7 +56,6 @@ public:
         return Timed([&] { return Real.RegOpenKeyExA(root, subkey, options, access, key); });
     }
     LONG RegCloseKey(HKEY key) override { return Timed([&] { return Real.RegCloseKey(key); }); }
-    LONG RegFlushKey(HKEY key) override { return Timed([&] { return Real.RegFlushKey(key); }); }
     LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) override
     {
         return Timed([&] { return Real.RegQueryValueExA(key, name, reserved, type, data, size); });

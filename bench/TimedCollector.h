@@ -12,18 +12,21 @@
 // object's own afterwards, so the run shows and saves them unchanged.
 class TTimedCollector : public TBaseInfo {
 public:
-    explicit TTimedCollector(std::unique_ptr<TBaseInfo> inner) : Inner(std::move(inner)) { Title = Inner->GetTitle(); }
+    explicit TTimedCollector(std::unique_ptr<TBaseInfo> inner)
+        : TBaseInfo(inner->GetTitle().c_str()), Inner(std::move(inner))
+    {
+    }
 
-    void Collect() override
+    void Collect(const OsVersionRecord& version) override
     {
         const double platformBefore = TPlatformCall::TotalMs();
         const double start = NowMs();
-        Inner->Collect();
+        Inner->Collect(version);
         Ended = NowMs();
         CollectMs = Ended - start;
         PlatformAtEnd = TPlatformCall::TotalMs();
         PlatformMs = PlatformAtEnd - platformBefore;
-        Lines.swap(LinesOf(*Inner));
+        Section = std::move(SectionOf(*Inner));
     }
 
     double CollectMs = 0;
@@ -32,10 +35,10 @@ public:
     double PlatformAtEnd = 0;
 
 private:
-    struct TLineAccess : TBaseInfo {
-        static std::deque<std::string>& Of(TBaseInfo& collector) { return collector.*(&TLineAccess::Lines); }
+    struct TSectionAccess : TBaseInfo {
+        static TSection& Of(TBaseInfo& collector) { return collector.*(&TSectionAccess::Section); }
     };
-    static std::deque<std::string>& LinesOf(TBaseInfo& collector) { return TLineAccess::Of(collector); }
+    static TSection& SectionOf(TBaseInfo& collector) { return TSectionAccess::Of(collector); }
 
     std::unique_ptr<TBaseInfo> Inner;
 };

@@ -2,7 +2,7 @@
 
 #include "BenchWindow.h"
 #include "Clock.h"
-#include "app/CheckThread.h"
+#include "app/resource.h"
 #include "view/CustomEdit.h"
 
 namespace {

@@ -19,6 +19,7 @@
 #include "info/process/ProcessInfo.h"
 #include "info/service/ServiceInfo.h"
 #include "info/system/SystemInfo.h"
+#include "view/CustomEdit.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ struct TTimedPlatform {
     TTimedDriveApi Drive;
     TTimedCurrentSystemApi Current;
     TTimedShellApi Shell;
+    TTimedVersionApi Version;
 };
 
 std::vector<std::unique_ptr<TTimedCollector>> CreateTimedCollectors(TTimedPlatform& platform)
@@ -79,8 +81,9 @@ TWholeRun RunWholeReport(std::deque<std::string>* report)
     std::vector<TBaseInfo*> list;
     for (auto& collector : collectors) list.push_back(collector.get());
 
-    TCheckThread worker(list, platform.Shell);
-    worker.SetWindow(dialog.Window());
+    const OsVersionRecord version = ReadOsVersion(platform.Version);
+    TDialogRunView view(dialog.Window(), *FindCustomEdit(GetDlgItem(dialog.Window(), IDC_VIEW)));
+    TCheckThread worker(list, version, view, platform.Shell);
     worker.Create(true);
 
     TWholeRun run;
@@ -92,7 +95,7 @@ TWholeRun RunWholeReport(std::deque<std::string>* report)
         platformBefore = TPlatformCall::TotalMs();
         TFamilyClock::Take();
         start = NowMs();
-        OnStart(dialog.Window(), worker);
+        worker.Resume();
         saveEnabled = dialog.PumpUntilSaveEnabled();
         run.LongestAnswerMs = probe.LongestMs();
     }

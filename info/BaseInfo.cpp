@@ -1,33 +1,16 @@
 #include "info/BaseInfo.h"
 
+#include <algorithm>
 
-#include "info/OsVersion.h"
-#include "view/CustomEdit.h"
-
-TBaseInfo::TBaseInfo(TVersionApi& versionApi)
+void TSection::AddLine(const boost::format& line)
 {
-    if (!OsVersionLoaded) OsVersionLoaded = LoadOsVersion(versionApi);
+    std::string element = line.str();
+    element.erase(std::remove(element.begin(), element.end(), '\r'), element.end());
+    Elements.push_back(std::move(element));
 }
 
-TBaseInfo::~TBaseInfo() = default;
-
-void TBaseInfo::AddLine(const boost::format& line) { Lines.push_back(line.str()); }
-
-void TBaseInfo::ShowLines(TCustomEdit& view, const std::atomic<bool>* stop)
+void TBaseInfo::WriteLines(std::ostream& file) const
 {
-    for (std::string& element : Lines) {
-        if (stop != nullptr && *stop) break;
-        view.Append(element);
-    }
-    view.Refresh();
-}
-
-void TBaseInfo::RemoveCarriageReturns()
-{
-    for (std::string& element : Lines) EraseCarriageReturns(element);
-}
-
-void TBaseInfo::WriteLines(std::ostream& file)
-{
-    for (const std::string& element : Lines) file.write(element.data(), static_cast<std::streamsize>(element.size()));
+    for (const std::string& element : Section.Lines())
+        file.write(element.data(), static_cast<std::streamsize>(element.size()));
 }

@@ -1,19 +1,16 @@
 #include "info/OsVersion.h"
 
-OSVERSIONINFOEXA OsVersion;
-bool OsVersionIsEx = false;
-bool OsVersionLoaded = false;
-
-bool LoadOsVersion(TVersionApi& api)
+OsVersionRecord ReadOsVersion(TVersionApi& api)
 {
-    OsVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
-    if (api.GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&OsVersion))) {
-        OsVersionIsEx = true;
-        return true;
+    OsVersionRecord version;
+    version.Info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
+    if (api.GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&version.Info))) {
+        version.IsEx = version.Loaded = true;
+        return version;
     }
     // Whatever a refused call left behind must not pass for extended fields.
-    ZeroMemory(&OsVersion, sizeof(OsVersion));
-    OsVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-    OsVersionIsEx = false;
-    return api.GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&OsVersion)) != FALSE;
+    ZeroMemory(&version.Info, sizeof(version.Info));
+    version.Info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+    version.Loaded = api.GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&version.Info)) != FALSE;
+    return version;
 }

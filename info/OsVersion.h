@@ -5,13 +5,15 @@
 
 #include "info/VersionApi.h"
 
-// Process-wide version record, filled once while the collectors are built
-// and only read afterwards.
-extern OSVERSIONINFOEXA OsVersion;
-extern bool OsVersionIsEx;
-extern bool OsVersionLoaded;
+// The version Windows tells this program: read once when a run is set up and
+// handed to every step that chooses or words its lines by it.
+struct OsVersionRecord {
+    OSVERSIONINFOEXA Info = {};
+    bool IsEx = false;    // the extended fields (service pack numbers, suite, product type) are filled
+    bool Loaded = false;  // false: Windows answered neither form
+};
 
-// Fills OsVersion: the extended 156-byte form first, else the basic 148-byte form.
-bool LoadOsVersion(TVersionApi& api = Win32VersionApi());
+// The extended 156-byte form first, else the basic 148-byte form.
+OsVersionRecord ReadOsVersion(TVersionApi& api = Win32VersionApi());
 
 #endif

@@ -8,7 +8,7 @@
 #include "info/PlatformBuffer.h"
 
 TRegistry::TRegistry(TRegistryApi& api)
-    : ValueType(0), Data(nullptr), DataSize(0), Api(api), Root(nullptr), Key(nullptr)
+    : ValueType(0), Data(nullptr), DataSize(0), Api(api), Key(nullptr)
 {
 }
 
@@ -20,7 +20,6 @@ TRegistry::~TRegistry()
 
 bool TRegistry::OpenKey(HKEY root, const std::string& subkey, REGSAM view)
 {
-    Root = root;
     SubkeyName = subkey;
     if (Key != nullptr) CloseKey();
     HKEY opened = nullptr;
@@ -35,8 +34,6 @@ LONG TRegistry::CloseKey()
     Key = nullptr;
     return result;
 }
-
-LONG TRegistry::FlushKey() { return Api.RegFlushKey(Root); }
 
 bool TRegistry::ReadDword(const std::string& name, DWORD& value)
 {

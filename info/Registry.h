@@ -21,7 +21,6 @@ public:
     // view: 0, or KEY_WOW64_64KEY for the 64-bit registry on 64-bit Windows.
     bool OpenKey(HKEY root, const std::string& subkey, REGSAM view = 0);
     LONG CloseKey();
-    LONG FlushKey();
     bool ReadValue(const std::string& name);
     // A REG_DWORD value of exactly four bytes, and nothing else.
     bool ReadDword(const std::string& name, DWORD& value);
@@ -38,7 +37,6 @@ public:
 
 private:
     TRegistryApi& Api;
-    HKEY Root;
     std::string SubkeyName;
     HKEY Key;
     std::string ValueName;

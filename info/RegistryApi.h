@@ -11,7 +11,6 @@ public:
     virtual ~TRegistryApi() = default;
     virtual LONG RegOpenKeyExA(HKEY root, LPCSTR subkey, DWORD options, REGSAM access, PHKEY key) = 0;
     virtual LONG RegCloseKey(HKEY key) = 0;
-    virtual LONG RegFlushKey(HKEY key) = 0;
     virtual LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                   LPDWORD size) = 0;
     virtual LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classLength, LPDWORD reserved,
@@ -29,7 +28,6 @@ public:
         return ::RegOpenKeyExA(root, subkey, options, access, key);
     }
     LONG RegCloseKey(HKEY key) override { return ::RegCloseKey(key); }
-    LONG RegFlushKey(HKEY key) override { return ::RegFlushKey(key); }
     LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                           LPDWORD size) override
     {

@@ -38,15 +38,12 @@ bool TThread::Create(bool suspended)
 
 DWORD TThread::Resume() { return ResumeThread(Handle); }
 
-DWORD TThread::Suspend() { return SuspendThread(Handle); }
-
 void TThread::Terminate() { Terminated = true; }
 
 void TThread::WaitFor()
 {
     if (Handle == nullptr) return;
-    // Messages sent to this thread's windows (the worker repainting the view
-    // or enabling a button) are served while waiting, so a worker inside
+    // Messages sent to this thread's windows (the worker repainting the view) are served while waiting, so a worker inside
     // such a call can still end; posted messages and input stay queued.
     while (MsgWaitForMultipleObjects(1, &Handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG message;
@@ -54,10 +51,6 @@ void TThread::WaitFor()
     }
     ReleaseHandle();
 }
-
-int TThread::GetPriority() { return GetThreadPriority(Handle); }
-
-BOOL TThread::SetPriority(int priority) { return SetThreadPriority(Handle, priority); }
 
 unsigned __stdcall TThread::ThreadEntry(void* argument)
 {

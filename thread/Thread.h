@@ -6,7 +6,7 @@
 #include <atomic>
 
 // Base of every thread object: the derived class supplies Execute, this class
-// starts, resumes, suspends and waits for the operating-system thread.
+// starts, resumes and waits for the operating-system thread.
 // The owner releases the thread handle after WaitFor, so the handle waited on
 // stays valid until the thread has really ended.
 class TThread {
@@ -18,11 +18,8 @@ public:
 
     bool Create(bool suspended);
     DWORD Resume();
-    DWORD Suspend();
     void Terminate();
     void WaitFor();
-    int GetPriority();
-    BOOL SetPriority(int priority);
 
     HANDLE GetHandle() const { return Handle; }
     unsigned GetThreadId() const { return ThreadId; }

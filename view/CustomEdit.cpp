@@ -25,8 +25,6 @@ bool EndsRow(const std::string& row) { return !row.empty() && row.back() == '\n'
 
 }  // namespace
 
-void EraseCarriageReturns(std::string& text) { text.erase(std::remove(text.begin(), text.end(), '\r'), text.end()); }
-
 TCustomEdit* FindCustomEdit(HWND window)
 {
     TLock hold(EditWindowsLock());
@@ -52,28 +50,25 @@ void TCustomEdit::Attach(HWND window)
     EditWindows.insert(std::make_pair(window, this));
 }
 
-void TCustomEdit::Append(std::string& text)
+void TCustomEdit::Append(std::string_view text)
 {
     {
         TLock hold(Lock);
-        EraseCarriageReturns(text);
-        std::string::size_type pieceStart = 0;
-        std::string::size_type at = 0;
-        auto addPiece = [this](const std::string& piece) {
+        // A row ends after its '\n'; a carriage return is never shown.
+        std::string piece;
+        auto addPiece = [this](std::string& piece) {
             if (Lines.empty() || EndsRow(Lines.back()))
-                Lines.push_back(piece);
+                Lines.push_back(std::move(piece));
             else
                 Lines.back() += piece;
+            piece.clear();
         };
-        while (at < text.size()) {
-            if (text[at] == '\n') {
-                addPiece(text.substr(pieceStart, at + 1 - pieceStart));
-                pieceStart = ++at;
-            } else {
-                ++at;
-            }
+        for (const char c : text) {
+            if (c == '\r') continue;
+            piece += c;
+            if (c == '\n') addPiece(piece);
         }
-        addPiece(text.substr(pieceStart));
+        addPiece(piece);
         ScrollBarUndrawn = true;
     }
     // Drawing the scroll bar costs a hundred times what setting it does, and

@@ -6,6 +6,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "thread/CriticalSection.h"
 
@@ -23,7 +24,8 @@ public:
     TCustomEdit& operator=(const TCustomEdit&) = delete;
 
     void Attach(HWND window);
-    void Append(std::string& text);
+    // The text's rows after the last one, the caller's text as it was.
+    void Append(std::string_view text);
     void Clear();
     void Refresh();
     void UpdateScrollBar();
@@ -65,9 +67,6 @@ extern std::map<HWND, TCustomEdit*> EditWindows;
 // The notification (in WM_COMMAND) by which the view asks its owner to copy
 // the whole text, which the owner decides on.
 const WORD CEN_COPYALL = 0x0101;
-
-// What the view does to every text it is given: carriage returns are dropped.
-void EraseCarriageReturns(std::string& text);
 
 // The view attached to a control window, or null.
 TCustomEdit* FindCustomEdit(HWND window);

@@ -55,15 +55,20 @@ HANDLE TFakeProcessApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId)
     return handle;
 }
 
+TFakeProcessApi::TSnapshot* TFakeProcessApi::Walk(HANDLE snapshot, DWORD flags, bool sized, bool first)
+{
+    auto found = Snapshots.find(snapshot);
+    if (found == Snapshots.end() || found->second.Flags != flags || !sized) return nullptr;
+    if (first) found->second.Next = 0;
+    return &found->second;
+}
+
 BOOL TFakeProcessApi::ProcessStep(HANDLE snapshot, LPPROCESSENTRY32 entry, bool first)
 {
     if (FaultPlan.Fails(first ? "Process32First" : "Process32Next")) return FALSE;
-    auto found = Snapshots.find(snapshot);
-    if (found == Snapshots.end() || found->second.Flags != TH32CS_SNAPPROCESS || entry->dwSize != sizeof(*entry))
-        return FALSE;
-    if (first) found->second.Next = 0;
-    if (found->second.Next >= Processes.size()) return FALSE;
-    const TProcess& process = Processes[found->second.Next++];
+    TSnapshot* walk = Walk(snapshot, TH32CS_SNAPPROCESS, entry->dwSize == sizeof(*entry), first);
+    if (walk == nullptr || walk->Next >= Processes.size()) return FALSE;
+    const TProcess& process = Processes[walk->Next++];
     memset(entry->szExeFile, 0x7F, sizeof(entry->szExeFile));  // what the platform left past the name
     entry->th32ProcessID = process.Id;
     strncpy(entry->szExeFile, process.ExeFile.c_str(), sizeof(entry->szExeFile));
@@ -73,13 +78,9 @@ BOOL TFakeProcessApi::ProcessStep(HANDLE snapshot, LPPROCESSENTRY32 entry, bool 
 BOOL TFakeProcessApi::ModuleStep(HANDLE snapshot, LPMODULEENTRY32 entry, bool first)
 {
     if (FaultPlan.Fails(first ? "Module32First" : "Module32Next")) return FALSE;
-    auto found = Snapshots.find(snapshot);
-    if (found == Snapshots.end() || found->second.Flags != TH32CS_SNAPMODULE || entry->dwSize != sizeof(*entry))
-        return FALSE;
-    if (first) found->second.Next = 0;
-    const std::vector<TModule>& modules = Modules[found->second.ProcessId];
-    if (found->second.Next >= modules.size()) return FALSE;
-    const TModule& module = modules[found->second.Next++];
+    TSnapshot* walk = Walk(snapshot, TH32CS_SNAPMODULE, entry->dwSize == sizeof(*entry), first);
+    if (walk == nullptr || walk->Next >= Modules[walk->ProcessId].size()) return FALSE;
+    const TModule& module = Modules[walk->ProcessId][walk->Next++];
     strncpy(entry->szModule, module.Name.c_str(), sizeof(entry->szModule));
     strncpy(entry->szExePath, module.Path.c_str(), sizeof(entry->szExePath));
     return TRUE;

@@ -60,6 +60,8 @@ private:
         DWORD ProcessId;
         size_t Next;
     };
+    // The snapshot a step walks, restarted by a first step; null for a wrong handle, kind or entry size.
+    TSnapshot* Walk(HANDLE snapshot, DWORD flags, bool sized, bool first);
     BOOL ModuleStep(HANDLE snapshot, LPMODULEENTRY32 entry, bool first);
     std::map<HANDLE, TSnapshot> Snapshots;
     std::map<HANDLE, DWORD> ProcessHandles;

@@ -79,7 +79,6 @@ public:
         ++Closes;
         return fails ? ERROR_INVALID_HANDLE : ERROR_SUCCESS;
     }
-    LONG RegFlushKey(HKEY) override { return FaultPlan.Fails("RegFlushKey") ? ERROR_ACCESS_DENIED : ERROR_SUCCESS; }
     LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) override
     {
         if (FaultPlan.Fails("RegQueryValueExA")) return ERROR_ACCESS_DENIED;

@@ -95,7 +95,7 @@ bool TCurrentSystemInfo::ReadAdapters()
     for (UINT index = 0; index < AdapterLimit; ++index) {
         TComRef<IDXGIAdapter1> adapter;
         const HRESULT result = factory->EnumAdapters1(index, adapter.Receive());
-        if (FAILED(result) && result != DXGI_ERROR_NOT_FOUND) AdaptersFailure = result;
+        if (FAILED(result) && result != DXGI_ERROR_NOT_FOUND) Record.AdaptersFailure = result;
         if (FAILED(result) || adapter.Get() == nullptr) break;
         ReadAdapter(index, *adapter.Get(), calls);
     }
@@ -122,7 +122,7 @@ void TCurrentSystemInfo::ReadPreferences(IDXGIFactory1& factory)
             first.Get() == nullptr || FAILED(first->GetDesc1(&desc)))
             continue;
         // The same adapter is another object each time it is listed: its LUID names it.
-        for (GraphicsAdapterRecord& record : Adapters) {
+        for (GraphicsAdapterRecord& record : Record.Adapters) {
             if (record.Luid.LowPart != desc.AdapterLuid.LowPart || record.Luid.HighPart != desc.AdapterLuid.HighPart)
                 continue;
             (preference == DXGI_GPU_PREFERENCE_HIGH_PERFORMANCE ? record.HighPerformance : record.MinimumPower) = true;
@@ -155,7 +155,7 @@ void TCurrentSystemInfo::ReadAdapter(UINT index, IDXGIAdapter1& adapter, const A
         SUCCEEDED(adapter.CheckInterfaceSupport(__uuidof(IDXGIDevice), &record.DriverVersion));
     ReadDirect3D(adapter, calls, record.Direct3D);
     ReadDisplays(adapter, calls, record);
-    Adapters.push_back(record);
+    Record.Adapters.push_back(record);
 }
 
 void TCurrentSystemInfo::ReadDirect3D(IDXGIAdapter1& adapter, const AdapterCalls& calls, Direct3DRecord& record)
@@ -259,7 +259,7 @@ UINT TCurrentSystemInfo::SystemDpi(bool perMonitor)
     const int dpi = Api.GetDeviceCaps(screen, LOGPIXELSX);
     Api.ReleaseDC(nullptr, screen);
     // From Vista on, a DPI-unaware thread may be told 96 whatever the setting; any other figure is true.
-    const bool virtualizable = !perMonitor && Windows.Major >= 6 && dpi == USER_DEFAULT_SCREEN_DPI;
+    const bool virtualizable = !perMonitor && Record.Windows.Major >= 6 && dpi == USER_DEFAULT_SCREEN_DPI;
     if (dpi > 0 && !virtualizable) CachedSystemDpi = static_cast<UINT>(dpi);
     return CachedSystemDpi;
 }

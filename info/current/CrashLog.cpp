@@ -154,8 +154,8 @@ bool TCurrentSystemInfo::ReadCrashes()
                 source != L"Application Error" || !CrashFromStrings(strings, crash))
                 continue;
             if (!LocalTime(header.TimeGenerated, toLocal, crash.Time)) continue;
-            Crashes.push_back(crash);
-            ended = ended || Crashes.size() >= MostCrashes;
+            Record.Crashes.push_back(crash);
+            ended = ended || Record.Crashes.size() >= MostCrashes;
         }
     }
     closeLog(log);

@@ -267,57 +267,61 @@ std::string DriverDateText(const std::string& date)
     return (boost::format("%04u-%02u-%02u") % parts[2] % parts[0] % parts[1]).str();
 }
 
-void TCurrentSystemInfo::WriteSection(bool dxgi)
-{
-    AddLine(boost::format("Current system information:\n"));
-    if (Windows.HasVersion) AddLine(boost::format(" Windows: %s\n") % WindowsLineText(Windows));
-    if (!Windows.DisplayVersion.empty()) AddLine(boost::format(" Version: %s\n") % Windows.DisplayVersion);
-    if (Windows.HasVersion && Windows.HasUbr)
-        AddLine(boost::format(" Build: %u.%u.%u.%u\n") % Windows.Major % Windows.Minor % Windows.Build % Windows.Ubr);
-    AddLine(boost::format(" Windows architecture: %s\n") % MachineText(Windows.NativeMachine));
-    AddLine(boost::format(" envcheck runs as: %s\n") % RunsAsText(Windows));
-    AddLine(boost::format(" Power: %s\n") % PowerText(Windows));
-    if (Windows.RemoteSession) AddLine(boost::format(" Remote session: yes\n"));
-    WritePrerequisites();
-    if (!dxgi) AddLine(boost::format(" DXGIが利用できません。\n"));
-    if (!Adapters.empty() || FAILED(AdaptersFailure) || !DisplayDevices.empty() || HasCrashLog)
-        AddLine(boost::format("\n"));
-    for (const GraphicsAdapterRecord& record : Adapters) WriteAdapter(record);
-    if (FAILED(AdaptersFailure))
-        AddLine(boost::format("グラフィックアダプタの列挙に失敗しました。(HRESULT 0x%08X)\n") %
-                static_cast<ULONG>(AdaptersFailure));
-    if (!DisplayDevices.empty()) AddLine(boost::format("Display devices:\n"));
-    for (const DisplayDeviceRecord& device : DisplayDevices) AddLine(boost::format(" %s\n") % DisplayDeviceText(device));
-    if (HasCrashLog) AddLine(boost::format("Recent program crashes (30 days):\n"));
-    if (HasCrashLog && Crashes.empty()) AddLine(boost::format(" (none)\n"));
-    for (const CrashRecord& crash : Crashes) AddLine(boost::format(" %s\n") % CrashText(crash));
-    AddLine(boost::format("\n"));
-}
+namespace {
 
-void TCurrentSystemInfo::WriteAdapter(const GraphicsAdapterRecord& record)
+void WriteAdapter(const GraphicsAdapterRecord& record, TSection& section)
 {
-    AddLine(boost::format("Graphics adapter %u: %s%s\n") % record.Index % record.Description %
+    section.AddLine(boost::format("Graphics adapter %u: %s%s\n") % record.Index % record.Description %
             (record.Software ? " (software)" : ""));
     if (record.HighPerformance || record.MinimumPower)
-        AddLine(boost::format(" Preference: %s\n") %
+        section.AddLine(boost::format(" Preference: %s\n") %
                 (record.HighPerformance && record.MinimumPower ? "high performance, minimum power"
                  : record.HighPerformance                      ? "high performance"
                                                                : "minimum power"));
     if (record.Direct3D.Asked || record.Direct3D.Direct3D12)
-        AddLine(boost::format(" Direct3D: %s\n") % Direct3DText(record.Direct3D));
-    AddLine(boost::format(" VendorId: 0x%04X  DeviceId: 0x%04X  SubSysId: 0x%08X  Revision: %u\n") % record.VendorId %
+        section.AddLine(boost::format(" Direct3D: %s\n") % Direct3DText(record.Direct3D));
+    section.AddLine(boost::format(" VendorId: 0x%04X  DeviceId: 0x%04X  SubSysId: 0x%08X  Revision: %u\n") % record.VendorId %
             record.DeviceId % record.SubSysId % record.Revision);
-    AddLine(boost::format(" Dedicated video memory: %s\n") % MemoryText(record.DedicatedVideoMemory));
-    AddLine(boost::format(" Dedicated system memory: %s\n") % MemoryText(record.DedicatedSystemMemory));
-    AddLine(boost::format(" Shared system memory: %s\n") % MemoryText(record.SharedSystemMemory));
+    section.AddLine(boost::format(" Dedicated video memory: %s\n") % MemoryText(record.DedicatedVideoMemory));
+    section.AddLine(boost::format(" Dedicated system memory: %s\n") % MemoryText(record.DedicatedSystemMemory));
+    section.AddLine(boost::format(" Shared system memory: %s\n") % MemoryText(record.SharedSystemMemory));
     if (record.HasDriverVersion) {
         const DWORD high = static_cast<DWORD>(record.DriverVersion.HighPart);
         const DWORD low = record.DriverVersion.LowPart;
-        AddLine(boost::format(" Driver version: %u.%u.%u.%u\n") % (high >> 16) % (high & 0xFFFF) % (low >> 16) %
+        section.AddLine(boost::format(" Driver version: %u.%u.%u.%u\n") % (high >> 16) % (high & 0xFFFF) % (low >> 16) %
                 (low & 0xFFFF));
     }
-    for (const DisplayRecord& display : record.Displays) AddLine(boost::format(" Display: %s\n") % DisplayText(display));
+    for (const DisplayRecord& display : record.Displays) section.AddLine(boost::format(" Display: %s\n") % DisplayText(display));
     if (FAILED(record.OutputsFailure))
-        AddLine(boost::format(" ディスプレイの列挙に失敗しました。(HRESULT 0x%08X)\n") %
+        section.AddLine(boost::format(" ディスプレイの列挙に失敗しました。(HRESULT 0x%08X)\n") %
                 static_cast<ULONG>(record.OutputsFailure));
+}
+
+}  // namespace
+
+void WriteCurrentSection(const CurrentSystemRecord& record, TSection& section)
+{
+    section.AddLine(boost::format("Current system information:\n"));
+    if (record.Windows.HasVersion) section.AddLine(boost::format(" Windows: %s\n") % WindowsLineText(record.Windows));
+    if (!record.Windows.DisplayVersion.empty()) section.AddLine(boost::format(" Version: %s\n") % record.Windows.DisplayVersion);
+    if (record.Windows.HasVersion && record.Windows.HasUbr)
+        section.AddLine(boost::format(" Build: %u.%u.%u.%u\n") % record.Windows.Major % record.Windows.Minor % record.Windows.Build % record.Windows.Ubr);
+    section.AddLine(boost::format(" Windows architecture: %s\n") % MachineText(record.Windows.NativeMachine));
+    section.AddLine(boost::format(" envcheck runs as: %s\n") % RunsAsText(record.Windows));
+    section.AddLine(boost::format(" Power: %s\n") % PowerText(record.Windows));
+    if (record.Windows.RemoteSession) section.AddLine(boost::format(" Remote session: yes\n"));
+    WritePrerequisiteLines(record.Prerequisites, record.Windows, section);
+    if (!record.HasDxgi) section.AddLine(boost::format(" DXGIが利用できません。\n"));
+    if (!record.Adapters.empty() || FAILED(record.AdaptersFailure) || !record.DisplayDevices.empty() || record.HasCrashLog)
+        section.AddLine(boost::format("\n"));
+    for (const GraphicsAdapterRecord& adapter : record.Adapters) WriteAdapter(adapter, section);
+    if (FAILED(record.AdaptersFailure))
+        section.AddLine(boost::format("グラフィックアダプタの列挙に失敗しました。(HRESULT 0x%08X)\n") %
+                static_cast<ULONG>(record.AdaptersFailure));
+    if (!record.DisplayDevices.empty()) section.AddLine(boost::format("Display devices:\n"));
+    for (const DisplayDeviceRecord& device : record.DisplayDevices) section.AddLine(boost::format(" %s\n") % DisplayDeviceText(device));
+    if (record.HasCrashLog) section.AddLine(boost::format("Recent program crashes (30 days):\n"));
+    if (record.HasCrashLog && record.Crashes.empty()) section.AddLine(boost::format(" (none)\n"));
+    for (const CrashRecord& crash : record.Crashes) section.AddLine(boost::format(" %s\n") % CrashText(crash));
+    section.AddLine(boost::format("\n"));
 }

@@ -164,6 +164,18 @@ struct CrashRecord {
     std::string Offset;     // hex digits
 };
 
+// Everything the closing section is written from.
+struct CurrentSystemRecord {
+    WindowsRecord Windows;
+    PrerequisitesRecord Prerequisites;
+    bool HasDxgi = false;  // DXGI 1.1 was there to list the adapters
+    std::vector<GraphicsAdapterRecord> Adapters;
+    HRESULT AdaptersFailure = S_OK;  // what ended the list of adapters early
+    std::vector<DisplayDeviceRecord> DisplayDevices;
+    bool HasCrashLog = false;  // the log could be read at all
+    std::vector<CrashRecord> Crashes;
+};
+
 // The closing section: today's Windows release, architecture and power, and
 // every graphics adapter DXGI knows with its memory, driver and displays.
 class TCurrentSystemInfo : public TBaseInfo {
@@ -171,9 +183,10 @@ public:
     explicit TCurrentSystemInfo(TCurrentSystemApi& api = Win32CurrentSystemApi(),
                                 TRegistryApi& registry = Win32RegistryApi(),
                                 TCpuidApi& cpuid = ProcessorCpuidApi());
-    void Collect() override;
+    void Collect(const OsVersionRecord& version) override;
 
-    void ReadWindows();
+    // The version the program was told stands in where Windows has no truer one to ask.
+    void ReadWindows(const OsVersionRecord& told);
     // False without DXGI 1.1.
     bool ReadAdapters();
     void ReadDisplayConfiguration();
@@ -183,11 +196,11 @@ public:
     bool ReadSecurityCenter(std::vector<SecurityProductRecord>& products);
     // False where the log cannot be read at all.
     bool ReadCrashes();
-    void WriteSection(bool dxgi);
+    const CurrentSystemRecord& GetRecord() const { return Record; }
 
 private:
     struct AdapterCalls;
-    void ReadVersion();
+    void ReadVersion(const OsVersionRecord& told);
     void ReadArchitecture();
     void ReadCurrentVersionKey();
     void ReadAdapter(UINT index, IDXGIAdapter1& adapter, const AdapterCalls& calls);
@@ -201,8 +214,6 @@ private:
     UINT SystemDpi(bool perMonitor);
     // The true size of a card's own memory where its driver keeps it.
     bool DriverMemorySize(const GraphicsAdapterRecord& record, ULONGLONG& bytes);
-    void WriteAdapter(const GraphicsAdapterRecord& record);
-    void WritePrerequisites();
     void ReadProcessor();
     void ReadFirmware();
     void ReadTpm();
@@ -213,19 +224,18 @@ private:
     // A log entry's time (seconds since 1970, UTC) on the player's clock.
     bool LocalTime(DWORD seconds, Kernel32::SystemTimeToTzSpecificLocalTime::Type toLocal, SYSTEMTIME& local);
 
-    WindowsRecord Windows;
-    std::vector<GraphicsAdapterRecord> Adapters;
-    std::vector<DisplayDeviceRecord> DisplayDevices;
-    PrerequisitesRecord Prerequisites;
-    bool HasCrashLog = false;
-    std::vector<CrashRecord> Crashes;
-    HRESULT AdaptersFailure = S_OK;  // what ended the list of adapters early
+    CurrentSystemRecord Record;
     bool SystemDpiRead = false;
     UINT CachedSystemDpi = 0;
     TCurrentSystemApi& Api;
     TRegistryApi& Registry;
     TCpuidApi& Cpuid;
 };
+
+// The section's elements, from the record alone.
+void WriteCurrentSection(const CurrentSystemRecord& record, TSection& section);
+// Its lines on what a game needs of Windows and the processor.
+void WritePrerequisiteLines(const PrerequisitesRecord& record, const WindowsRecord& windows, TSection& section);
 
 // Pure lookups for the section's texts.
 std::string WindowsProductName(const WindowsRecord& windows);

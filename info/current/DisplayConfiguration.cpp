@@ -54,7 +54,7 @@ void TCurrentSystemInfo::ReadDisplayConfiguration()
         const std::string name = FieldText(source.viewGdiDeviceName);
         // A clone drives several targets from one source: the first one speaks for it.
         DisplayRecord* display = nullptr;
-        for (GraphicsAdapterRecord& adapter : Adapters)
+        for (GraphicsAdapterRecord& adapter : Record.Adapters)
             for (DisplayRecord& candidate : adapter.Displays)
                 if (display == nullptr && !candidate.HasConnection && candidate.DeviceName == name) display = &candidate;
         if (display == nullptr) continue;

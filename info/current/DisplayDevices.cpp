@@ -79,6 +79,6 @@ void TCurrentSystemInfo::ReadDisplayDevices()
         record.BasicDriver = lower == "basicdisplay" || lower == "vga" || lower == "vgasave";
         record.HasStatus = getStatus != nullptr &&
                            getStatus(&record.Status, &record.Problem, device.DevInst, 0) == CR_SUCCESS;
-        DisplayDevices.push_back(record);
+        Record.DisplayDevices.push_back(record);
     }
 }

@@ -22,7 +22,7 @@ void TCurrentSystemInfo::ReadPrerequisites()
     ReadFirmware();
     ReadTpm();
     ReadCodeIntegrity();
-    Prerequisites.HasSecurityCenter = ReadSecurityCenter(Prerequisites.SecurityProducts);
+    Record.Prerequisites.HasSecurityCenter = ReadSecurityCenter(Record.Prerequisites.SecurityProducts);
     ReadRuntimes();
     ReadExtras();
     ReadPowerPlan();
@@ -30,7 +30,7 @@ void TCurrentSystemInfo::ReadPrerequisites()
 
 void TCurrentSystemInfo::ReadProcessor()
 {
-    PrerequisitesRecord& record = Prerequisites;
+    PrerequisitesRecord& record = Record.Prerequisites;
     record.HasCpuid = Cpuid.HasCpuid();
     if (!record.HasCpuid) return;
     unsigned registers[4] = {};
@@ -50,49 +50,49 @@ void TCurrentSystemInfo::ReadProcessor()
 void TCurrentSystemInfo::ReadFirmware()
 {
     const auto getFirmwareType = FindFunction<Kernel32::GetFirmwareType>(TLoadedModule(Api, "kernel32.dll"));
-    Prerequisites.HasFirmware = getFirmwareType != nullptr;
+    Record.Prerequisites.HasFirmware = getFirmwareType != nullptr;
     if (getFirmwareType == nullptr) return;
     FIRMWARE_TYPE type = FirmwareTypeUnknown;
-    Prerequisites.Firmware = getFirmwareType(&type) ? type : FirmwareTypeUnknown;
+    Record.Prerequisites.Firmware = getFirmwareType(&type) ? type : FirmwareTypeUnknown;
     // Windows keeps whether UEFI started it with Secure Boot here; the value is absent where it cannot tell.
     TRegistry key(Registry);
     DWORD enabled = 0;
     if (key.OpenKey(HKEY_LOCAL_MACHINE, SecureBootKey) && key.ReadDword("UEFISecureBootEnabled", enabled))
-        Prerequisites.SecureBoot = enabled != 0 ? TriState::Yes : TriState::No;
+        Record.Prerequisites.SecureBoot = enabled != 0 ? TriState::Yes : TriState::No;
 }
 
 void TCurrentSystemInfo::ReadTpm()
 {
     const TSystemLibrary tbs(Api, "tbs.dll");
     const auto getDeviceInfo = FindFunction<Tbs::Tbsi_GetDeviceInfo>(tbs);
-    Prerequisites.HasTpm = getDeviceInfo != nullptr;
+    Record.Prerequisites.HasTpm = getDeviceInfo != nullptr;
     if (getDeviceInfo == nullptr) return;
     TpmDeviceInfo info = {};
     const UINT32 result = getDeviceInfo(sizeof(info), &info);
     if (result == TbsTpmNotFound) {
-        Prerequisites.TpmKnown = true;
+        Record.Prerequisites.TpmKnown = true;
     } else if (result == 0 && info.TpmVersion != 0) {
         // A TPM whose version it cannot tell (TPM_VERSION_UNKNOWN) is not the lack of one.
-        Prerequisites.TpmKnown = true;
-        Prerequisites.TpmVersion = info.TpmVersion;
+        Record.Prerequisites.TpmKnown = true;
+        Record.Prerequisites.TpmVersion = info.TpmVersion;
     }
 }
 
 void TCurrentSystemInfo::ReadCodeIntegrity()
 {
     // Vista brought code integrity's options; Windows 10 named memory integrity among them.
-    if (!Windows.HasVersion || Windows.PlatformId != VER_PLATFORM_WIN32_NT || Windows.Major < 6) return;
+    if (!Record.Windows.HasVersion || Record.Windows.PlatformId != VER_PLATFORM_WIN32_NT || Record.Windows.Major < 6) return;
     const auto query = FindFunction<Ntdll::NtQuerySystemInformation>(TLoadedModule(Api, "ntdll.dll"));
     if (query == nullptr) return;
-    Prerequisites.HasCodeIntegrity = true;
+    Record.Prerequisites.HasCodeIntegrity = true;
     struct {
         ULONG Length;
         ULONG CodeIntegrityOptions;
     } information = {sizeof(information), 0};
     ULONG written = 0;
     if (query(SystemCodeIntegrity, &information, sizeof(information), &written) >= 0) {
-        Prerequisites.CodeIntegrityKnown = true;
-        Prerequisites.CodeIntegrityOptions = information.CodeIntegrityOptions;
+        Record.Prerequisites.CodeIntegrityKnown = true;
+        Record.Prerequisites.CodeIntegrityOptions = information.CodeIntegrityOptions;
     }
 }
 
@@ -122,19 +122,19 @@ void ReadRuntime(TRegistryApi& registry, const char* machine, REGSAM own, REGSAM
 
 void TCurrentSystemInfo::ReadRuntimes()
 {
-    const bool wide = Windows.NativeMachine != IMAGE_FILE_MACHINE_I386;
+    const bool wide = Record.Windows.NativeMachine != IMAGE_FILE_MACHINE_I386;
     // A 32-bit Windows has only the one view, and only the x86 runtime.
     if (wide) {
-        ReadRuntime(Registry, "X86", KEY_WOW64_32KEY, KEY_WOW64_64KEY, Prerequisites.RuntimeX86);
-        ReadRuntime(Registry, "X64", KEY_WOW64_64KEY, KEY_WOW64_32KEY, Prerequisites.RuntimeX64);
+        ReadRuntime(Registry, "X86", KEY_WOW64_32KEY, KEY_WOW64_64KEY, Record.Prerequisites.RuntimeX86);
+        ReadRuntime(Registry, "X64", KEY_WOW64_64KEY, KEY_WOW64_32KEY, Record.Prerequisites.RuntimeX64);
     } else {
-        ReadRuntime(Registry, "X86", 0, 0, Prerequisites.RuntimeX86);
+        ReadRuntime(Registry, "X86", 0, 0, Record.Prerequisites.RuntimeX86);
     }
-    Prerequisites.HasRuntimeX64 = wide;
+    Record.Prerequisites.HasRuntimeX64 = wide;
     TRegistry key(Registry);
     if (!key.OpenKey(HKEY_LOCAL_MACHINE, DotNet4Key, wide ? KEY_WOW64_64KEY : 0)) return;
-    Prerequisites.HasDotNet4 = true;
-    Prerequisites.HasDotNetRelease = key.ReadDword("Release", Prerequisites.DotNetRelease);
+    Record.Prerequisites.HasDotNet4 = true;
+    Record.Prerequisites.HasDotNetRelease = key.ReadDword("Release", Record.Prerequisites.DotNetRelease);
 }
 
 void TCurrentSystemInfo::ReadExtras()
@@ -152,7 +152,7 @@ void TCurrentSystemInfo::ReadExtras()
     for (const char* name : DirectX9Extras()) {
         const std::wstring path = folder + WideText(name, CP_ACP) + L".dll";
         const DWORD attributes = Api.GetFileAttributesW(path.c_str());
-        Prerequisites.Extras.push_back(attributes != INVALID_FILE_ATTRIBUTES &&
+        Record.Prerequisites.Extras.push_back(attributes != INVALID_FILE_ATTRIBUTES &&
                                        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
     }
 }
@@ -162,7 +162,7 @@ void TCurrentSystemInfo::ReadPowerPlan()
     const TSystemLibrary powrprof(Api, "powrprof.dll");
     const auto getActiveScheme = FindFunction<Powrprof::PowerGetActiveScheme>(powrprof);
     const auto readFriendlyName = FindFunction<Powrprof::PowerReadFriendlyName>(powrprof);
-    Prerequisites.HasPowerPlan = getActiveScheme != nullptr;
+    Record.Prerequisites.HasPowerPlan = getActiveScheme != nullptr;
     GUID* scheme = nullptr;
     if (getActiveScheme == nullptr || getActiveScheme(nullptr, &scheme) != ERROR_SUCCESS || scheme == nullptr) return;
     // A name longer than any Windows gives is left unknown rather than read in pieces.
@@ -170,6 +170,6 @@ void TCurrentSystemInfo::ReadPowerPlan()
     DWORD size = sizeof(name) - sizeof(WCHAR);
     if (readFriendlyName != nullptr &&
         readFriendlyName(nullptr, scheme, nullptr, nullptr, reinterpret_cast<PUCHAR>(name), &size) == ERROR_SUCCESS)
-        Prerequisites.PowerPlan = OneLine(FieldText(name));
+        Record.Prerequisites.PowerPlan = OneLine(FieldText(name));
     Api.LocalFree(scheme);
 }

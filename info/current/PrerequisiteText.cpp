@@ -158,23 +158,22 @@ std::string CrashText(const CrashRecord& crash)
     return text + ", offset 0x" + crash.Offset;
 }
 
-void TCurrentSystemInfo::WritePrerequisites()
+void WritePrerequisiteLines(const PrerequisitesRecord& record, const WindowsRecord& windows, TSection& section)
 {
-    const PrerequisitesRecord& record = Prerequisites;
-    AddLine(boost::format(" Processor features: %s\n") % ProcessorFeaturesText(record));
-    if (record.HasFirmware) AddLine(boost::format(" Firmware: %s\n") % FirmwareText(record));
-    if (record.HasTpm) AddLine(boost::format(" TPM: %s\n") % TpmText(record));
+    section.AddLine(boost::format(" Processor features: %s\n") % ProcessorFeaturesText(record));
+    if (record.HasFirmware) section.AddLine(boost::format(" Firmware: %s\n") % FirmwareText(record));
+    if (record.HasTpm) section.AddLine(boost::format(" TPM: %s\n") % TpmText(record));
     const auto option = [&](ULONG flag) {
         return !record.CodeIntegrityKnown ? "unknown" : (record.CodeIntegrityOptions & flag) != 0 ? "on" : "off";
     };
     // Windows 10 names memory integrity among the options.
-    if (record.HasCodeIntegrity && Windows.Major >= 10)
-        AddLine(boost::format(" Memory integrity: %s\n") % option(CODEINTEGRITY_OPTION_HVCI_KMCI_ENABLED));
-    if (record.HasCodeIntegrity) AddLine(boost::format(" Test signing: %s\n") % option(CODEINTEGRITY_OPTION_TESTSIGN));
+    if (record.HasCodeIntegrity && windows.Major >= 10)
+        section.AddLine(boost::format(" Memory integrity: %s\n") % option(CODEINTEGRITY_OPTION_HVCI_KMCI_ENABLED));
+    if (record.HasCodeIntegrity) section.AddLine(boost::format(" Test signing: %s\n") % option(CODEINTEGRITY_OPTION_TESTSIGN));
     if (record.HasSecurityCenter)
-        AddLine(boost::format(" Security software: %s\n") % SecurityProductsText(record.SecurityProducts));
-    AddLine(boost::format(" Visual C++ runtime: %s\n") % RuntimesText(record));
-    AddLine(boost::format(" .NET Framework: %s\n") % DotNetText(record));
-    if (!record.Extras.empty()) AddLine(boost::format(" DirectX 9 extras: %s\n") % ExtrasText(record.Extras));
-    if (record.HasPowerPlan) AddLine(boost::format(" Power plan: %s\n") % PowerPlanText(record, Windows));
+        section.AddLine(boost::format(" Security software: %s\n") % SecurityProductsText(record.SecurityProducts));
+    section.AddLine(boost::format(" Visual C++ runtime: %s\n") % RuntimesText(record));
+    section.AddLine(boost::format(" .NET Framework: %s\n") % DotNetText(record));
+    if (!record.Extras.empty()) section.AddLine(boost::format(" DirectX 9 extras: %s\n") % ExtrasText(record.Extras));
+    if (record.HasPowerPlan) section.AddLine(boost::format(" Power plan: %s\n") % PowerPlanText(record, windows));
 }

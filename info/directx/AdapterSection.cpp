@@ -1,14 +1,5 @@
-#include <cstring>
-#include <string>
-
 #include "info/BoundedText.h"
 #include "info/directx/DirectXInfo.h"
-
-namespace {
-
-const int GuidTextSize = 512;
-
-}  // namespace
 
 std::string WhqlLevelText(DWORD level)
 {
@@ -20,36 +11,41 @@ std::string WhqlLevelText(DWORD level)
     return (boost::format("認証日付 ( %d / %d / %d )") % year % month % day).str();
 }
 
-bool TDirectXInfo::WriteAdapterInfo()
+DxAdapterRecord TDirectXInfo::ReadAdapter()
 {
-    D3DADAPTER_IDENTIFIER9 adapter;
-    ZeroMemory(&adapter, sizeof(adapter));
-    if (FAILED(Direct3D->GetAdapterIdentifier(D3DADAPTER_DEFAULT, 0, &adapter))) return false;
+    DxAdapterRecord adapter;
+    D3DADAPTER_IDENTIFIER9& identifier = adapter.Identifier;
+    if (FAILED(Direct3D->GetAdapterIdentifier(D3DADAPTER_DEFAULT, 0, &identifier))) return adapter;
+    adapter.Identified = true;
+    adapter.Driver = PlatformText(identifier.Driver);
+    adapter.Description = PlatformText(identifier.Description);
 
-    AddLine(boost::format("Graphic Adapter information:\n"));
-    AddLine(boost::format(" Driver Name : %s\n") % PlatformText(adapter.Driver, sizeof(adapter.Driver)));
-    AddLine(boost::format(" Description : %s\n") % PlatformText(adapter.Description, sizeof(adapter.Description)));
-
-    WCHAR wideGuid[GuidTextSize] = {};
-    Api.StringFromGUID2(adapter.DeviceIdentifier, wideGuid, GuidTextSize);
-    wideGuid[GuidTextSize - 1] = L'\0';
+    const int guidTextSize = 512;
+    WCHAR wideGuid[guidTextSize] = {};
+    Api.StringFromGUID2(identifier.DeviceIdentifier, wideGuid, guidTextSize);
+    wideGuid[guidTextSize - 1] = L'\0';
     // The registry form is plain ASCII: each character is its own byte.
-    std::string guid;
-    for (const WCHAR* at = wideGuid; *at != L'\0'; ++at) guid += static_cast<char>(*at);
-    AddLine(boost::format(" DeviceIdentifier : %S\n") % guid);
+    for (const WCHAR* at = wideGuid; *at != L'\0'; ++at) adapter.DeviceIdentifier += static_cast<char>(*at);
+    return adapter;
+}
 
-    const DWORD high = static_cast<DWORD>(adapter.DriverVersion.HighPart);
-    const DWORD low = adapter.DriverVersion.LowPart;
-    AddLine(boost::format(" Driver Version : %u.%u.%u.%u\n") % (high >> 16) % (high & 0xFFFF) % (low >> 16) %
-            (low & 0xFFFF));
-    AddLine(boost::format(" VendorId : %u\n") % adapter.VendorId);
-    AddLine(boost::format(" DeviceId : %u\n") % adapter.DeviceId);
-    AddLine(boost::format(" SubSysId : %u\n") % adapter.SubSysId);
-    AddLine(boost::format(" Revision : %u\n") % adapter.Revision);
-
-    std::string whql = " Windows Hardware Quality Labs(WHQL)妥当性レベル : ";
-    whql += WhqlLevelText(adapter.WHQLLevel);
-    AddLine(boost::format("%s\n") % whql);
-    AddLine(boost::format("\n"));
-    return true;
+void WriteAdapterSection(const DxAdapterRecord& adapter, TSection& section)
+{
+    if (!adapter.Identified) return;
+    const D3DADAPTER_IDENTIFIER9& identifier = adapter.Identifier;
+    section.AddLine(boost::format("Graphic Adapter information:\n"));
+    section.AddLine(boost::format(" Driver Name : %s\n") % adapter.Driver);
+    section.AddLine(boost::format(" Description : %s\n") % adapter.Description);
+    section.AddLine(boost::format(" DeviceIdentifier : %S\n") % adapter.DeviceIdentifier);
+    const DWORD high = static_cast<DWORD>(identifier.DriverVersion.HighPart);
+    const DWORD low = identifier.DriverVersion.LowPart;
+    section.AddLine(boost::format(" Driver Version : %u.%u.%u.%u\n") % (high >> 16) % (high & 0xFFFF) % (low >> 16) %
+                    (low & 0xFFFF));
+    section.AddLine(boost::format(" VendorId : %u\n") % identifier.VendorId);
+    section.AddLine(boost::format(" DeviceId : %u\n") % identifier.DeviceId);
+    section.AddLine(boost::format(" SubSysId : %u\n") % identifier.SubSysId);
+    section.AddLine(boost::format(" Revision : %u\n") % identifier.Revision);
+    section.AddLine(boost::format("%s\n") %
+                    (" Windows Hardware Quality Labs(WHQL)妥当性レベル : " + WhqlLevelText(identifier.WHQLLevel)));
+    section.AddLine(boost::format("\n"));
 }

@@ -1,53 +1,31 @@
-#include "info/ComRef.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/directx/PropertyTables.h"
 
-namespace {
-
-const DWORD ChildNameSize = 256;
-
-}  // namespace
-
-bool TDirectXInfo::WriteSystemInfo()
+DxListRecord<DxProperties> TDirectXInfo::ReadSystem()
 {
-    AddLine(boost::format("DxDialog DirectX Infomation:\n"));
-    TComRef<IDxDiagContainer> system;
-    if (FAILED(Root->GetChildContainer(L"DxDiag_SystemInfo", system.Receive())) || system.Get() == nullptr)
-        return false;
-    for (size_t i = 0; i < SystemPropertyCount; ++i) PrintRow(system.Get(), SystemProperties[i]);
-    system.Reset();
-    AddLine(boost::format("\n"));
-    return true;
+    DxListRecord<DxProperties> system;
+    TComRef<IDxDiagContainer> container;
+    if (FAILED(Root->GetChildContainer(L"DxDiag_SystemInfo", container.Receive())) || container.Get() == nullptr)
+        return system;
+    system.Items.push_back(ReadProperties(container.Get(), SystemProperties, SystemPropertyCount));
+    system.Opened = system.Complete = true;
+    return system;
 }
 
-bool TDirectXInfo::WriteSoundDevices()
+DxListRecord<DxProperties> TDirectXInfo::ReadDevices(const wchar_t* path, const DxPropertyRow* rows, size_t count)
 {
-    return WriteDevices("DxDialog DirectSound Infomation:\n", L"DxDiag_DirectSound.DxDiag_SoundDevices",
-                        SoundDeviceProperties, SoundDevicePropertyCount);
+    DxListRecord<DxProperties> devices;
+    devices.Complete = WalkList(path, devices.Opened, [&](IDxDiagContainer* device) {
+        devices.Items.push_back(ReadProperties(device, rows, count));
+    });
+    return devices;
 }
 
-bool TDirectXInfo::WriteDisplayDevices()
+void WriteDeviceSection(const char* heading, const DxListRecord<DxProperties>& list, TSection& section)
 {
-    return WriteDevices("DxDialog Display Infomation:\n", L"DxDiag_DisplayDevices", DisplayDeviceProperties,
-                        DisplayDevicePropertyCount);
-}
-
-bool TDirectXInfo::WriteDevices(const char* heading, const wchar_t* path, const DxPropertyRow* rows, size_t count)
-{
-    AddLine(boost::format(heading));
-    TComRef<IDxDiagContainer> devices;
-    if (FAILED(Root->GetChildContainer(path, devices.Receive())) || devices.Get() == nullptr) return false;
-    DWORD deviceCount = 0;
-    if (FAILED(devices->GetNumberOfChildContainers(&deviceCount))) return false;
-    for (DWORD index = 0; index < deviceCount; ++index) {
-        WCHAR name[ChildNameSize] = {};
-        if (FAILED(devices->EnumChildContainerNames(index, name, ChildNameSize))) return false;
-        name[ChildNameSize - 1] = L'\0';
-        TComRef<IDxDiagContainer> device;
-        if (FAILED(devices->GetChildContainer(name, device.Receive())) || device.Get() == nullptr) return false;
-        for (size_t i = 0; i < count; ++i) PrintRow(device.Get(), rows[i]);
-    }
-    devices.Reset();
-    AddLine(boost::format("\n"));
-    return true;
+    section.AddLine(boost::format(heading));
+    for (const DxProperties& item : list.Items)
+        for (const DxPropertyRecord& property : item)
+            section.AddLine(boost::format(" %s: %s\n") % property.Name % property.Value);
+    if (list.Complete) section.AddLine(boost::format("\n"));
 }

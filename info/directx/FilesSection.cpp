@@ -1,9 +1,6 @@
-#include "info/ComRef.h"
 #include "info/directx/DirectXInfo.h"
 
 namespace {
-
-const DWORD ChildNameSize = 256;
 
 const char* const Rule = "+---+------------------------------------------+------------------+------------+------------+"
                          "---------------------+------------+\n";
@@ -11,46 +8,38 @@ const char* const Header = "|   | ファイル名                               
                            "|                日付 |     サイズ |\n";
 const char* const Row = "| %s | %-40s | %-16s | %-10s | %-10s | %-10s | %10s |\n";
 
-const char* BuildKind(const std::string& debug, const std::string& beta)
-{
-    if (debug == "true") return "デバッグ";
-    if (beta == "true") return "ベータ";
-    return "製品";
-}
-
 }  // namespace
 
-bool TDirectXInfo::WriteDirectXFiles()
+DxListRecord<DxFileRecord> TDirectXInfo::ReadFiles()
 {
-    AddLine(boost::format("DxDialog DirectX File Infomation:\n"));
-    TComRef<IDxDiagContainer> files;
-    if (FAILED(Root->GetChildContainer(L"DxDiag_DirectXFiles", files.Receive())) || files.Get() == nullptr)
-        return false;
-    DWORD fileCount = 0;
-    if (FAILED(files->GetNumberOfChildContainers(&fileCount))) return false;
+    DxListRecord<DxFileRecord> files;
+    files.Complete = WalkList(L"DxDiag_DirectXFiles", files.Opened, [&](IDxDiagContainer* container) {
+        DxFileRecord file;
+        file.Debug = ReadText(container, L"bDebug", VT_BOOL) == "true";
+        file.Beta = ReadText(container, L"bBeta", VT_BOOL) == "true";
+        file.Size = ReadText(container, L"lNumBytes", VT_I4);
+        file.Date = ReadText(container, L"szDatestampLocalized", VT_BSTR);
+        file.Language = ReadText(container, L"szLanguageEnglish", VT_BSTR);
+        file.Version = ReadText(container, L"szVersion", VT_BSTR);
+        file.Name = ReadText(container, L"szName", VT_BSTR);
+        files.Items.push_back(std::move(file));
+    });
+    return files;
+}
 
-    AddLine(boost::format(Rule));
-    AddLine(boost::format(Header));
-    AddLine(boost::format(Rule));
-    std::string debug, beta, size, date, language, version, name;
-    for (DWORD index = 0; index < fileCount; ++index) {
-        WCHAR childName[ChildNameSize] = {};
-        if (FAILED(files->EnumChildContainerNames(index, childName, ChildNameSize))) return false;
-        childName[ChildNameSize - 1] = L'\0';
-        TComRef<IDxDiagContainer> file;
-        if (FAILED(files->GetChildContainer(childName, file.Receive())) || file.Get() == nullptr) return false;
-        GetPropText<VT_BOOL>(file.Get(), L"bDebug", debug);
-        GetPropText<VT_BOOL>(file.Get(), L"bBeta", beta);
-        GetPropText<VT_I4>(file.Get(), L"lNumBytes", size);
-        GetPropText<VT_BSTR>(file.Get(), L"szDatestampLocalized", date);
-        GetPropText<VT_BSTR>(file.Get(), L"szLanguageEnglish", language);
-        GetPropText<VT_BSTR>(file.Get(), L"szVersion", version);
-        GetPropText<VT_BSTR>(file.Get(), L"szName", name);
-        const char* mark = debug == "true" ? "!" : " ";
-        AddLine(boost::format(Row) % mark % name % version % BuildKind(debug, beta) % language % date % size);
+void WriteFilesSection(const DxListRecord<DxFileRecord>& files, TSection& section)
+{
+    section.AddLine(boost::format("DxDialog DirectX File Infomation:\n"));
+    if (!files.Opened) return;
+    section.AddLine(boost::format(Rule));
+    section.AddLine(boost::format(Header));
+    section.AddLine(boost::format(Rule));
+    for (const DxFileRecord& file : files.Items) {
+        const char* kind = file.Debug ? "デバッグ" : file.Beta ? "ベータ" : "製品";
+        section.AddLine(boost::format(Row) % (file.Debug ? "!" : " ") % file.Name % file.Version % kind %
+                        file.Language % file.Date % file.Size);
     }
-    files.Reset();
-    AddLine(boost::format(Rule));
-    AddLine(boost::format("\n"));
-    return true;
+    if (!files.Complete) return;
+    section.AddLine(boost::format(Rule));
+    section.AddLine(boost::format("\n"));
 }

@@ -6,12 +6,6 @@
 #include "info/PlatformBuffer.h"
 #include "info/WideText.h"
 
-namespace {
-
-const int TextSize = 512;
-
-}  // namespace
-
 std::string TDirectXInfo::NarrowText(const wchar_t* wide)
 {
     if (wide == nullptr || *wide == L'\0') return std::string();
@@ -27,85 +21,73 @@ std::string TDirectXInfo::NarrowText(const wchar_t* wide)
     if (written <= 0) return std::string();
     const size_t length = strnlen(buffer.data(), static_cast<size_t>(written));
 
+    const size_t textSize = 512;
     size_t kept = 0;
     while (kept < length) {
         const bool pair = kept + 1 < length && Api.IsDBCSLeadByteEx(ReportCodePage, static_cast<BYTE>(buffer[kept]));
         const size_t step = pair ? 2 : 1;
-        if (kept + step > TextSize - 1) break;
+        if (kept + step > textSize - 1) break;
         kept += step;
     }
     return std::string(buffer.data(), kept);
 }
 
-bool TDirectXInfo::FetchProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, VARIANT& value)
-{
-    Api.VariantInit(&value);
-    if (FAILED(container->GetProp(name, &value))) return false;
-    if (value.vt == type) return true;
-    Api.VariantClear(&value);
-    return false;
-}
-
-// One body for every reader: the property of that type, if the provider has
-// it, is handed to use and cleared afterwards.
+// One body for every reader: a property of another type is cleared unused.
 template <typename Use>
-bool TDirectXInfo::WithProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, Use use)
+void TDirectXInfo::WithProp(IDxDiagContainer* container, const wchar_t* name, VARTYPE type, Use use)
 {
     VARIANT value;
-    if (!FetchProp(container, name, type, value)) return false;
-    use(value);
+    Api.VariantInit(&value);
+    if (FAILED(container->GetProp(name, &value))) return;
+    if (value.vt == type) use(value);
     Api.VariantClear(&value);
-    return true;
 }
 
-// The VARIANT member a type stands for, as the report writes it.
-template <VARTYPE Type>
-auto TDirectXInfo::MemberText(const VARIANT& value)
+// Made for the types the tables name only: VT_BSTR, VT_BOOL, VT_UI4, VT_I4.
+std::string TDirectXInfo::ValueText(const VARIANT& value)
 {
-    if constexpr (Type == VT_BSTR)
-        return NarrowText(value.bstrVal);
-    else if constexpr (Type == VT_BOOL)
-        return value.boolVal != 0 ? "true" : "false";
-    else if constexpr (Type == VT_UI4)
-        return static_cast<unsigned long>(value.ulVal);
-    else
-        return static_cast<long>(value.lVal);
+    switch (value.vt) {
+    case VT_BSTR: return NarrowText(value.bstrVal);
+    case VT_BOOL: return value.boolVal != 0 ? "true" : "false";
+    case VT_UI4: return std::to_string(value.ulVal);
+    default: return std::to_string(value.lVal);  // a signed number keeps its minus sign
+    }
 }
 
-template <VARTYPE Type>
-bool TDirectXInfo::PrintProp(IDxDiagContainer* container, const wchar_t* name)
+DxProperties TDirectXInfo::ReadProperties(IDxDiagContainer* container, const DxPropertyRow* rows, size_t count)
 {
-    // Numbers take %u; a signed one keeps its minus sign.
-    const char* const directive = Type == VT_UI4 || Type == VT_I4 ? " %s: %u\n" : " %s: %s\n";
-    return WithProp(container, name, Type, [&](const VARIANT& value) {
-        AddLine(boost::format(directive) % NarrowText(name) % MemberText<Type>(value));
-    });
+    DxProperties properties;
+    for (size_t i = 0; i < count; ++i)
+        WithProp(container, rows[i].Name, rows[i].Type, [&](const VARIANT& value) {
+            // The value is converted before its name, the order the conversions have always come in.
+            std::string text = ValueText(value);
+            properties.push_back({NarrowText(rows[i].Name), std::move(text)});
+        });
+    return properties;
 }
 
-template <VARTYPE Type>
-std::string& TDirectXInfo::GetPropText(IDxDiagContainer* container, const wchar_t* name, std::string& text)
+std::string TDirectXInfo::ReadText(IDxDiagContainer* container, const wchar_t* name, VARTYPE type)
 {
-    text.clear();
-    WithProp(container, name, Type,
-             [&](const VARIANT& value) { text = (boost::format("%s") % MemberText<Type>(value)).str(); });
+    std::string text;
+    WithProp(container, name, type, [&](const VARIANT& value) { text = ValueText(value); });
     return text;
 }
 
-template bool TDirectXInfo::PrintProp<VT_BSTR>(IDxDiagContainer*, const wchar_t*);
-template bool TDirectXInfo::PrintProp<VT_UI4>(IDxDiagContainer*, const wchar_t*);
-template bool TDirectXInfo::PrintProp<VT_BOOL>(IDxDiagContainer*, const wchar_t*);
-template bool TDirectXInfo::PrintProp<VT_I4>(IDxDiagContainer*, const wchar_t*);
-template std::string& TDirectXInfo::GetPropText<VT_BOOL>(IDxDiagContainer*, const wchar_t*, std::string&);
-template std::string& TDirectXInfo::GetPropText<VT_BSTR>(IDxDiagContainer*, const wchar_t*, std::string&);
-template std::string& TDirectXInfo::GetPropText<VT_I4>(IDxDiagContainer*, const wchar_t*, std::string&);
-
-void TDirectXInfo::PrintRow(IDxDiagContainer* container, const DxPropertyRow& row)
+bool TDirectXInfo::WalkList(const wchar_t* path, bool& opened, const std::function<void(IDxDiagContainer*)>& read)
 {
-    switch (row.Type) {
-    case VT_BSTR: PrintProp<VT_BSTR>(container, row.Name); break;
-    case VT_UI4: PrintProp<VT_UI4>(container, row.Name); break;
-    case VT_BOOL: PrintProp<VT_BOOL>(container, row.Name); break;
-    case VT_I4: PrintProp<VT_I4>(container, row.Name); break;
-    default: break;
+    TComRef<IDxDiagContainer> list;
+    if (FAILED(Root->GetChildContainer(path, list.Receive())) || list.Get() == nullptr) return false;
+    DWORD count = 0;
+    if (FAILED(list->GetNumberOfChildContainers(&count))) return false;
+    opened = true;
+    const DWORD nameSize = 256;
+    for (DWORD index = 0; index < count; ++index) {
+        WCHAR name[nameSize] = {};
+        if (FAILED(list->EnumChildContainerNames(index, name, nameSize))) return false;
+        name[nameSize - 1] = L'\0';
+        TComRef<IDxDiagContainer> child;
+        if (FAILED(list->GetChildContainer(name, child.Receive())) || child.Get() == nullptr) return false;
+        read(child.Get());
     }
+    return true;
 }

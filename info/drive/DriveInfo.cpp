@@ -23,9 +23,9 @@ const char* DriveTypeText(UINT driveType)
     return driveType < sizeof(texts) / sizeof(texts[0]) ? texts[driveType] : "";
 }
 
-TDriveInfo::TDriveInfo(TDriveApi& api) : Api(api)
+TDriveInfo::TDriveInfo(TDriveApi& api)
+    : TBaseInfo("ドライブ情報を取得中...\n"), Api(api)
 {
-    Title = "ドライブ情報を取得中...\n";
 }
 
 namespace {
@@ -46,7 +46,7 @@ private:
 
 }  // namespace
 
-void TDriveInfo::Collect()
+void TDriveInfo::Collect(const OsVersionRecord&)
 {
     ListDrives();
     {
@@ -54,7 +54,7 @@ void TDriveInfo::Collect()
         ReadVolumes();
         ReadFreeSpace();
     }
-    WriteSection();
+    WriteDriveSection(Drives, Section);
 }
 
 void TDriveInfo::ListDrives()
@@ -128,20 +128,20 @@ void TDriveInfo::ReadFreeSpace()
     }
 }
 
-void TDriveInfo::WriteSection()
+void WriteDriveSection(const std::vector<DriveRecord>& drives, TSection& section)
 {
-    AddLine(boost::format("Drive information: \n"));
-    for (const DriveRecord& record : Drives) {
-        AddLine(boost::format("Drive : %s\n") % record.RootPath);
-        AddLine(boost::format(" VolumeName: %s\n") % record.VolumeName);
-        AddLine(boost::format(" FileSystem: %s\n") % record.FileSystemName);
-        AddLine(boost::format(" FileSystemFlag: %x\n") % record.FileSystemFlags);
-        AddLine(boost::format(" SerialNumber: %x\n") % record.SerialNumber);
-        AddLine(boost::format(" MaximumComponentLength : %d\n") % record.MaximumComponentLength);
-        AddLine(boost::format(" nDriveType: "));
-        if (record.DriveType <= 6) AddLine(boost::format(DriveTypeText(record.DriveType)));
-        AddLine(boost::format(" TotalBytes: %d\n") % record.TotalBytes);
-        AddLine(boost::format(" FreeBytes: %d\n") % record.FreeBytes);
-        AddLine(boost::format("\n"));
+    section.AddLine(boost::format("Drive information: \n"));
+    for (const DriveRecord& record : drives) {
+        section.AddLine(boost::format("Drive : %s\n") % record.RootPath);
+        section.AddLine(boost::format(" VolumeName: %s\n") % record.VolumeName);
+        section.AddLine(boost::format(" FileSystem: %s\n") % record.FileSystemName);
+        section.AddLine(boost::format(" FileSystemFlag: %x\n") % record.FileSystemFlags);
+        section.AddLine(boost::format(" SerialNumber: %x\n") % record.SerialNumber);
+        section.AddLine(boost::format(" MaximumComponentLength : %d\n") % record.MaximumComponentLength);
+        section.AddLine(boost::format(" nDriveType: "));
+        if (record.DriveType <= 6) section.AddLine(boost::format(DriveTypeText(record.DriveType)));
+        section.AddLine(boost::format(" TotalBytes: %d\n") % record.TotalBytes);
+        section.AddLine(boost::format(" FreeBytes: %d\n") % record.FreeBytes);
+        section.AddLine(boost::format("\n"));
     }
 }

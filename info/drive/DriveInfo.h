@@ -27,12 +27,11 @@ struct DriveRecord {
 class TDriveInfo : public TBaseInfo {
 public:
     explicit TDriveInfo(TDriveApi& api = Win32DriveApi());
-    void Collect() override;
+    void Collect(const OsVersionRecord& version) override;
 
     void ListDrives();
     void ReadVolumes();
     void ReadFreeSpace();
-    void WriteSection();
 
     const std::vector<DriveRecord>& GetDrives() const { return Drives; }
 
@@ -43,5 +42,9 @@ private:
 
 // The text of a drive type, empty for a type above 6.
 const char* DriveTypeText(UINT driveType);
+
+// The section's elements: a heading, then eleven for each drive (ten for a
+// type without a text, whose size then follows on its row).
+void WriteDriveSection(const std::vector<DriveRecord>& drives, TSection& section);
 
 #endif

@@ -1,9 +1,9 @@
 #include "info/network/NetworkInfo.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "info/BoundedText.h"
-#include "info/OsVersion.h"
 #include "info/PlatformBuffer.h"
 #include "info/Registry.h"
 #include "info/RuntimeFunction.h"
@@ -19,27 +19,27 @@ namespace {
 
 const char* const NetworkCards = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
 
+std::string Text(const IP_ADDRESS_STRING& address) { return PlatformText(address.String); }
+
 }  // namespace
 
-TNetworkInfo::TNetworkInfo(TNetworkApi& api, TRegistryApi& registry) : Api(api), Registry(registry)
+TNetworkInfo::TNetworkInfo(TNetworkApi& api, TRegistryApi& registry)
+    : TBaseInfo("ネットワークの情報を取得中...\n"), Api(api), Registry(registry)
 {
-    Title = "ネットワークの情報を取得中...\n";
 }
 
-void TNetworkInfo::Collect()
+void TNetworkInfo::Collect(const OsVersionRecord& version)
 {
-    IpHelper.reset(new TSystemLibrary(Api, "iphlpapi.dll"));
-    WriteHeading();
-    WriteParameters();
-    WriteAdapters();
-    IpHelper.reset();
+    const TSystemLibrary ipHelper(Api, "iphlpapi.dll");
+    NetworkRecord network;
+    ReadParameters(ipHelper, network);
+    ReadAdapters(ipHelper, version, network);
+    WriteNetworkSection(network, Section);
 }
 
-void TNetworkInfo::WriteHeading() { AddLine(boost::format("Network Infomation:\n")); }
-
-void TNetworkInfo::WriteParameters()
+void TNetworkInfo::ReadParameters(const TSystemLibrary& ipHelper, NetworkRecord& network)
 {
-    const auto getNetworkParams = IpHelper ? FindFunction<IpHlpApi::GetNetworkParams>(*IpHelper) : nullptr;
+    const auto getNetworkParams = FindFunction<IpHlpApi::GetNetworkParams>(ipHelper);
     TPlatformBuffer buffer;
     ULONG size = sizeof(FIXED_INFO);
     DWORD result = ERROR_NOT_SUPPORTED;
@@ -51,43 +51,34 @@ void TNetworkInfo::WriteParameters()
         ULONG room = static_cast<ULONG>(buffer.Size());
         if (size != 0) result = getNetworkParams(reinterpret_cast<PFIXED_INFO>(buffer.Get()), &room);
     }
-    if (result != ERROR_SUCCESS) {
-        AddLine(boost::format("ネットワークのパラメータの取得に失敗しました。\n"));
-        return;
-    }
+    if (result != ERROR_SUCCESS) return;
     const FIXED_INFO& info = *reinterpret_cast<const FIXED_INFO*>(buffer.Get());
-    AddLine(boost::format("Host Name: %s\n") % PlatformText(info.HostName));
-    AddLine(boost::format("Domain Name: %s\n") % PlatformText(info.DomainName));
+    network.ParametersRead = true;
+    network.HostName = PlatformText(info.HostName);
+    network.DomainName = PlatformText(info.DomainName);
     // The chain lies inside the buffer; a link out of it, or a loop, ends it.
     const IP_ADDR_STRING* server = &info.DnsServerList;
     for (size_t links = buffer.Size() / sizeof(IP_ADDR_STRING); server != nullptr && links > 0; --links) {
-        AddLine(boost::format("DNS Servers: %s\n") % PlatformText(server->IpAddress.String));
+        network.DnsServers.push_back(Text(server->IpAddress));
         server = buffer.Holds(server->Next, sizeof(IP_ADDR_STRING)) ? server->Next : nullptr;
     }
-    switch (info.NodeType) {
-    case BROADCAST_NODETYPE: AddLine(boost::format("NodeType: Broadcast\n")); break;
-    case PEER_TO_PEER_NODETYPE: AddLine(boost::format("NodeType: PeerToPeer\n")); break;
-    case MIXED_NODETYPE: AddLine(boost::format("NodeType: Mixed\n")); break;
-    case HYBRID_NODETYPE: AddLine(boost::format("NodeType: Hybrid\n")); break;
-    default: break;
-    }
-    if (info.EnableRouting != 0) AddLine(boost::format("EnableRouting.\n"));
-    if (info.EnableProxy != 0) AddLine(boost::format("EnableProxy.\n"));
-    if (info.EnableDns != 0) AddLine(boost::format("EnableDNS.\n"));
-    AddLine(boost::format("\n"));
+    network.NodeType = info.NodeType;
+    network.EnableRouting = info.EnableRouting;
+    network.EnableProxy = info.EnableProxy;
+    network.EnableDns = info.EnableDns;
 }
 
-void TNetworkInfo::WriteAdapters()
+void TNetworkInfo::ReadAdapters(const TSystemLibrary& ipHelper, const OsVersionRecord& version, NetworkRecord& network)
 {
-    if (!IpHelper) return;
-    const auto getNumberOfInterfaces = FindFunction<IpHlpApi::GetNumberOfInterfaces>(*IpHelper);
-    const auto getAdaptersInfo = FindFunction<IpHlpApi::GetAdaptersInfo>(*IpHelper);
-    const auto getIfEntry = FindFunction<IpHlpApi::GetIfEntry>(*IpHelper);
+    const auto getNumberOfInterfaces = FindFunction<IpHlpApi::GetNumberOfInterfaces>(ipHelper);
+    const auto getAdaptersInfo = FindFunction<IpHlpApi::GetAdaptersInfo>(ipHelper);
+    const auto getIfEntry = FindFunction<IpHlpApi::GetIfEntry>(ipHelper);
     if (getNumberOfInterfaces == nullptr || getAdaptersInfo == nullptr || getIfEntry == nullptr) return;
 
     DWORD interfaces = 0;
     getNumberOfInterfaces(&interfaces);
     if (interfaces == 0) return;
+    network.AdaptersAsked = true;
 
     ULONG size = 0;
     getAdaptersInfo(nullptr, &size);
@@ -98,51 +89,32 @@ void TNetworkInfo::WriteAdapters()
         getAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.Get()), &room) == ERROR_SUCCESS) {
         const IP_ADAPTER_INFO* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.Get());
         for (size_t links = buffer.Size() / sizeof(IP_ADAPTER_INFO); adapter != nullptr && links > 0; --links) {
-            WriteAdapter(*adapter, getIfEntry);
+            network.Adapters.push_back(ReadAdapter(*adapter, version, getIfEntry));
             adapter = buffer.Holds(adapter->Next, sizeof(IP_ADAPTER_INFO)) ? adapter->Next : nullptr;
         }
     }
-    AddLine(boost::format("\n"));
 }
 
-void TNetworkInfo::WriteAdapter(const IP_ADAPTER_INFO& adapter, decltype(&::GetIfEntry) getIfEntry)
+NetworkAdapterRecord TNetworkInfo::ReadAdapter(const IP_ADAPTER_INFO& adapter, const OsVersionRecord& version,
+                                               decltype(&::GetIfEntry) getIfEntry)
 {
     const std::string name = PlatformText(adapter.AdapterName);
-    std::string label;
-    AdapterLabel(label, name.c_str());
-    AddLine(boost::format("AdapterName: %s\n") % label);
-    AddLine(boost::format("Description: %s\n") % PlatformText(adapter.Description));
-    AddLine(boost::format("Physical Address: "));
-    const UINT length = adapter.AddressLength < sizeof(adapter.Address) ? adapter.AddressLength : sizeof(adapter.Address);
-    for (UINT i = 0; i < length; ++i) AddLine(boost::format("%02X-") % static_cast<unsigned>(adapter.Address[i]));
-    AddLine(boost::format("\n"));
-    AddLine(boost::format("IP Address: %s\n") % PlatformText(adapter.IpAddressList.IpAddress.String));
-    AddLine(boost::format("Subnet Mask: %s\n") % PlatformText(adapter.IpAddressList.IpMask.String));
-    AddLine(boost::format("Default Gateway: %s\n") % PlatformText(adapter.GatewayList.IpAddress.String));
-    if (adapter.DhcpEnabled != 0) {
-        AddLine(boost::format("adapter enabled DHCP.\n"));
-        AddLine(boost::format(" DHCP Server: %s\n") % PlatformText(adapter.DhcpServer.IpAddress.String));
-    }
-    if (adapter.HaveWins != 0) {
-        AddLine(boost::format("adapter uses Wins.\n"));
-        AddLine(boost::format(" PrimaryWinsServer: %s\n") % PlatformText(adapter.PrimaryWinsServer.IpAddress.String));
-        AddLine(boost::format(" SecondaryWinsServer: %s\n") % PlatformText(adapter.SecondaryWinsServer.IpAddress.String));
-    }
+    std::optional<std::string> card;
+    if (version.Info.dwPlatformId == VER_PLATFORM_WIN32_NT) FindCardDescription(name, card);
     MIB_IFROW row;
     ZeroMemory(&row, sizeof(row));
     row.dwIndex = adapter.Index;
     getIfEntry(&row);
-    AddLine(boost::format("MTU: %s\n") % row.dwMtu);
-    AddLine(boost::format("Speed: %s\n") % row.dwSpeed);
+    const BYTE* const address = adapter.Address;
+    return {name, card, PlatformText(adapter.Description),
+            {address, address + std::min<size_t>(adapter.AddressLength, sizeof(adapter.Address))},
+            Text(adapter.IpAddressList.IpAddress), Text(adapter.IpAddressList.IpMask),
+            Text(adapter.GatewayList.IpAddress), adapter.DhcpEnabled != 0, Text(adapter.DhcpServer.IpAddress),
+            adapter.HaveWins != 0, Text(adapter.PrimaryWinsServer.IpAddress),
+            Text(adapter.SecondaryWinsServer.IpAddress), row.dwMtu, row.dwSpeed};
 }
 
-void TNetworkInfo::AdapterLabel(std::string& label, const char* adapterName)
-{
-    label = adapterName;
-    if (OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) FindCardDescription(label, adapterName);
-}
-
-void TNetworkInfo::FindCardDescription(std::string& label, const char* adapterName)
+void TNetworkInfo::FindCardDescription(const std::string& adapterName, std::optional<std::string>& description)
 {
     TRegistry cards(Registry);
     if (!cards.OpenKey(HKEY_LOCAL_MACHINE, NetworkCards)) return;
@@ -151,8 +123,53 @@ void TNetworkInfo::FindCardDescription(std::string& label, const char* adapterNa
         TRegistry card(Registry);
         if (!card.OpenKey(HKEY_LOCAL_MACHINE, std::string(NetworkCards) + "\\" + subkey)) continue;
         if (card.ReadValue("ServiceName") && card.ValueType == REG_SZ && card.DataText() == adapterName) {
-            if (card.ReadValue("Description") && card.ValueType == REG_SZ)
-                label = card.DataText() + " - " + adapterName;
+            if (card.ReadValue("Description") && card.ValueType == REG_SZ) description = card.DataText();
         }
     }
+}
+
+void WriteNetworkSection(const NetworkRecord& network, TSection& section)
+{
+    section.AddLine(boost::format("Network Infomation:\n"));
+    if (!network.ParametersRead) {
+        section.AddLine(boost::format("ネットワークのパラメータの取得に失敗しました。\n"));
+    } else {
+        section.AddLine(boost::format("Host Name: %s\n") % network.HostName);
+        section.AddLine(boost::format("Domain Name: %s\n") % network.DomainName);
+        for (const std::string& server : network.DnsServers)
+            section.AddLine(boost::format("DNS Servers: %s\n") % server);
+        const std::pair<UINT, const char*> nodeTypes[] = {{BROADCAST_NODETYPE, "Broadcast"},
+            {PEER_TO_PEER_NODETYPE, "PeerToPeer"}, {MIXED_NODETYPE, "Mixed"}, {HYBRID_NODETYPE, "Hybrid"}};
+        for (const auto& type : nodeTypes)
+            if (network.NodeType == type.first) section.AddLine(boost::format("NodeType: %s\n") % type.second);
+        if (network.EnableRouting != 0) section.AddLine(boost::format("EnableRouting.\n"));
+        if (network.EnableProxy != 0) section.AddLine(boost::format("EnableProxy.\n"));
+        if (network.EnableDns != 0) section.AddLine(boost::format("EnableDNS.\n"));
+        section.AddLine(boost::format("\n"));
+    }
+    if (!network.AdaptersAsked) return;
+    for (const NetworkAdapterRecord& adapter : network.Adapters) {
+        const std::string& name = adapter.Name;
+        section.AddLine(boost::format("AdapterName: %s\n") %
+                        (adapter.CardDescription ? *adapter.CardDescription + " - " + name : name));
+        section.AddLine(boost::format("Description: %s\n") % adapter.Description);
+        section.AddLine(boost::format("Physical Address: "));
+        for (BYTE octet : adapter.Address) section.AddLine(boost::format("%02X-") % static_cast<unsigned>(octet));
+        section.AddLine(boost::format("\n"));
+        section.AddLine(boost::format("IP Address: %s\n") % adapter.IpAddress);
+        section.AddLine(boost::format("Subnet Mask: %s\n") % adapter.SubnetMask);
+        section.AddLine(boost::format("Default Gateway: %s\n") % adapter.Gateway);
+        if (adapter.Dhcp) {
+            section.AddLine(boost::format("adapter enabled DHCP.\n"));
+            section.AddLine(boost::format(" DHCP Server: %s\n") % adapter.DhcpServer);
+        }
+        if (adapter.Wins) {
+            section.AddLine(boost::format("adapter uses Wins.\n"));
+            section.AddLine(boost::format(" PrimaryWinsServer: %s\n") % adapter.PrimaryWinsServer);
+            section.AddLine(boost::format(" SecondaryWinsServer: %s\n") % adapter.SecondaryWinsServer);
+        }
+        section.AddLine(boost::format("MTU: %s\n") % adapter.Mtu);
+        section.AddLine(boost::format("Speed: %s\n") % adapter.Speed);
+    }
+    section.AddLine(boost::format("\n"));
 }

@@ -20,64 +20,51 @@ const DWORD ImagePathSize = 1024;
 
 typedef TOwnedHandle<HANDLE> THandle;
 
-bool IsNt() { return OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT; }
-
 }  // namespace
 
-TProcessInfo::TProcessInfo(TProcessApi& api)
-    : IdWidth(-1), ImageWidth(-1), PathWidth(-1), NtvdmProcessId(0), Api(api)
+bool ListsProcesses(const OsVersionRecord& version)
 {
-    Title = "プロセスの情報を取得中...\n";
+    const DWORD platform = version.Info.dwPlatformId;
+    return platform == VER_PLATFORM_WIN32_WINDOWS ||
+           (platform == VER_PLATFORM_WIN32_NT && version.Info.dwMajorVersion > 4);
 }
 
-void TProcessInfo::Collect()
-{
-    AddLine(boost::format("Process Enum:\n"));
-    if (ListProcesses()) PrintTable();
-    AddLine(boost::format("\n"));
-}
+TProcessInfo::TProcessInfo(TProcessApi& api) : TBaseInfo("プロセスの情報を取得中...\n"), NtvdmProcessId(0), Api(api) {}
 
-bool TProcessInfo::ListProcesses()
+void TProcessInfo::Collect(const OsVersionRecord& version)
 {
+    if (ListsProcesses(version)) WalkProcesses(version);
+    // Freed once the walk is over (its snapshot closed), Kernel32 first.
     Kernel32Module.reset();
     VdmDbgModule.reset();
-    const DWORD platform = OsVersion.dwPlatformId;
-    const DWORD major = OsVersion.dwMajorVersion;
-    if (platform == VER_PLATFORM_WIN32_NT && major == 4) {
-        AddLine(boost::format("Windows NT 4.0は未対応です。\n"));
-        return false;
-    }
-    if (platform != VER_PLATFORM_WIN32_WINDOWS && !(platform == VER_PLATFORM_WIN32_NT && major > 4)) return false;
-    WalkProcesses();
-    Kernel32Module.reset();
-    VdmDbgModule.reset();
-    return true;
+    WriteProcessSection(Processes, version, Section);
 }
 
-bool TProcessInfo::WalkProcesses()
+void TProcessInfo::WalkProcesses(const OsVersionRecord& version)
 {
+    const bool nt = version.Info.dwPlatformId == VER_PLATFORM_WIN32_NT;
     Kernel32Module.reset(new TSystemLibrary(Api, "Kernel32.DLL"));
-    if (!Kernel32Module->IsLoaded()) return false;
+    if (!Kernel32Module->IsLoaded()) return;
     // Without the 16-bit task walk the processes are still listed.
     VdmDbg::VDMEnumTaskWOWEx::Type enumTasks = nullptr;
-    if (IsNt()) {
+    if (nt) {
         VdmDbgModule.reset(new TSystemLibrary(Api, "VDMDBG.DLL"));
         enumTasks = FindFunction<VdmDbg::VDMEnumTaskWOWEx>(*VdmDbgModule);
     }
     const auto createSnapshot = FindFunction<Kernel32::CreateToolhelp32Snapshot>(*Kernel32Module);
     const auto first = FindFunction<Kernel32::Process32First>(*Kernel32Module);
     const auto next = FindFunction<Kernel32::Process32Next>(*Kernel32Module);
-    if (createSnapshot == nullptr || first == nullptr || next == nullptr) return false;
+    if (createSnapshot == nullptr || first == nullptr || next == nullptr) return;
 
     const THandle snapshot(Api, &TProcessApi::CloseHandle, createSnapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
-    if (!snapshot.IsOpen()) return false;
+    if (!snapshot.IsOpen()) return;
     PROCESSENTRY32 process;
     ZeroMemory(&process, sizeof(process));
     process.dwSize = sizeof(process);
     BOOL found = first(snapshot.Get(), &process);
     while (found) {
         const std::string name = PlatformText(process.szExeFile, sizeof(process.szExeFile));
-        AddEntry(process.th32ProcessID, 0, name);
+        AddProcess(process.th32ProcessID, 0, name, nt);
         if (enumTasks != nullptr && Api.lstrcmpiA(name.c_str(), "NTVDM.EXE") == 0) {
             NtvdmProcessId = process.th32ProcessID;
             enumTasks(NtvdmProcessId, &TProcessInfo::TaskCallback, reinterpret_cast<LPARAM>(this));
@@ -86,33 +73,27 @@ bool TProcessInfo::WalkProcesses()
         process.dwSize = sizeof(process);
         found = next(snapshot.Get(), &process);
     }
-    return true;
 }
 
+// Tasks are walked on NT only.
 BOOL WINAPI TProcessInfo::TaskCallback(DWORD, WORD, WORD task16, PSZ, PSZ fileName, LPARAM user)
 {
     TProcessInfo* self = reinterpret_cast<TProcessInfo*>(user);
-    self->AddEntry(self->NtvdmProcessId, task16, fileName != nullptr ? PlatformText(fileName, MAX_PATH) : "");
+    self->AddProcess(self->NtvdmProcessId, task16, fileName != nullptr ? PlatformText(fileName, MAX_PATH) : "", true);
     return FALSE;
 }
 
-bool TProcessInfo::AddEntry(DWORD processId, WORD taskHandle, const std::string& name)
+void TProcessInfo::AddProcess(DWORD processId, WORD taskHandle, const std::string& name, bool findPath)
 {
-    ProcessEntry entry;
-    entry.Id = taskHandle != 0 ? taskHandle : processId;
-    entry.ImageName = name;
-    entry.Path = name;
-    if (IsNt()) {
-        FindImagePath(entry.Path, entry.Id);
-        // A task handle is no process ID: only processes are asked by handle.
-        if (entry.Path == entry.ImageName && taskHandle == 0) QueryImagePath(entry.Path, entry.Id);
+    ProcessRecord process;
+    process.Id = taskHandle != 0 ? taskHandle : processId;
+    process.ImageName = name;
+    process.Path = name;
+    if (findPath) {
+        FindImagePath(process.Path, process.Id);
+        if (process.Path == process.ImageName && taskHandle == 0) QueryImagePath(process.Path, process.Id);
     }
-    const int idLength = static_cast<int>((boost::format("%u") % entry.Id).str().size());
-    if (idLength > IdWidth) IdWidth = idLength;
-    if (static_cast<int>(entry.ImageName.size()) > ImageWidth) ImageWidth = static_cast<int>(entry.ImageName.size());
-    if (static_cast<int>(entry.Path.size()) > PathWidth) PathWidth = static_cast<int>(entry.Path.size());
-    Entries.push_back(entry);
-    return true;
+    Processes.push_back(process);
 }
 
 bool TProcessInfo::FindImagePath(std::string& path, DWORD processId)

@@ -1,57 +1,65 @@
 #include "info/process/ProcessInfo.h"
 
-void TProcessInfo::AddRepeated(const char* piece, int times)
+#include <algorithm>
+#include <array>
+
+namespace {
+
+typedef std::array<std::string, 3> TCells;  // ID, image name, path
+typedef std::array<int, 3> TWidths;
+
+void AddRepeated(TSection& section, const char* piece, int times)
 {
-    for (int i = 0; i < times; ++i) AddLine(boost::format(piece));
+    for (int i = 0; i < times; ++i) section.AddLine(boost::format(piece));
 }
 
-void TProcessInfo::PrintTable()
+void AddRule(TSection& section, const TWidths& widths)
 {
-    if (ImageWidth < 12) ImageWidth = 12;
-    if (PathWidth < 8) PathWidth = 8;
-    PrintRule();
-    PrintHeader();
-    PrintRule();
-    for (const ProcessEntry& entry : Entries) PrintRow(entry);
-    PrintRule();
+    for (int width : widths) {
+        section.AddLine(boost::format("+"));
+        AddRepeated(section, "-", width + 2);
+    }
+    section.AddLine(boost::format("+\n"));
 }
 
-void TProcessInfo::PrintRule()
+// Text cells are padded on the right; the IDs of the rows on the left.
+void AddRow(TSection& section, const TCells& cells, const TWidths& widths, bool idOnTheRight)
 {
-    AddLine(boost::format("+"));
-    AddRepeated("-", IdWidth + 2);
-    AddLine(boost::format("+"));
-    AddRepeated("-", ImageWidth + 2);
-    AddLine(boost::format("+"));
-    AddRepeated("-", PathWidth + 2);
-    AddLine(boost::format("+\n"));
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const int padding = widths[i] - static_cast<int>(cells[i].size());
+        section.AddLine(boost::format("|"));
+        if (i == 0 && idOnTheRight) {
+            AddRepeated(section, " ", padding + 1);
+            section.AddLine(boost::format("%s ") % cells[i]);
+        } else {
+            section.AddLine(boost::format(" %s ") % cells[i]);
+            AddRepeated(section, " ", padding);
+        }
+    }
+    section.AddLine(boost::format("|\n"));
 }
 
-void TProcessInfo::PrintHeader()
-{
-    AddLine(boost::format("|"));
-    AddLine(boost::format(" PID "));
-    AddRepeated(" ", IdWidth - 3);
-    AddLine(boost::format("|"));
-    AddLine(boost::format(" イメージ名 "));
-    AddRepeated(" ", ImageWidth - 10);
-    AddLine(boost::format("|"));
-    AddLine(boost::format(" 項目名 "));
-    AddRepeated(" ", PathWidth - 6);
-    AddLine(boost::format("|\n"));
-}
+}  // namespace
 
-void TProcessInfo::PrintRow(const ProcessEntry& entry)
+void WriteProcessSection(const std::vector<ProcessRecord>& processes, const OsVersionRecord& version,
+                         TSection& section)
 {
-    const std::string id = (boost::format("%u") % entry.Id).str();
-    AddLine(boost::format("|"));
-    AddRepeated(" ", IdWidth - static_cast<int>(id.size()) + 1);
-    AddLine(boost::format("%u ") % entry.Id);
-    AddLine(boost::format("|"));
-    AddLine(boost::format(" %s ") % entry.ImageName);
-    AddRepeated(" ", ImageWidth - static_cast<int>(entry.ImageName.size()));
-    AddLine(boost::format("|"));
-    AddLine(boost::format(" %s ") % entry.Path);
-    AddRepeated(" ", PathWidth - static_cast<int>(entry.Path.size()));
-    AddLine(boost::format("|\n"));
+    section.AddLine(boost::format("Process Enum:\n"));
+    if (version.Info.dwPlatformId == VER_PLATFORM_WIN32_NT && version.Info.dwMajorVersion == 4)
+        section.AddLine(boost::format("Windows NT 4.0は未対応です。\n"));
+    if (ListsProcesses(version)) {
+        std::vector<TCells> rows;
+        TWidths widths = {-1, 12, 8};  // no row: the ID column is one dash wide
+        for (const ProcessRecord& process : processes) {
+            rows.push_back({(boost::format("%u") % process.Id).str(), process.ImageName, process.Path});
+            for (size_t i = 0; i < widths.size(); ++i)
+                widths[i] = std::max(widths[i], static_cast<int>(rows.back()[i].size()));
+        }
+        AddRule(section, widths);
+        AddRow(section, {"PID", "イメージ名", "項目名"}, widths, false);
+        AddRule(section, widths);
+        for (const TCells& row : rows) AddRow(section, row, widths, true);
+        AddRule(section, widths);
+    }
+    section.AddLine(boost::format("\n"));
 }

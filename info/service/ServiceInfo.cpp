@@ -4,9 +4,9 @@
 #include <string>
 
 #include "info/BoundedText.h"
-#include "info/OsVersion.h"
-#include "info/PlatformBuffer.h"
+#include "info/OwnedHandle.h"
 #include "info/RuntimeFunction.h"
+#include "info/SystemLibrary.h"
 
 namespace Advapi32 {
 ENVCHECK_RUNTIME_FUNCTION(OpenSCManagerA)
@@ -41,62 +41,54 @@ const char* ServiceStateText(DWORD state)
     return state < sizeof(texts) / sizeof(texts[0]) ? texts[state] : "";
 }
 
-TServiceInfo::TServiceInfo(TServiceApi& api)
-    : EnumServices(nullptr), ScManager(nullptr), Api(api)
+TServiceInfo::TServiceInfo(TServiceApi& api) : TBaseInfo("サービスの情報を取得中...\n"), Api(api) {}
+
+void TServiceInfo::Collect(const OsVersionRecord& version)
 {
-    Title = "サービスの情報を取得中...\n";
+    ServiceListRecord services;
+    if (version.Info.dwPlatformId == VER_PLATFORM_WIN32_NT) services.Step = ListServices(services);
+    WriteServiceSection(services, version, Section);
 }
 
-TServiceInfo::~TServiceInfo() { Close(); }
-
-void TServiceInfo::Collect()
+ServiceListRecord::TStep TServiceInfo::ListServices(ServiceListRecord& services)
 {
-    if (Open()) {
-        ListServices(SERVICE_WIN32);
-        ListServices(SERVICE_DRIVER);
-    }
-    Close();
-}
-
-bool TServiceInfo::Open()
-{
-    Close();
-    AddLine(boost::format("Service Infomation:\n"));
-    if (OsVersion.dwPlatformId != VER_PLATFORM_WIN32_NT) {
-        AddLine(boost::format("NT系OSではないので処理をスキップします。\n"));
-        return false;
-    }
-    AdvapiModule.reset(new TSystemLibrary(Api, "advapi32.DLL"));
-    if (!AdvapiModule->IsLoaded()) {
-        AddLine(boost::format("DLLのロードに失敗しました。\n"));
-        return false;
-    }
-    const auto openManager = FindFunction<Advapi32::OpenSCManagerA>(*AdvapiModule);
-    EnumServices = FindFunction<Advapi32::EnumServicesStatusExA>(*AdvapiModule);
-    const auto closeManager = FindFunction<Advapi32::CloseServiceHandle>(*AdvapiModule);
-    if (openManager == nullptr || EnumServices == nullptr || closeManager == nullptr) {
-        AddLine(boost::format("関数のアドレス取得に失敗しました。\n"));
-        return false;
-    }
+    const TSystemLibrary advapi(Api, "advapi32.DLL");
+    if (!advapi.IsLoaded()) return ServiceListRecord::LibraryMissing;
+    const auto openManager = FindFunction<Advapi32::OpenSCManagerA>(advapi);
+    const auto enumServices = FindFunction<Advapi32::EnumServicesStatusExA>(advapi);
+    const auto closeManager = FindFunction<Advapi32::CloseServiceHandle>(advapi);
+    if (openManager == nullptr || enumServices == nullptr || closeManager == nullptr)
+        return ServiceListRecord::FunctionMissing;
     // Listing needs only these rights; an ordinary user is refused full access.
-    ScManager.Reset(openManager(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE), closeManager);
-    if (ScManager.IsOpen()) return true;
-
-    const DWORD error = Api.GetLastError();
-    AddLine(boost::format("サービスの取得に失敗。\n"));
-    if (error == ERROR_ACCESS_DENIED) AddLine(boost::format("権限がありません。\n"));
-    if (error == ERROR_DATABASE_DOES_NOT_EXIST) AddLine(boost::format("データベースが存在しません。\n"));
-    if (error == ERROR_INVALID_PARAMETER) AddLine(boost::format("パラメータが無効です。\n"));
-    return false;
+    // Closed through the library's own CloseServiceHandle, before the library goes.
+    const DWORD access = SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE;
+    const TOwnedHandle<SC_HANDLE> manager(openManager(nullptr, nullptr, access), nullptr, closeManager);
+    if (!manager.IsOpen()) {
+        services.OpenError = Api.GetLastError();
+        return ServiceListRecord::ManagerRefused;
+    }
+    for (DWORD serviceType : {SERVICE_WIN32, SERVICE_DRIVER}) {
+        TPlatformBuffer buffer;
+        DWORD count = 0;
+        if (!Enumerate(enumServices, manager.Get(), serviceType, buffer, count)) continue;
+        const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.Get());
+        services.Tables.emplace_back();
+        for (DWORD i = 0; i < count; ++i)
+            services.Tables.back().push_back({TextWithin(buffer, records[i].lpDisplayName),
+                                              TextWithin(buffer, records[i].lpServiceName),
+                                              records[i].ServiceStatusProcess.dwCurrentState});
+    }
+    return ServiceListRecord::Listed;
 }
 
-bool TServiceInfo::Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& count)
+bool TServiceInfo::Enumerate(decltype(&::EnumServicesStatusExA) enumServices, SC_HANDLE manager, DWORD serviceType,
+                             TPlatformBuffer& buffer, DWORD& count)
 {
     DWORD needed = 0;
     DWORD returned = 0;
     count = 0;
-    if (EnumServices(ScManager.Get(), SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL, nullptr, 0, &needed,
-                     &returned, nullptr, nullptr))
+    if (enumServices(manager, SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL, nullptr, 0, &needed, &returned,
+                     nullptr, nullptr))
         return true;
     if (Api.GetLastError() != ERROR_MORE_DATA) return false;
     for (int attempt = 0; attempt < EnumerationAttempts; ++attempt) {
@@ -104,8 +96,8 @@ bool TServiceInfo::Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& 
         const DWORD size = static_cast<DWORD>(buffer.Size());
         needed = 0;
         returned = 0;
-        const BOOL done = EnumServices(ScManager.Get(), SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL,
-                                       buffer.Get(), size, &needed, &returned, nullptr, nullptr);
+        const BOOL done = enumServices(manager, SC_ENUM_PROCESS_INFO, serviceType, SERVICE_STATE_ALL, buffer.Get(),
+                                       size, &needed, &returned, nullptr, nullptr);
         if (done || Api.GetLastError() != ERROR_MORE_DATA || needed <= size) break;
     }
     // Never more records than the buffer holds, whatever the count says.
@@ -114,31 +106,30 @@ bool TServiceInfo::Enumerate(DWORD serviceType, TPlatformBuffer& buffer, DWORD& 
     return true;
 }
 
-bool TServiceInfo::ListServices(DWORD serviceType)
+void WriteServiceSection(const ServiceListRecord& services, const OsVersionRecord& version, TSection& section)
 {
-    TPlatformBuffer buffer;
-    DWORD count = 0;
-    if (!Enumerate(serviceType, buffer, count)) return false;
-    WriteTable(buffer, count);
-    return true;
-}
-
-void TServiceInfo::WriteTable(TPlatformBuffer& buffer, DWORD count)
-{
-    const ENUM_SERVICE_STATUS_PROCESSA* records = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.Get());
-    AddLine(boost::format(Rule));
-    AddLine(boost::format(Header));
-    AddLine(boost::format(Rule));
-    for (DWORD i = 0; i < count; ++i) {
-        const ENUM_SERVICE_STATUS_PROCESSA& record = records[i];
-        AddLine(boost::format("| %-60s | %-18s | %-20s |\n") % TextWithin(buffer, record.lpDisplayName) %
-                TextWithin(buffer, record.lpServiceName) % ServiceStateText(record.ServiceStatusProcess.dwCurrentState));
+    section.AddLine(boost::format("Service Infomation:\n"));
+    if (version.Info.dwPlatformId != VER_PLATFORM_WIN32_NT) {
+        section.AddLine(boost::format("NT系OSではないので処理をスキップします。\n"));
+        return;
     }
-    AddLine(boost::format(Rule));
-}
-
-void TServiceInfo::Close()
-{
-    ScManager.Reset();
-    AdvapiModule.reset();
+    const DWORD error = services.OpenError;
+    if (services.Step == ServiceListRecord::LibraryMissing) section.AddLine(boost::format("DLLのロードに失敗しました。\n"));
+    if (services.Step == ServiceListRecord::FunctionMissing)
+        section.AddLine(boost::format("関数のアドレス取得に失敗しました。\n"));
+    if (services.Step == ServiceListRecord::ManagerRefused) {
+        section.AddLine(boost::format("サービスの取得に失敗。\n"));
+        if (error == ERROR_ACCESS_DENIED) section.AddLine(boost::format("権限がありません。\n"));
+        if (error == ERROR_DATABASE_DOES_NOT_EXIST) section.AddLine(boost::format("データベースが存在しません。\n"));
+        if (error == ERROR_INVALID_PARAMETER) section.AddLine(boost::format("パラメータが無効です。\n"));
+    }
+    for (const std::vector<ServiceRecord>& table : services.Tables) {
+        section.AddLine(boost::format(Rule));
+        section.AddLine(boost::format(Header));
+        section.AddLine(boost::format(Rule));
+        for (const ServiceRecord& service : table)
+            section.AddLine(boost::format("| %-60s | %-18s | %-20s |\n") % service.DisplayName % service.Name %
+                            ServiceStateText(service.State));
+        section.AddLine(boost::format(Rule));
+    }
 }

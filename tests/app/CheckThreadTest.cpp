@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,11 +11,12 @@
 #include "app/MainDialog.h"
 #include "app/FakeShellApi.h"
 #include "app/TestCollector.h"
+#include "support/SectionText.h"
 #include "view/CustomEdit.h"
 
 namespace {
 
-// A window with the two controls the run uses: the view (1003) and Save (1001).
+// A window with the view the run shows its lines in; it is told the run's end.
 class TFakeDialog {
 public:
     TFakeDialog()
@@ -25,8 +27,6 @@ public:
                                  instance, nullptr);
         HWND view = CreateWindowExA(0, "CustomEdit", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 400, 250, Window,
                                     reinterpret_cast<HMENU>(IDC_VIEW), instance, nullptr);
-        CreateWindowExA(0, "BUTTON", "save", WS_CHILD | WS_VISIBLE | WS_DISABLED, 0, 260, 80, 20, Window,
-                        reinterpret_cast<HMENU>(IDC_SAVE), instance, nullptr);
         View = new TCustomEdit;
         View->Attach(view);
     }
@@ -38,7 +38,13 @@ public:
         for (const std::string& row : View->GetLines()) text += row;
         return text;
     }
-    bool SaveEnabled() const { return IsWindowEnabled(GetDlgItem(Window, IDC_SAVE)) != FALSE; }
+    // What the run told the dialog at its end: -1 nothing, else whether it ended whole.
+    int Ended() const
+    {
+        MSG message;
+        if (!PeekMessageA(&message, Window, WM_RUNENDED, WM_RUNENDED, PM_REMOVE)) return -1;
+        return static_cast<int>(message.wParam);
+    }
 
     HWND Window;
     TCustomEdit* View;
@@ -52,13 +58,12 @@ protected:
         Owned.emplace_back(new TTestCollector("second...\n", {}));
         Owned.emplace_back(new TTestCollector("third...\n", {"C\n", "\n"}));
         for (auto& collector : Owned) Collectors.push_back(collector.get());
-        Worker.SetWindow(Dialog.Window);
         Worker.Create(true);
     }
 
     int Run()
     {
-        OnStart(Dialog.Window, Worker);
+        Worker.Resume();
         Worker.WaitFor();
         return Worker.GetExitCode();
     }
@@ -69,29 +74,27 @@ protected:
     TFakeShellApi Api;
     std::vector<std::unique_ptr<TTestCollector>> Owned;
     std::vector<TBaseInfo*> Collectors;
-    TCheckThread Worker{Collectors, Api};
+    const OsVersionRecord Version = WindowsVersion(VER_PLATFORM_WIN32_NT, 6, 1, 7601, "Service Pack 1");
+    TDialogRunView View{Dialog.Window, *Dialog.View};
+    TCheckThread Worker{Collectors, Version, View, Api};
 };
 
 }  // namespace
 
-TEST_F(CheckThreadTest, CompleteRunShowsTitlesThenSectionsAndEnablesSave)
+TEST_F(CheckThreadTest, CompleteRunShowsTitlesThenSectionsAndEndsWhole)
 {
     EXPECT_EQ(0, Run());
-    EXPECT_EQ("情報取得開始...\nfirst...\nsecond...\nthird...\nA: 1\nC\n\n", Dialog.Rows());
-    EXPECT_TRUE(Dialog.SaveEnabled());
+    EXPECT_EQ("first...\nsecond...\nthird...\nA: 1\nC\n\n", Dialog.Rows());
+    EXPECT_EQ(TRUE, Dialog.Ended());
     EXPECT_EQ(1, Api.Initializes);
     EXPECT_EQ(1, Api.Uninitializes);
     EXPECT_TRUE(Api.Boxes.empty());
-    EXPECT_EQ("1\n", Collector(0).GetLines()[1]) << "the view's append removed the carriage return";
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(1, Collector(i).Runs);
-}
-
-TEST_F(CheckThreadTest, StartClearsTheViewFirst)
-{
-    std::string old = "old text\n";
-    Dialog.View->Append(old);
-    Run();
-    EXPECT_EQ(0u, Dialog.Rows().find("情報取得開始...\n")) << Dialog.Rows();
+    EXPECT_EQ("1\n", Collector(0).GetLines()[1]) << "a report never has a carriage return";
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(1, Collector(i).Runs);
+        EXPECT_EQ(0, memcmp(&Version.Info, &Collector(i).Told.Info, sizeof(Version.Info)))
+            << "each collector is told the run's version";
+    }
 }
 
 TEST_F(CheckThreadTest, StopBeforeStartRunsNothing)
@@ -103,6 +106,7 @@ TEST_F(CheckThreadTest, StopBeforeStartRunsNothing)
     EXPECT_EQ(0, Api.Initializes);
     EXPECT_EQ(0, Api.Uninitializes);
     EXPECT_EQ("", Dialog.Rows());
+    EXPECT_EQ(-1, Dialog.Ended());
     EXPECT_EQ(0, Collector(0).Runs);
 }
 
@@ -113,8 +117,8 @@ TEST_F(CheckThreadTest, StopDuringACollectorLetsItFinishAndSkipsTheRest)
     EXPECT_EQ(1, Collector(0).Runs);
     EXPECT_EQ(1, Collector(1).Runs);
     EXPECT_EQ(0, Collector(2).Runs);
-    EXPECT_EQ("情報取得開始...\nfirst...\nsecond...\n", Dialog.Rows()) << "no pass 2";
-    EXPECT_FALSE(Dialog.SaveEnabled());
+    EXPECT_EQ("first...\nsecond...\n", Dialog.Rows()) << "no pass 2";
+    EXPECT_EQ(FALSE, Dialog.Ended());
     EXPECT_EQ(1, Api.Uninitializes);
 }
 
@@ -122,8 +126,8 @@ TEST_F(CheckThreadTest, StopDuringTheLastCollectorSkipsPassTwo)
 {
     Collector(2).During = [this] { Worker.Terminate(); };
     EXPECT_EQ(0, Run());
-    EXPECT_EQ("情報取得開始...\nfirst...\nsecond...\nthird...\n", Dialog.Rows());
-    EXPECT_FALSE(Dialog.SaveEnabled());
+    EXPECT_EQ("first...\nsecond...\nthird...\n", Dialog.Rows());
+    EXPECT_EQ(FALSE, Dialog.Ended());
     EXPECT_EQ(1, Api.Uninitializes);
 }
 
@@ -133,10 +137,9 @@ TEST_F(CheckThreadTest, ComInitialisationOtherThanSOkShowsTheBoxAndRunsNothing)
         TFakeDialog dialog;
         TFakeShellApi api;
         api.InitializeResult = result;
-        TCheckThread worker(Collectors, api);
-        worker.SetWindow(dialog.Window);
-        worker.Create(true);
-        OnStart(dialog.Window, worker);
+        TDialogRunView view(dialog.Window, *dialog.View);
+        TCheckThread worker(Collectors, Version, view, api);
+        worker.Create(false);
         worker.WaitFor();
         EXPECT_EQ(-1, worker.GetExitCode()) << std::hex << result;
         ASSERT_EQ(1u, api.Boxes.size()) << std::hex << result;
@@ -145,26 +148,16 @@ TEST_F(CheckThreadTest, ComInitialisationOtherThanSOkShowsTheBoxAndRunsNothing)
         EXPECT_EQ("COM初期化エラー", api.Boxes[0].Caption);
         EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), api.Boxes[0].Type);
         EXPECT_EQ(0, api.Uninitializes);
-        EXPECT_EQ("情報取得開始...\n", dialog.Rows());
-        EXPECT_FALSE(dialog.SaveEnabled());
+        EXPECT_EQ("", dialog.Rows());
+        EXPECT_EQ(-1, dialog.Ended());
     }
     EXPECT_EQ(0, Collector(0).Runs);
 }
 
-TEST_F(CheckThreadTest, WithoutADialogTheLinesAreCleanedAsTheViewWould)
-{
-    TFakeShellApi api;
-    TCheckThread headless(Collectors, api);
-    headless.Create(false);
-    headless.WaitFor();
-    EXPECT_EQ(0, headless.GetExitCode());
-    EXPECT_EQ("1\n", Collector(0).GetLines()[1]);
-    EXPECT_EQ("", Dialog.Rows()) << "nothing reached the other view";
-}
-
 TEST_F(CheckThreadTest, RealComInitialisationSucceedsOnTheWorker)
 {
-    TCheckThread real(Collectors);
+    TRunView nothingShown;
+    TCheckThread real(Collectors, Version, nothingShown);
     real.Create(false);
     real.WaitFor();
     EXPECT_EQ(0, real.GetExitCode());
@@ -175,14 +168,15 @@ TEST_F(CheckThreadTest, AnExceptionEndsTheRunWithItsLine)
 {
     Collector(1).During = [] { throw std::bad_alloc(); };
     EXPECT_EQ(TThread::ExceptionExitCode, Run());
-    EXPECT_EQ("情報取得開始...\nfirst...\nsecond...\n情報の取得に失敗しました\n", Dialog.Rows());
-    EXPECT_FALSE(Dialog.SaveEnabled());
+    EXPECT_EQ("first...\nsecond...\n情報の取得に失敗しました\n", Dialog.Rows());
+    EXPECT_EQ(-1, Dialog.Ended());
     EXPECT_EQ(0, Collector(2).Runs);
     EXPECT_EQ(1, Api.Uninitializes) << "COM is left as the worker found it";
 
     // Without a view the line goes to the shell's box, which a headless run writes to standard error.
     TFakeShellApi api;
-    TCheckThread headless(Collectors, api);
+    TRunView nothingShown;
+    TCheckThread headless(Collectors, Version, nothingShown, api);
     headless.Create(false);
     headless.WaitFor();
     EXPECT_EQ(TThread::ExceptionExitCode, headless.GetExitCode());

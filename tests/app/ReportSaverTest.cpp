@@ -14,7 +14,6 @@
 #include "app/CommandLine.h"
 #include "app/FakeShellApi.h"
 #include "app/HeadlessReport.h"
-#include "app/MainDialog.h"
 #include "app/ReportSaver.h"
 #include "app/TestCollector.h"
 #include "info/WideText.h"
@@ -39,7 +38,7 @@ protected:
         Owned.emplace_back(new TTestCollector("t2\n", {}));
         Owned.emplace_back(new TTestCollector("t3\n", {"固定ディスク\n", "\n"}));
         for (auto& collector : Owned) {
-            collector->Collect();
+            collector->Collect(OsVersionRecord());
             Collectors.push_back(collector.get());
         }
         Api.ChosenPath = WideText(Path, CP_ACP);
@@ -58,7 +57,7 @@ protected:
 
 TEST_F(ReportSaverTest, SaveDialogRecord)
 {
-    OnSave(Owner, Collectors, Api);
+    SaveReportAs(Owner, Collectors, Api);
     ASSERT_EQ(1, Api.SaveDialogs);
     const OPENFILENAMEW& record = Api.Record;
     // The 32-bit program's record; a 64-bit test build's pointers are wider.
@@ -86,7 +85,7 @@ TEST_F(ReportSaverTest, SaveDialogRecord)
 
 TEST_F(ReportSaverTest, WritesEveryCollectorsElementsInOrder)
 {
-    OnSave(Owner, Collectors, Api);
+    SaveReportAs(Owner, Collectors, Api);
     EXPECT_TRUE(Api.Boxes.empty());
     EXPECT_EQ("System:\nab\n固定ディスク\n\n", ReadFile(Path));
     const char* locale = setlocale(LC_ALL, nullptr);
@@ -96,7 +95,7 @@ TEST_F(ReportSaverTest, WritesEveryCollectorsElementsInOrder)
 TEST_F(ReportSaverTest, CancelDoesNothing)
 {
     Api.SaveResult = FALSE;
-    OnSave(Owner, Collectors, Api);
+    SaveReportAs(Owner, Collectors, Api);
     EXPECT_FALSE(Exists(Path));
     EXPECT_TRUE(Api.Boxes.empty());
 }
@@ -107,9 +106,9 @@ TEST_F(ReportSaverTest, SavingTwiceTruncatesToTheSameBytes)
         std::ofstream longer(Path, std::ios::binary);
         longer << std::string(10000, 'x');
     }
-    OnSave(Owner, Collectors, Api);
+    SaveReportAs(Owner, Collectors, Api);
     const std::string first = ReadFile(Path);
-    OnSave(Owner, Collectors, Api);
+    SaveReportAs(Owner, Collectors, Api);
     EXPECT_EQ(first, ReadFile(Path));
     EXPECT_EQ("System:\nab\n固定ディスク\n\n", first);
 }
@@ -248,13 +247,13 @@ protected:
 
 TEST_F(FailedSaveTest, SaveShowsTheErrorBoxAndKeepsTheEarlierFile)
 {
-    Big.Collect();
+    Big.Collect(OsVersionRecord());
     std::vector<TBaseInfo*> collectors = {&Big};
     for (const TFailedSave& save : Cases()) {
         TFakeShellApi api;
         api.ChosenPath = WideText(save.Target, CP_ACP);
         api.AfterChoice = save.AfterChoice;
-        Check(save, [&](const TFailedSave&) { OnSave(Owner, collectors, api); });
+        Check(save, [&](const TFailedSave&) { SaveReportAs(Owner, collectors, api); });
         ASSERT_EQ(1u, api.Boxes.size()) << save.Name << ": a failed save must not pass for saved";
         EXPECT_EQ(nullptr, api.Boxes[0].Owner);
         EXPECT_EQ("ファイルの保存に失敗しました", api.Boxes[0].Text);
@@ -271,7 +270,7 @@ TEST_F(FailedSaveTest, HeadlessRunExitsWithTwoAndKeepsTheEarlierFile)
         Check(save, [&](const TFailedSave&) {
             TCapturedErrors errors;
             if (save.AfterChoice) save.AfterChoice();
-            EXPECT_EQ(2, RunHeadlessReport(Wide(save.Target), collectors)) << save.Name;
+            EXPECT_EQ(2, RunHeadlessReport(Wide(save.Target), collectors, OsVersionRecord())) << save.Name;
             EXPECT_EQ("envcheck: cannot write the report to " + save.Target + "\n", errors.Text()) << save.Name;
         });
     }
@@ -300,7 +299,7 @@ TEST_F(ReportSaverTest, HeadlessRunThatFailsExitsWithOneAndWritesNothing)
 {
     Owned[1]->During = [] { throw std::bad_alloc(); };
     TCapturedErrors errors;
-    EXPECT_EQ(1, RunHeadlessReport(Wide(Path), Collectors));
+    EXPECT_EQ(1, RunHeadlessReport(Wide(Path), Collectors, OsVersionRecord()));
     EXPECT_EQ("envcheck: 情報の取得に失敗しました\n", errors.Text());
     EXPECT_FALSE(Exists(Path));
 }

@@ -10,19 +10,18 @@
 // A collector with a given title and lines, and an optional action while it collects.
 class TTestCollector : public TBaseInfo {
 public:
-    TTestCollector(const std::string& title, std::vector<std::string> lines) : Elements(std::move(lines))
-    {
-        Title = title;
-    }
-    void Collect() override
+    TTestCollector(const char* title, std::vector<std::string> lines) : TBaseInfo(title), Elements(std::move(lines)) {}
+    void Collect(const OsVersionRecord& version) override
     {
         ++Runs;
-        for (const std::string& element : Elements) AddLine(boost::format("%s") % element);
+        Told = version;
+        for (const std::string& element : Elements) Section.AddLine(boost::format("%s") % element);
         if (During) During();
     }
     std::vector<std::string> Elements;
     std::function<void()> During;
     int Runs = 0;
+    OsVersionRecord Told;
 };
 
 #endif

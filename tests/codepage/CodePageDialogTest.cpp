@@ -47,10 +47,8 @@ TEST(CodePageDialogTest, ViewDrawsItsCp932RowsAsWrittenInItsOwnFont)
     ASSERT_EQ(1252u, GetACP()) << "the suite runs as a Western system";
     TViewWindow window(600, 400);
     window.AppendText("情報取得開始...\n");
-    std::vector<TBaseInfo*> collectors;
-    CreateCollectors(collectors);
-    for (TBaseInfo* collector : collectors) window.AppendText(collector->GetTitle());
-    DeleteCollectors(collectors);
+    const TCollectors collectors;
+    for (const TBaseInfo* collector : collectors.List()) window.AppendText(collector->GetTitle());
     window.AppendText("| PID | イメージ名 | ｶﾅ |\n");
 
     std::vector<std::wstring> faces;

@@ -9,7 +9,7 @@
 #include "fakes/current/FakeCurrentSystem.h"
 #include "fakes/system/FakeSystem.h"
 #include "info/current/CurrentSystemInfo.h"
-#include "support/SavedOsVersion.h"
+#include "support/SectionText.h"
 
 namespace {
 
@@ -99,6 +99,7 @@ struct TMachineCase {
     const char* Name;
     std::function<void(TFakeCurrentSystem&, TFakeSystem&)> Build;
     std::string Section;
+    OsVersionRecord Told = {};  // what GetVersionExA told the run
 };
 
 const TMachineCase Machines[] = {
@@ -393,12 +394,6 @@ const TMachineCase Machines[] = {
                                           "SetThreadDpiAwarenessContext", "GetDisplayConfigBufferSizes",
                                           "QueryDisplayConfig", "DisplayConfigGetDeviceInfo"});
          machine.MissingLibraries.insert({"shcore.dll", "dxgi.dll", "d3d11.dll", "d3d12.dll"});
-         OsVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
-         OsVersion.dwMajorVersion = 5;
-         OsVersion.dwMinorVersion = 0;
-         OsVersion.dwBuildNumber = 2195;
-         OsVersionIsEx = true;
-         OsVersion.wProductType = VER_NT_WORKSTATION;
          registry.SetString(CurrentVersion, "CurrentBuildNumber", "2195");
          machine.Devices = {Device(L"NVIDIA GeForce4 MX 440", L"0000")};
          DriverKey(registry, "0000", "6.14.10.4523", "6-11-2003");
@@ -412,7 +407,8 @@ const TMachineCase Machines[] = {
      "\n"
      "Display devices:\n"
      " NVIDIA GeForce4 MX 440: driver 6.14.10.4523 of 2003-06-11, working\n"
-     "\n"},
+     "\n",
+     WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 0, 2195)},
     {"A hybrid laptop: the discrete GPU is the high-performance one and drives no display",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
          machine.Graphics();
@@ -618,19 +614,6 @@ const TMachineCase Machines[] = {
      "\n"},
 };
 
-// The section but for the lines every machine has that these rows are not about (PrerequisitesTest's).
-std::string TextOf(const TBaseInfo& info)
-{
-    std::string text;
-    for (const std::string& element : info.GetLines()) {
-        bool other = false;
-        for (const char* label : {" Processor features: ", " Visual C++ runtime: ", " .NET Framework: ", " DirectX 9 extras: "})
-            other = other || element.compare(0, strlen(label), label) == 0;
-        if (!other) text += element;
-    }
-    return text;
-}
-
 }  // namespace
 
 // Each machine's whole section, and every reference, library, key and DC given back.
@@ -638,13 +621,14 @@ TEST(CurrentSystemInfoTest, MachinesGiveTheirExactSection)
 {
     for (const TMachineCase& row : Machines) {
         SCOPED_TRACE(row.Name);
-        TSavedOsVersion saved;
         TFakeCurrentSystem machine;
         TFakeSystem registry;
         row.Build(machine, registry);
         TCurrentSystemInfo info(machine, registry, registry);
-        info.Collect();
-        EXPECT_EQ(row.Section, TextOf(info));
+        info.Collect(row.Told);
+        // But for the lines every machine has that these rows are not about (PrerequisitesTest's).
+        EXPECT_EQ(row.Section, SectionText(info, {" Processor features: ", " Visual C++ runtime: ", " .NET Framework: ",
+                                                  " DirectX 9 extras: "}, false));
         EXPECT_EQ(0, machine.LiveObjects) << "DXGI objects not released";
         EXPECT_EQ(0, machine.ObjectsAliveAtFree) << "a library freed before its objects";
         EXPECT_EQ(0, machine.OpenLibraries());
@@ -674,7 +658,7 @@ TEST(CurrentSystemInfoTest, HostileShapesStayInsideTheirBounds)
     gpu.Displays.assign(100, display);
     machine.Gpus.assign(100, gpu);
     TCurrentSystemInfo info(machine, registry, registry);
-    info.Collect();
+    info.Collect(OsVersionRecord());
     size_t adapters = 0;
     size_t displays = 0;
     for (const std::string& line : info.GetLines()) {

@@ -10,7 +10,7 @@
 #include "fakes/current/FakeCurrentSystem.h"
 #include "fakes/system/FakeSystem.h"
 #include "info/current/CurrentSystemInfo.h"
-#include "support/SavedOsVersion.h"
+#include "support/SectionText.h"
 
 namespace {
 
@@ -260,12 +260,11 @@ TEST(PrerequisitesTest, MachinesGiveTheirExactLines)
 {
     for (const TPrerequisitesCase& row : Machines) {
         SCOPED_TRACE(row.Name);
-        TSavedOsVersion saved;
         TFakeCurrentSystem machine;
         TFakeSystem registry;
         row.Build(machine, registry);
         TCurrentSystemInfo info(machine, registry, registry);
-        info.Collect();
+        info.Collect(OsVersionRecord());
         std::string lines;
         bool crashes = false;
         for (const std::string& line : info.GetLines()) {

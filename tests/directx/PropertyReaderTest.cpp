@@ -4,15 +4,37 @@
 
 #include "fakes/directx/FakeDxDiag.h"
 #include "info/directx/DirectXInfo.h"
+#include "support/SectionText.h"
 
 namespace {
+
+TFakeProp Number(VARTYPE type, LONG number) { return {type, number, L"", false}; }
+TFakeProp Text(const std::wstring& text) { return {VT_BSTR, 0, text, false}; }
+const TFakeProp NullText = {VT_BSTR, 0, L"", true};
+const TFakeProp Missing = {};
+
+std::string Repeated(const char* text, int count)
+{
+    std::string repeated;
+    while (count-- > 0) repeated += text;
+    return repeated;
+}
+
+// A property as the provider keeps it, read as its table's type on a system
+// of that ANSI code page (0: this process's, 932), and the line written; none
+// when the container lacks it with that type.
+struct ReadRow {
+    const wchar_t* Name;
+    TFakeProp Stored;
+    VARTYPE ReadAs;
+    UINT CodePage;
+    std::string Line;
+};
 
 class PropertyReaderTest : public ::testing::Test {
 protected:
     PropertyReaderTest() : Container(Api), Info(Api) {}
     void TearDown() override { EXPECT_EQ(0, Api.LiveStrings) << "a fetched BSTR stayed allocated"; }
-
-    std::string Last() const { return Info.GetLines().empty() ? "(none)" : Info.GetLines().back(); }
 
     TFakeApi Api;
     TFakeContainer Container;
@@ -21,89 +43,51 @@ protected:
 
 }  // namespace
 
-TEST_F(PropertyReaderTest, NumbersKeepTheirOwnSignedness)
+TEST_F(PropertyReaderTest, EachTypeAsTheReportWritesIt)
 {
-    Container.Set(L"nD3DDebugLevel", VT_I4, -1);
-    EXPECT_TRUE(Info.PrintProp<VT_I4>(&Container, L"nD3DDebugLevel"));
-    EXPECT_EQ(" nD3DDebugLevel: -1\n", Last());
-    EXPECT_FALSE(Info.PrintProp<VT_UI4>(&Container, L"nD3DDebugLevel")) << "an I4 is not a UI4";
-    EXPECT_EQ(1u, Info.GetLines().size());
-
-    Container.Set(L"dwFlags", VT_UI4, -1);
-    Info.PrintProp<VT_UI4>(&Container, L"dwFlags");
-    EXPECT_EQ(" dwFlags: 4294967295\n", Last());
-    std::string text = "old";
-    EXPECT_EQ("-1", Info.GetPropText<VT_I4>(&Container, L"nD3DDebugLevel", text));
-}
-
-TEST_F(PropertyReaderTest, AnyNonZeroBooleanIsTrue)
-{
-    Container.Set(L"bDebug", VT_BOOL, 1);
-    Container.Set(L"bBeta", VT_BOOL, 0);
-    Info.PrintProp<VT_BOOL>(&Container, L"bDebug");
-    EXPECT_EQ(" bDebug: true\n", Last());
-    Info.PrintProp<VT_BOOL>(&Container, L"bBeta");
-    EXPECT_EQ(" bBeta: false\n", Last());
-    std::string text;
-    EXPECT_EQ("true", Info.GetPropText<VT_BOOL>(&Container, L"bDebug", text));
-}
-
-TEST_F(PropertyReaderTest, EmptyAndNullStringsEndAfterTheColon)
-{
-    Container.SetText(L"szNotesEnglish", L"");
-    Container.SetNullText(L"szRegHelpText");
-    Info.PrintProp<VT_BSTR>(&Container, L"szNotesEnglish");
-    EXPECT_EQ(" szNotesEnglish: \n", Last());
-    Info.PrintProp<VT_BSTR>(&Container, L"szRegHelpText");
-    EXPECT_EQ(" szRegHelpText: \n", Last());
-}
-
-TEST_F(PropertyReaderTest, MissingOrMistypedPropertiesGiveNothing)
-{
-    Container.Set(L"szName", VT_I4, 7);
-    Container.Set(L"byRef", VT_BSTR | VT_BYREF, 0);
-    EXPECT_FALSE(Info.PrintProp<VT_BSTR>(&Container, L"szName"));
-    EXPECT_FALSE(Info.PrintProp<VT_BSTR>(&Container, L"byRef"));
-    EXPECT_FALSE(Info.PrintProp<VT_UI4>(&Container, L"dwMissing"));
-    EXPECT_TRUE(Info.GetLines().empty()) << Last();
-    std::string text = "held text";
-    EXPECT_EQ("", Info.GetPropText<VT_BSTR>(&Container, L"szName", text));
-    text = "held text";
-    EXPECT_EQ("", Info.GetPropText<VT_BOOL>(&Container, L"bMissing", text));
-    EXPECT_EQ("", text);
-}
-
-// The report is cp932 whatever the system's ANSI code page: 0 is this
-// process's (932), then a UTF-8 and a Western system.
-TEST_F(PropertyReaderTest, TextsAreCp932OnAnyAnsiCodePage)
-{
-    for (UINT codePage : {0u, static_cast<UINT>(CP_UTF8), 1252u}) {
-        SCOPED_TRACE(codePage);
-        Api.AnsiCodePage = codePage;
-        Container.SetText(L"szDescription", L"スピーカー (Realtek High Definition Audio)");
-        Info.PrintProp<VT_BSTR>(&Container, L"szDescription");
-        EXPECT_EQ(" szDescription: スピーカー (Realtek High Definition Audio)\n", Last());
-        // Outside cp932: a question mark each, never a look-alike.
-        Container.SetText(L"szOther", L"caf\u00e9 \ud55c!");
-        std::string text;
-        EXPECT_EQ("caf? ?!", Info.GetPropText<VT_BSTR>(&Container, L"szOther", text));
-    }
-}
-
-TEST_F(PropertyReaderTest, LongTextsAreCutAt511BytesBetweenCharacters)
-{
-    std::string text;
-    Container.SetText(L"szAscii", std::wstring(600, L'a'));
-    EXPECT_EQ(std::string(511, 'a'), Info.GetPropText<VT_BSTR>(&Container, L"szAscii", text));
     // "あ" is two bytes: 1 + 255 * 2 = 511 fits, 2 + 254 * 2 = 510 leaves no room for a half.
-    std::string kana;
-    for (int i = 0; i < 255; ++i) kana += "あ";
-    for (UINT codePage : {0u, static_cast<UINT>(CP_UTF8)}) {
-        SCOPED_TRACE(codePage);
-        Api.AnsiCodePage = codePage;
-        Container.SetText(L"szOdd", L"a" + std::wstring(300, L'\u3042'));
-        EXPECT_EQ("a" + kana, Info.GetPropText<VT_BSTR>(&Container, L"szOdd", text));
-        Container.SetText(L"szEven", L"aa" + std::wstring(300, L'\u3042'));
-        EXPECT_EQ("aa" + kana.substr(0, 508), Info.GetPropText<VT_BSTR>(&Container, L"szEven", text));
+    const std::string kana = Repeated("あ", 255);
+    const std::wstring speaker = L"スピーカー (Realtek High Definition Audio)";
+    const ReadRow rows[] = {
+        {L"nD3DDebugLevel", Number(VT_I4, -1), VT_I4, 0, " nD3DDebugLevel: -1\n"},
+        {L"nD3DDebugLevel", Number(VT_I4, -1), VT_UI4, 0, ""},
+        {L"dwFlags", Number(VT_UI4, -1), VT_UI4, 0, " dwFlags: 4294967295\n"},
+        {L"bDebug", Number(VT_BOOL, 1), VT_BOOL, 0, " bDebug: true\n"},
+        {L"bBeta", Number(VT_BOOL, 0), VT_BOOL, 0, " bBeta: false\n"},
+        {L"szNotesEnglish", Text(L""), VT_BSTR, 0, " szNotesEnglish: \n"},
+        {L"szRegHelpText", NullText, VT_BSTR, 0, " szRegHelpText: \n"},
+        {L"szName", Number(VT_I4, 7), VT_BSTR, 0, ""},
+        {L"byRef", Number(VT_BSTR | VT_BYREF, 0), VT_BSTR, 0, ""},
+        {L"dwMissing", Missing, VT_UI4, 0, ""},
+        {L"bMissing", Missing, VT_BOOL, 0, ""},
+        // cp932 whatever the system's ANSI code page; outside cp932 a question mark each, never a look-alike.
+        {L"szDescription", Text(speaker), VT_BSTR, 0, " szDescription: スピーカー (Realtek High Definition Audio)\n"},
+        {L"szDescription", Text(speaker), VT_BSTR, CP_UTF8, " szDescription: スピーカー (Realtek High Definition Audio)\n"},
+        {L"szDescription", Text(speaker), VT_BSTR, 1252, " szDescription: スピーカー (Realtek High Definition Audio)\n"},
+        {L"szOther", Text(L"caf\u00e9 \ud55c!"), VT_BSTR, 0, " szOther: caf? ?!\n"},
+        {L"szOther", Text(L"caf\u00e9 \ud55c!"), VT_BSTR, CP_UTF8, " szOther: caf? ?!\n"},
+        {L"szOther", Text(L"caf\u00e9 \ud55c!"), VT_BSTR, 1252, " szOther: caf? ?!\n"},
+        // At most 511 bytes, cut between characters.
+        {L"szAscii", Text(std::wstring(600, L'a')), VT_BSTR, 0, " szAscii: " + std::string(511, 'a') + "\n"},
+        {L"szOdd", Text(L"a" + std::wstring(300, L'\u3042')), VT_BSTR, 0, " szOdd: a" + kana + "\n"},
+        {L"szOdd", Text(L"a" + std::wstring(300, L'\u3042')), VT_BSTR, CP_UTF8, " szOdd: a" + kana + "\n"},
+        {L"szEven", Text(L"aa" + std::wstring(300, L'\u3042')), VT_BSTR, 0, " szEven: aa" + kana.substr(0, 508) + "\n"},
+        {L"szEven", Text(L"aa" + std::wstring(300, L'\u3042')), VT_BSTR, CP_UTF8,
+         " szEven: aa" + kana.substr(0, 508) + "\n"},
+    };
+    for (const ReadRow& row : rows) {
+        SCOPED_TRACE(row.Line.empty() ? "left out" : row.Line.substr(0, 40));
+        Api.AnsiCodePage = row.CodePage;
+        Container.Props.clear();
+        if (row.Stored.Type != VT_EMPTY) Container.Props[row.Name] = row.Stored;
+        const DxPropertyRow table[] = {{row.ReadAs, row.Name}};
+        TSection section;
+        WriteDeviceSection("DxDialog DirectX Infomation:\n", {true, {Info.ReadProperties(&Container, table, 1)}, true},
+                           section);
+        EXPECT_EQ(row.Line, SectionText(section, {" "}));
+        // A file's cell is the same text, empty when the property is left out.
+        const size_t value = row.Line.find(": ") + 2;
+        EXPECT_EQ(row.Line.empty() ? "" : row.Line.substr(value, row.Line.size() - value - 1),
+                  Info.ReadText(&Container, row.Name, row.ReadAs));
     }
 }

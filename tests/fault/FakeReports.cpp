@@ -26,13 +26,13 @@ void Append(std::string& report, const Lines& lines)
 
 // One run of every collector, each on fakes of its own that end before the
 // next collector's begin (the functions the fakes hand out reach the newest).
-std::string WholeReport(Keys& keys)
+std::string WholeReport(Keys& keys, const OsVersionRecord& version)
 {
     std::string report;
     {
         TFakeSystem machine;
         SystemMachine(machine);
-        Append(report, RunSystem(machine));
+        Append(report, RunSystem(machine, version));
         const std::string& processor = machine.Keys[ProcessorKey]["ProcessorNameString"].Bytes;
         keys.push_back({"computer", machine.ComputerName});
         keys.push_back({"user", machine.UserName});
@@ -49,7 +49,7 @@ std::string WholeReport(Keys& keys)
         TFakeProcessApi api;
         ProcessMachine(api);
         const int calls = FaultPlan.Calls;
-        Append(report, RunProcess(api));
+        Append(report, RunProcess(api, version));
         // A collector that asks nothing of its platform (on NT 4.0) is given none of it.
         if (FaultPlan.Calls != calls)
             for (const TFakeProcessApi::TProcess& process : api.Processes) keys.push_back({"process", process.ExeFile});
@@ -58,7 +58,7 @@ std::string WholeReport(Keys& keys)
         TFakeServiceApi api;
         ServiceMachine(api);
         const int calls = FaultPlan.Calls;
-        Append(report, RunService(api));
+        Append(report, RunService(api, version));
         if (FaultPlan.Calls != calls)
             for (const auto& type : api.Services)
                 for (const TFakeServiceApi::TService& service : type.second) keys.push_back({"service", service.Name});
@@ -67,11 +67,11 @@ std::string WholeReport(Keys& keys)
         TFakeNetworkApi api;
         TFakeSystem registry;
         NetworkMachine(api, registry);
-        Append(report, RunNetwork(api, registry));
+        Append(report, RunNetwork(api, registry, version));
     }
     {
         TFakeDriveApi api;
-        DriveMachine(api);
+        ThreeDrives(api);
         Append(report, RunDrive(api));
         for (size_t at = 0; at < api.List.size(); at = api.List.find('\0', at) + 1)
             keys.push_back({"drive", api.List.c_str() + at});
@@ -80,7 +80,7 @@ std::string WholeReport(Keys& keys)
         TFakeCurrentSystem machine;
         TFakeSystem registry;
         CurrentMachine(machine, registry);
-        Append(report, RunCurrent(machine, registry));
+        Append(report, RunCurrent(machine, registry, version));
     }
     return report;
 }
@@ -134,12 +134,12 @@ TEST(FakeReportsTest, WritesWholeReports)
     std::set<std::string> normals;
     size_t reports = 0;
     for (const auto& shape : shapes) {
-        TWindowsScope scope(shape.Platform, shape.Major, shape.Minor, shape.Ex, shape.ServicePack);
+        const OsVersionRecord version = WindowsVersion(shape.Platform, shape.Major, shape.Minor, 2600, shape.ServicePack, shape.Ex);
         const std::string base = folder + "\\fake-" + shape.Name + "-";
         // The normal run, counting the calls that can fail.
         FaultPlan.Reset(0, true);
         Keys keys;
-        const std::string normal = WholeReport(keys);
+        const std::string normal = WholeReport(keys, version);
         const std::vector<const char*> calls = FaultPlan.Names;
         EXPECT_FALSE(normal.empty()) << shape.Name;
         normals.insert(normal);
@@ -156,7 +156,7 @@ TEST(FakeReportsTest, WritesWholeReports)
                          std::to_string(calls.size()) + " (" + calls[n - 1] + ") fails");
             FaultPlan.Reset(static_cast<int>(n));
             Keys ignored;
-            const std::string report = WholeReport(ignored);
+            const std::string report = WholeReport(ignored, version);
             EXPECT_STREQ(calls[n - 1], FaultPlan.Failed) << "the failing call is not the one counted";
             EXPECT_FALSE(report.empty());
             if (!folder.empty()) WriteBytes(base + std::to_string(n) + ".txt", report);

@@ -8,22 +8,10 @@
 #include "info/service/ServiceInfo.h"
 #include "info/system/SystemInfo.h"
 
-void DriveMachine(TFakeDriveApi& api)
-{
-    api.List = std::string("A:\\\0C:\\\0D:\\\0", 12);
-    api.Volumes["A:\\"].Result = FALSE;
-    api.Volumes["A:\\"].Type = DRIVE_REMOVABLE;
-    TFakeVolume& c = api.Volumes["C:\\"];
-    c = {"システム", "NTFS", 0x1234ABCD, 255, 0x3e700ff, TRUE, DRIVE_FIXED, 500000000000ULL, 123456789012ULL,
-         8, 512, 250, 1000};
-    api.Volumes["D:\\"].Type = DRIVE_CDROM;
-    api.Volumes["D:\\"].FileSystem = "CDFS";
-}
-
 Lines RunDrive(TFakeDriveApi& api)
 {
     TDriveInfo info(api);
-    EXPECT_NO_THROW(info.Collect());
+    EXPECT_NO_THROW(info.Collect(XpVersion()));
     CheckElements(info, "Drive information: \n");
     const size_t drives = info.GetDrives().size();
     size_t blocks = 0;
@@ -52,10 +40,10 @@ void SystemMachine(TFakeSystem& machine)
     machine.Memory.dwTotalPhys = 256u << 20;
 }
 
-Lines RunSystem(TFakeSystem& machine, const Lines* normal)
+Lines RunSystem(TFakeSystem& machine, const OsVersionRecord& version, const Lines* normal)
 {
     TSystemInfo info(machine, machine, machine);
-    EXPECT_NO_THROW(info.Collect());
+    EXPECT_NO_THROW(info.Collect(version));
     CheckElements(info, "Hardware information: \n");
     EXPECT_EQ(1u, CountOf(info, "Memory information: \n"));
     EXPECT_EQ(1u, CountOf(info, "Environment variables (partial list): \n"));
@@ -109,7 +97,7 @@ Lines RunDirectX(TFakeApi& api)
     const Lines headings = {"DxDialog DirectX Infomation:\n", "DxDialog DirectSound Infomation:\n",
                             "DxDialog Display Infomation:\n", "DxDialog DirectX File Infomation:\n"};
     TDirectXInfo info(api);
-    EXPECT_NO_THROW(info.Collect());
+    EXPECT_NO_THROW(info.Collect(XpVersion()));
     CheckElements(info);
     Lines all = headings;
     all.push_back(failure);
@@ -146,13 +134,13 @@ void ProcessMachine(TFakeProcessApi& api)
     api.ImagePaths[300] = "C:\\Program Files\\Game\\game64.exe";
 }
 
-Lines RunProcess(TFakeProcessApi& api)
+Lines RunProcess(TFakeProcessApi& api, const OsVersionRecord& version)
 {
     TProcessInfo info(api);
-    EXPECT_NO_THROW(info.Collect());
+    EXPECT_NO_THROW(info.Collect(version));
     CheckElements(info, "Process Enum:\n");
     EXPECT_EQ("\n", info.GetLines().back());
-    CheckTableWidths(TextOf(info), "| PID ");
+    CheckTableWidths(SectionText(info), "| PID ");
     EXPECT_EQ(0, api.OpenHandles) << "a snapshot or process handle was left open";
     EXPECT_EQ(0, api.OpenLibraries()) << "a library was left loaded";
     return LinesOf(info);
@@ -165,14 +153,14 @@ void ServiceMachine(TFakeServiceApi& api)
     api.Services[SERVICE_DRIVER] = {{"Beep", "Beep", SERVICE_RUNNING}};
 }
 
-Lines RunService(TFakeServiceApi& api)
+Lines RunService(TFakeServiceApi& api, const OsVersionRecord& version)
 {
     const std::string rule =
         "+--------------------------------------------------------------+--------------------+----------------------+\n";
     const std::string header =
         "| 名前                                                         | サービス名         | 状態                 |\n";
     TServiceInfo info(api);
-    EXPECT_NO_THROW(info.Collect());
+    EXPECT_NO_THROW(info.Collect(version));
     CheckElements(info, "Service Infomation:\n");
     CheckWhole(info, {"NT系OSではないので処理をスキップします。\n", "DLLのロードに失敗しました。\n",
                       "関数のアドレス取得に失敗しました。\n", "サービスの取得に失敗。\n", "権限がありません。\n",
@@ -205,11 +193,12 @@ void NetworkMachine(TFakeNetworkApi& api, TFakeSystem& registry)
     }
 }
 
-Lines RunNetwork(TFakeNetworkApi& api, TFakeSystem& registry, const Lines* normal)
+Lines RunNetwork(TFakeNetworkApi& api, TFakeSystem& registry, const OsVersionRecord& version,
+                 const Lines* normal)
 {
     const std::string failure = "ネットワークのパラメータの取得に失敗しました。\n";
     TNetworkInfo info(api, registry);
-    EXPECT_NO_THROW(info.Collect());
+    EXPECT_NO_THROW(info.Collect(version));
     CheckElements(info, "Network Infomation:\n");
     CheckWhole(info, {failure});
     if (CountOf(info, failure) != 0) {
@@ -289,10 +278,10 @@ void CurrentMachine(TFakeCurrentSystem& machine, TFakeSystem& registry)
     machine.Events = {large, crash};
 }
 
-Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry)
+Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry, const OsVersionRecord& version)
 {
     TCurrentSystemInfo info(machine, registry, registry);
-    EXPECT_NO_THROW(info.Collect());
+    EXPECT_NO_THROW(info.Collect(version));
     CheckElements(info, "Current system information:\n");
     EXPECT_EQ("\n", info.GetLines().back());
     EXPECT_EQ(0, machine.LiveObjects) << "DXGI or WMI objects not released";

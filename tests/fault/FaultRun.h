@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "drive/FakeDriveApi.h"
+#include "fakes/drive/FakeDriveApi.h"
 #include "fakes/FaultPlan.h"
 #include "fakes/current/FakeCurrentSystem.h"
 #include "fakes/directx/FakeDxDiag.h"
@@ -23,7 +23,7 @@
 #include "fakes/system/FakeSystem.h"
 #include "info/BaseInfo.h"
 #include "info/OsVersion.h"
-#include "support/SavedOsVersion.h"
+#include "support/SectionText.h"
 
 // The machines every run starts from, and what every run's lines must satisfy.
 
@@ -31,37 +31,10 @@ using Lines = std::vector<std::string>;
 
 inline Lines LinesOf(const TBaseInfo& info) { return Lines(info.GetLines().begin(), info.GetLines().end()); }
 
-inline std::string TextOf(const TBaseInfo& info)
-{
-    std::string text;
-    for (const std::string& element : info.GetLines()) text += element;
-    return text;
-}
-
 inline size_t CountOf(const TBaseInfo& info, const std::string& element)
 {
     return static_cast<size_t>(std::count(info.GetLines().begin(), info.GetLines().end(), element));
 }
-
-// The version record as a collector of the given Windows sees it; restored afterwards.
-class TWindowsScope {
-public:
-    TWindowsScope(DWORD platform, DWORD major, DWORD minor, bool ex, const char* servicePack = "")
-    {
-        ZeroMemory(&OsVersion, sizeof(OsVersion));
-        OsVersion.dwOSVersionInfoSize = sizeof(OsVersion);
-        OsVersion.dwPlatformId = platform;
-        OsVersion.dwMajorVersion = major;
-        OsVersion.dwMinorVersion = minor;
-        OsVersion.dwBuildNumber = 2600;
-        OsVersion.wProductType = VER_NT_WORKSTATION;
-        std::strcpy(OsVersion.szCSDVersion, servicePack);
-        OsVersionIsEx = ex;
-    }
-
-private:
-    TSavedOsVersion Saved;
-};
 
 // Any collector: elements non-empty, without NUL bytes, of a bounded size; the heading first.
 inline void CheckElements(const TBaseInfo& info, const char* heading = nullptr)
@@ -126,7 +99,6 @@ inline void CheckTableWidths(const std::string& text, const std::string& header)
 const char* const ProcessorKey = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 const char* const CardsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
 
-void DriveMachine(TFakeDriveApi& api);
 void SystemMachine(TFakeSystem& machine);
 void DirectXMachine(TFakeApi& api);
 void ProcessMachine(TFakeProcessApi& api);
@@ -138,11 +110,12 @@ void CurrentMachine(TFakeCurrentSystem& machine, TFakeSystem& registry);
 // the fakes' books satisfy the invariants. The normal run's lines, where given,
 // bound the values a run may show.
 Lines RunDrive(TFakeDriveApi& api);
-Lines RunSystem(TFakeSystem& machine, const Lines* normal = nullptr);
+Lines RunSystem(TFakeSystem& machine, const OsVersionRecord& version, const Lines* normal = nullptr);
 Lines RunDirectX(TFakeApi& api);
-Lines RunProcess(TFakeProcessApi& api);
-Lines RunService(TFakeServiceApi& api);
-Lines RunNetwork(TFakeNetworkApi& api, TFakeSystem& registry, const Lines* normal = nullptr);
-Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry);
+Lines RunProcess(TFakeProcessApi& api, const OsVersionRecord& version);
+Lines RunService(TFakeServiceApi& api, const OsVersionRecord& version);
+Lines RunNetwork(TFakeNetworkApi& api, TFakeSystem& registry, const OsVersionRecord& version,
+                 const Lines* normal = nullptr);
+Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry, const OsVersionRecord& version);
 
 #endif

@@ -38,7 +38,7 @@ TEST(FaultTest, Drive)
     for (bool extended : {true, false}) {
         FailEachCall(extended ? "drive" : "drive without GetDiskFreeSpaceExA", [&](bool) {
             TFakeDriveApi api;
-            DriveMachine(api);
+            ThreeDrives(api);
             if (!extended) api.MissingFunctions.insert("GetDiskFreeSpaceExA");
             RunDrive(api);
         });
@@ -54,16 +54,17 @@ TEST(FaultTest, System)
         const char* ServicePack;
     } const windows[] = {{"system on NT 4.0 SP6", 4, 0, false, "Service Pack 6"},
                          {"system on XP", 5, 1, true, "Service Pack 3"}};
-    for (const auto& version : windows) {
-        TWindowsScope scope(VER_PLATFORM_WIN32_NT, version.Major, version.Minor, version.Ex, version.ServicePack);
+    for (const auto& windows : windows) {
+        const OsVersionRecord version =
+            WindowsVersion(VER_PLATFORM_WIN32_NT, windows.Major, windows.Minor, 2600, windows.ServicePack, windows.Ex);
         Lines normal;
-        FailEachCall(version.Name, [&](bool counting) {
+        FailEachCall(windows.Name, [&](bool counting) {
             TFakeSystem machine;
             SystemMachine(machine);
             if (counting)
-                normal = RunSystem(machine);
+                normal = RunSystem(machine, version);
             else
-                RunSystem(machine, &normal);
+                RunSystem(machine, version, &normal);
         });
     }
 }
@@ -80,37 +81,37 @@ TEST(FaultTest, DirectX)
 TEST(FaultTest, Process)
 {
     for (DWORD platform : {VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS}) {
-        TWindowsScope scope(platform, platform == VER_PLATFORM_WIN32_NT ? 6 : 4, 10, true);
-        FailEachCall(platform == VER_PLATFORM_WIN32_NT ? "process on Vista" : "process on 98", [](bool) {
+        const OsVersionRecord version = WindowsVersion(platform, platform == VER_PLATFORM_WIN32_NT ? 6 : 4, 10);
+        FailEachCall(platform == VER_PLATFORM_WIN32_NT ? "process on Vista" : "process on 98", [&](bool) {
             TFakeProcessApi api;
             ProcessMachine(api);
-            RunProcess(api);
+            RunProcess(api, version);
         });
     }
 }
 
 TEST(FaultTest, Service)
 {
-    TWindowsScope scope(VER_PLATFORM_WIN32_NT, 5, 1, true);
-    FailEachCall("service", [](bool) {
+    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
+    FailEachCall("service", [&](bool) {
         TFakeServiceApi api;
         ServiceMachine(api);
-        RunService(api);
+        RunService(api, version);
     });
 }
 
 TEST(FaultTest, Network)
 {
-    TWindowsScope scope(VER_PLATFORM_WIN32_NT, 5, 1, true);
+    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
     Lines normal;
     FailEachCall("network", [&](bool counting) {
         TFakeNetworkApi api;
         TFakeSystem registry;
         NetworkMachine(api, registry);
         if (counting)
-            normal = RunNetwork(api, registry);
+            normal = RunNetwork(api, registry, version);
         else
-            RunNetwork(api, registry, &normal);
+            RunNetwork(api, registry, version, &normal);
     });
 }
 
@@ -120,6 +121,6 @@ TEST(FaultTest, Current)
         TFakeCurrentSystem machine;
         TFakeSystem registry;
         CurrentMachine(machine, registry);
-        RunCurrent(machine, registry);
+        RunCurrent(machine, registry, XpVersion());
     });
 }

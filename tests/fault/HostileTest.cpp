@@ -48,9 +48,9 @@ class THostileDrive : public TFakeDriveApi {
 public:
     explicit THostileDrive(int hostile) : Case(hostile)
     {
-        DriveMachine(*this);
+        ThreeDrives(*this);
         for (auto& volume : Volumes) {
-            if (Case == 9) volume.second.Total = volume.second.Free = ~0ULL;
+            if (Case == 9) volume.second.TotalBytes = volume.second.FreeBytes = ~0ULL;
             if (Case == 10) volume.second.SectorsPerCluster = volume.second.BytesPerSector = volume.second.FreeClusters =
                 volume.second.TotalClusters = 0xFFFFFFFF;
         }
@@ -339,11 +339,12 @@ TEST(HostileTest, Drive)
 TEST(HostileTest, System)
 {
     for (bool nt4 : {true, false}) {
-        TWindowsScope scope(VER_PLATFORM_WIN32_NT, nt4 ? 4 : 5, nt4 ? 0 : 1, !nt4, nt4 ? "Service Pack 6" : "");
-        EachCase(nt4 ? "system on NT 4.0 SP6" : "system on XP", RegistryCases, [](int hostile) {
+        const OsVersionRecord version =
+            WindowsVersion(VER_PLATFORM_WIN32_NT, nt4 ? 4 : 5, nt4 ? 0 : 1, 2600, nt4 ? "Service Pack 6" : "", !nt4);
+        EachCase(nt4 ? "system on NT 4.0 SP6" : "system on XP", RegistryCases, [&](int hostile) {
             THostileSystem machine(hostile);
             SystemMachine(machine);
-            const Lines lines = RunSystem(machine);
+            const Lines lines = RunSystem(machine, version);
             if (hostile != 0) return;
             CheckFilled(lines, "Computer name:  ", 'C', 1024, "\n");
             CheckFilled(lines, "User name:  ", 'U', 1024, "\n");
@@ -373,15 +374,15 @@ TEST(HostileTest, DirectX)
 
 TEST(HostileTest, Process)
 {
-    TWindowsScope scope(VER_PLATFORM_WIN32_NT, 6, 1, true);
+    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 6, 1);
     EachCase("process",
              {"names and paths fill their fields without terminator",
               "image query fills the whole buffer without terminator", "image query claims far more than the buffer",
               "image query claims size 0", "task file names longer than MAX_PATH", "process list that ends early",
               "process IDs at their limits, an empty name"},
-             [](int hostile) {
+             [&](int hostile) {
                  THostileProcess api(hostile);
-                 const Lines lines = RunProcess(api);
+                 const Lines lines = RunProcess(api, version);
                  if (hostile == 0) CheckFilled(lines, " ", 'Z', 260, " ");
                  if (hostile == 0) CheckFilled(lines, " ", 'Y', 260, " ");
                  if (hostile == 1) CheckFilled(lines, " ", 'q', 1024, " ");
@@ -391,31 +392,31 @@ TEST(HostileTest, Process)
 
 TEST(HostileTest, Service)
 {
-    TWindowsScope scope(VER_PLATFORM_WIN32_NT, 5, 1, true);
+    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
     EachCase("service",
              {"returned count far beyond the records", "needed size far beyond any buffer", "needed size 0",
               "list that grows on every call", "record texts outside the buffer",
               "texts run to the buffer's end without terminator", "state beyond the table",
               "success without a buffer, claiming records", "success in a one-byte buffer, claiming far more"},
-             [](int hostile) {
+             [&](int hostile) {
                  THostileService api(hostile);
-                 RunService(api);
+                 RunService(api, version);
              });
 }
 
 TEST(HostileTest, Network)
 {
-    TWindowsScope scope(VER_PLATFORM_WIN32_NT, 5, 1, true);
+    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
     EachCase("network",
              {"parameters ask for far more than any buffer", "parameters ask for 0 bytes",
               "texts fill their fields without terminator", "server chain loops",
               "chains point partly outside the buffer", "adapters ask for far more than any buffer",
               "adapters ask for less than one record", "adapter chain loops and leaves the buffer",
               "address length beyond its field", "interface count far beyond, no adapters"},
-             [](int hostile) {
+             [&](int hostile) {
                  TFakeSystem registry;
                  THostileNetwork api(hostile, registry);
-                 const Lines lines = RunNetwork(api, registry);
+                 const Lines lines = RunNetwork(api, registry, version);
                  if (hostile != 2) return;
                  CheckFilled(lines, "Host Name: ", 'h', sizeof(FIXED_INFO::HostName), "\n");
                  CheckFilled(lines, "Domain Name: ", 'd', sizeof(FIXED_INFO::DomainName), "\n");
@@ -424,10 +425,10 @@ TEST(HostileTest, Network)
                  CheckFilled(lines, "Description: ", 'D', sizeof(IP_ADAPTER_INFO::Description), "\n");
                  CheckFilled(lines, "IP Address: ", 'i', 16, "\n");
              });
-    EachCase("network with a hostile registry", RegistryCases, [](int hostile) {
+    EachCase("network with a hostile registry", RegistryCases, [&](int hostile) {
         THostileSystem registry(hostile);
         TFakeNetworkApi api;
         NetworkMachine(api, registry);
-        RunNetwork(api, registry);
+        RunNetwork(api, registry, version);
     });
 }

@@ -2,20 +2,26 @@
 
 #include <boost/format.hpp>
 
+#include <atomic>
 #include <sstream>
 #include <string>
 
+#include "app/MainDialog.h"
 #include "info/BaseInfo.h"
+#include "support/SectionText.h"
 #include "view/ViewWindow.h"
 
 namespace {
 
+// A collector whose section is what the test adds to it.
 class TLinesInfo : public TBaseInfo {
 public:
-    void Collect() override {}
+    TLinesInfo() : TBaseInfo("lines...\n") {}
+    void Collect(const OsVersionRecord&) override {}
+    void AddLine(const boost::format& line) { Section.AddLine(line); }
 };
 
-std::string Written(TBaseInfo& info)
+std::string Written(const TBaseInfo& info)
 {
     std::ostringstream file;
     info.WriteLines(file);
@@ -31,7 +37,7 @@ std::string Rows(TCustomEdit& view)
 
 }  // namespace
 
-TEST(BaseInfoTest, EachAddLineIsOneElement)
+TEST(BaseInfoTest, EachAddLineIsOneElementWithoutCarriageReturns)
 {
     TLinesInfo info;
     EXPECT_TRUE(info.GetLines().empty());
@@ -39,10 +45,12 @@ TEST(BaseInfoTest, EachAddLineIsOneElement)
     info.AddLine(boost::format("a\nb\n\n"));
     info.AddLine(boost::format("|"));
     info.AddLine(boost::format("%-6s|%5d|%x\n") % "ab" % 42u % 255);
-    ASSERT_EQ(4u, info.GetLines().size());
+    info.AddLine(boost::format("%s\r\n") % "a\rb");
+    ASSERT_EQ(5u, info.GetLines().size());
     EXPECT_EQ("a\nb\n\n", info.GetLines()[1]);
     EXPECT_EQ("|", info.GetLines()[2]);
     EXPECT_EQ("ab    |   42|ff\n", info.GetLines()[3]);
+    EXPECT_EQ("ab\n", info.GetLines()[4]);
 }
 
 TEST(BaseInfoTest, FormatErrorsLeaveTheStoreUnchanged)
@@ -62,56 +70,27 @@ TEST(BaseInfoTest, WriteLinesWritesExactlyTheElementBytes)
     info.AddLine(boost::format("\n"));
     EXPECT_EQ(std::string("Drive information: \na\0b\x8c\xc5\x92\xe8\x83\x66\x83\x42\x83\x58\x83\x4e\n\n", 37),
               Written(info));
+    EXPECT_EQ(Written(info), SectionText(info));
 }
 
-TEST(BaseInfoTest, ElementWithoutLineFeedJoinsTheNextOnOneRow)
+// The run's view in the dialog: each collector's elements appended in turn,
+// a refresh after each, and nothing after a stop.
+TEST(BaseInfoTest, TheDialogsRunViewShowsElementsUntilAStop)
 {
     TViewWindow window;
-    TLinesInfo first;
-    TLinesInfo second;
+    TDialogRunView run(window.Window(), window.View());
+    TLinesInfo first, second, empty;
     first.AddLine(boost::format("Name"));
     first.AddLine(boost::format(" : "));
     second.AddLine(boost::format("value\n\n"));
-    first.ShowLines(window.View());
-    second.ShowLines(window.View());
+    std::atomic<bool> stop(false);
+    run.Show(first, stop);
+    run.Show(second, stop);
+    run.Show(empty, stop);
+    window.Pump();
     EXPECT_EQ("[Name : value\n][\n][]", Rows(window.View()));
-}
-
-TEST(BaseInfoTest, ShowLinesStripsCarriageReturnsFromTheStoreAndRefreshesOnce)
-{
-    TViewWindow window;
-    TLinesInfo info;
-    info.AddLine(boost::format("%s\r\n") % "Windows");
-    info.AddLine(boost::format("a\rb\n"));
-    info.ShowLines(window.View());
-    window.Pump();
-    EXPECT_EQ("Windows\n", info.GetLines()[0]);
-    EXPECT_EQ("ab\n", info.GetLines()[1]);
-    EXPECT_EQ("Windows\nab\n", Written(info));
-    EXPECT_EQ(1, window.Paints());
-}
-
-TEST(BaseInfoTest, ShowLinesOfAnEmptyStoreOnlyRefreshes)
-{
-    TViewWindow window;
-    window.AppendText("x\n");
-    TLinesInfo info;
-    info.ShowLines(window.View());
-    window.Pump();
-    EXPECT_EQ("[x\n][]", Rows(window.View()));
-    EXPECT_EQ(1, window.Paints());
-}
-
-TEST(BaseInfoTest, ShowLinesStopsAppendingWhenAskedTo)
-{
-    TViewWindow window;
-    TLinesInfo info;
-    info.AddLine(boost::format("a\n"));
-    info.AddLine(boost::format("b\n"));
-    std::atomic<bool> stop(true);
-    info.ShowLines(window.View(), &stop);
-    stop = false;
-    info.ShowLines(window.View(), &stop);
-    window.Pump();
-    EXPECT_EQ("[a\n][b\n][]", Rows(window.View())) << "only the second call appended";
+    EXPECT_EQ(3, window.Paints()) << "one refresh for each collector";
+    stop = true;
+    run.Show(first, stop);
+    EXPECT_EQ("[Name : value\n][\n][]", Rows(window.View())) << "a stopped run appends nothing";
 }

@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "app/Collectors.h"
 
 // In report order; the titles are cp932 bytes, whatever the source's encoding.
 TEST(CollectorsTest, TitlesAreTheirCp932Bytes)
 {
-    std::vector<TBaseInfo*> collectors;
-    CreateCollectors(collectors);
-    ASSERT_EQ(7u, collectors.size());
+    const TCollectors collectors;
+    ASSERT_EQ(7u, collectors.List().size());
     const char* const expected[] = {
         "\x83\x56\x83\x58\x83\x65\x83\x80\x82\xcc\x8f\xee\x95\xf1\x82\xf0\x8e\xe6\x93\xbe\x92\x86...\n",
         "DirectX\x82\xcc\x8f\xee\x95\xf1\x82\xf0\x8e\xe6\x93\xbe\x92\x86...\n",
@@ -20,9 +18,8 @@ TEST(CollectorsTest, TitlesAreTheirCp932Bytes)
         "\x83\x68\x83\x89\x83\x43\x83\x75\x8f\xee\x95\xf1\x82\xf0\x8e\xe6\x93\xbe\x92\x86...\n",
         "\x8a\x67\x92\xa3\x8f\xee\x95\xf1\x82\xf0\x8e\xe6\x93\xbe\x92\x86...\n",
     };
-    for (size_t i = 0; i < collectors.size(); ++i) {
-        EXPECT_EQ(std::string(expected[i]), collectors[i]->GetTitle()) << "collector " << i;
-        EXPECT_TRUE(collectors[i]->GetLines().empty()) << "collector " << i;
+    for (size_t i = 0; i < collectors.List().size(); ++i) {
+        EXPECT_EQ(std::string(expected[i]), collectors.List()[i]->GetTitle()) << "collector " << i;
+        EXPECT_TRUE(collectors.List()[i]->GetLines().empty()) << "collector " << i;
     }
-    DeleteCollectors(collectors);
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "info/BaseInfo.h"
+#include "app/Collectors.h"
 #include "info/OsVersion.h"
 
 namespace {
@@ -48,22 +48,8 @@ public:
     }
 };
 
-class TVersionedInfo : public TBaseInfo {
-public:
-    explicit TVersionedInfo(TVersionApi& api) : TBaseInfo(api) {}
-    void Collect() override {}
-};
-
 class OsVersionTest : public ::testing::Test {
 protected:
-    void SetUp() override { Reset(); }
-    void TearDown() override { Reset(); }
-    static void Reset()
-    {
-        std::memset(&OsVersion, 0, sizeof(OsVersion));
-        OsVersionIsEx = false;
-        OsVersionLoaded = false;
-    }
     TFakeVersionApi Api;
 };
 
@@ -77,66 +63,56 @@ TEST_F(OsVersionTest, RecordSizesAreThePlatformForms)
 
 TEST_F(OsVersionTest, ExtendedFormFirst)
 {
-    EXPECT_TRUE(LoadOsVersion(Api));
+    const OsVersionRecord version = ReadOsVersion(Api);
+    EXPECT_TRUE(version.Loaded);
     EXPECT_EQ((std::vector<DWORD>{156}), Api.Sizes);
-    EXPECT_TRUE(OsVersionIsEx);
-    EXPECT_EQ(156u, OsVersion.dwOSVersionInfoSize);
-    EXPECT_EQ(4, OsVersion.wServicePackMajor);
+    EXPECT_TRUE(version.IsEx);
+    EXPECT_EQ(156u, version.Info.dwOSVersionInfoSize);
+    EXPECT_EQ(4, version.Info.wServicePackMajor);
 }
 
 TEST_F(OsVersionTest, BasicFormWhenTheExtendedOneIsRefused)
 {
     Api.AcceptExtended = false;
-    EXPECT_TRUE(LoadOsVersion(Api));
+    const OsVersionRecord version = ReadOsVersion(Api);
+    EXPECT_TRUE(version.Loaded);
     EXPECT_EQ((std::vector<DWORD>{156, 148}), Api.Sizes);
-    EXPECT_FALSE(OsVersionIsEx);
-    EXPECT_EQ(148u, OsVersion.dwOSVersionInfoSize);
-    EXPECT_EQ(2195u, OsVersion.dwBuildNumber);
-    EXPECT_EQ(0, OsVersion.wServicePackMajor);
-    EXPECT_EQ(0, OsVersion.wServicePackMinor);
-    EXPECT_EQ(0, OsVersion.wSuiteMask);
-    EXPECT_EQ(0, OsVersion.wProductType);
-    EXPECT_EQ(0, OsVersion.wReserved);
+    EXPECT_FALSE(version.IsEx);
+    EXPECT_EQ(148u, version.Info.dwOSVersionInfoSize);
+    EXPECT_EQ(2195u, version.Info.dwBuildNumber);
+    EXPECT_EQ(0, version.Info.wServicePackMajor);
+    EXPECT_EQ(0, version.Info.wServicePackMinor);
+    EXPECT_EQ(0, version.Info.wSuiteMask);
+    EXPECT_EQ(0, version.Info.wProductType);
+    EXPECT_EQ(0, version.Info.wReserved);
 }
 
 TEST_F(OsVersionTest, BothFormsRefused)
 {
     Api.AcceptExtended = false;
     Api.AcceptBasic = false;
-    EXPECT_FALSE(LoadOsVersion(Api));
-    EXPECT_FALSE(OsVersionIsEx);
-    EXPECT_EQ(148u, OsVersion.dwOSVersionInfoSize);
-    EXPECT_EQ(0u, OsVersion.dwMajorVersion);
-    EXPECT_EQ(0u, OsVersion.dwPlatformId);
+    const OsVersionRecord version = ReadOsVersion(Api);
+    EXPECT_FALSE(version.Loaded);
+    EXPECT_FALSE(version.IsEx);
+    EXPECT_EQ(148u, version.Info.dwOSVersionInfoSize);
+    EXPECT_EQ(0u, version.Info.dwMajorVersion);
+    EXPECT_EQ(0u, version.Info.dwPlatformId);
 }
 
-TEST_F(OsVersionTest, ConstructionRetriesUntilOneSucceedsThenNeverAsksAgain)
+TEST_F(OsVersionTest, TheCollectorsOfARunAskOnce)
 {
-    Api.AcceptExtended = false;
-    Api.AcceptBasic = false;
-    { TVersionedInfo first(Api); }
-    EXPECT_FALSE(OsVersionLoaded);
-    EXPECT_EQ(2u, Api.Sizes.size());
-
-    Api.AcceptBasic = true;
-    { TVersionedInfo second(Api); }
-    EXPECT_TRUE(OsVersionLoaded);
-    EXPECT_FALSE(OsVersionIsEx);
-    EXPECT_EQ(4u, Api.Sizes.size());
-
-    Api.AcceptExtended = true;
-    { TVersionedInfo third(Api); }
-    { TVersionedInfo fourth(Api); }
-    EXPECT_EQ(4u, Api.Sizes.size()) << "the record is read from the platform once";
-    EXPECT_FALSE(OsVersionIsEx);
+    const TCollectors collectors(Api);
+    EXPECT_EQ(1u, Api.Sizes.size()) << "the run's record is read once, whatever the collectors";
+    EXPECT_TRUE(collectors.Version.Loaded);
 }
 
 TEST_F(OsVersionTest, RealPlatformFillsTheExtendedForm)
 {
-    ASSERT_TRUE(LoadOsVersion());
-    EXPECT_TRUE(OsVersionIsEx) << "every NT since 4.0 SP6 accepts the 156-byte form";
-    EXPECT_EQ(156u, OsVersion.dwOSVersionInfoSize);
-    EXPECT_TRUE(OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT || OsVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        << OsVersion.dwPlatformId;
-    EXPECT_GE(OsVersion.dwMajorVersion, 4u);
+    const OsVersionRecord version = ReadOsVersion();
+    ASSERT_TRUE(version.Loaded);
+    EXPECT_TRUE(version.IsEx) << "every NT since 4.0 SP6 accepts the 156-byte form";
+    EXPECT_EQ(156u, version.Info.dwOSVersionInfoSize);
+    EXPECT_TRUE(version.Info.dwPlatformId == VER_PLATFORM_WIN32_NT || version.Info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        << version.Info.dwPlatformId;
+    EXPECT_GE(version.Info.dwMajorVersion, 4u);
 }

@@ -4,9 +4,8 @@
 
 #include "fakes/network/FakeNetworkApi.h"
 #include "fakes/system/FakeSystem.h"
-#include "info/OsVersion.h"
 #include "info/network/NetworkInfo.h"
-#include "support/SavedOsVersion.h"
+#include "support/SectionText.h"
 
 namespace {
 
@@ -15,28 +14,23 @@ const std::string Heading = "Network Infomation:\n";
 const std::string Parameters =
     "Host Name: PLAYER-PC\nDomain Name: example.jp\nDNS Servers: 192.168.0.1\nNodeType: Hybrid\n\n";
 
-std::string TextOf(const TBaseInfo& info)
-{
-    std::string text;
-    for (const std::string& element : info.GetLines()) text += element;
-    return text;
-}
+const OsVersionRecord Windows98 = WindowsVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, "", false);
 
 class NetworkInfoTest : public ::testing::Test {
 protected:
-    NetworkInfoTest()
+    std::string Run(TFakeNetworkApi& api, const OsVersionRecord& version = XpVersion())
     {
-        OsVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
+        TNetworkInfo info(api, Registry);
+        info.Collect(version);
+        EXPECT_EQ(0, api.OpenLibraries()) << "iphlpapi.dll was left loaded";
+        return SectionText(info);
     }
-    std::string Run()
-    {
-        TNetworkInfo info(Api, Registry);
-        info.Collect();
-        EXPECT_EQ(0, Api.OpenLibraries()) << "iphlpapi.dll was left loaded";
-        return TextOf(info);
-    }
+    std::string Run() { return Run(Api); }
     // The adapter part: what follows the parameters block.
-    std::string Adapters() { return Run().substr(Heading.size() + Parameters.size()); }
+    std::string Adapters(const OsVersionRecord& version = XpVersion())
+    {
+        return Run(Api, version).substr(Heading.size() + Parameters.size());
+    }
     void Card(const std::string& subkey, const std::string& service, const std::string& description)
     {
         Registry.Keys[Cards];
@@ -46,9 +40,6 @@ protected:
 
     TFakeNetworkApi Api;
     TFakeSystem Registry;
-
-private:
-    TSavedOsVersion SavedVersion;
 };
 
 std::string Block(const std::string& label, const std::string& ip, const std::string& tail = "MTU: 0\nSpeed: 0\n")
@@ -74,21 +65,49 @@ TEST_F(NetworkInfoTest, ParametersWithServersNodeTypeAndFlags)
     EXPECT_EQ("C:\\WINDOWS\\system32\\iphlpapi.dll", Api.LoadedPaths.at(0));
 }
 
-TEST_F(NetworkInfoTest, NodeTypesAndAnEmptyServerList)
+TEST(NetworkWriterTest, Rows)
 {
-    const std::pair<UINT, std::string> types[] = {
-        {1, "NodeType: Broadcast\n"}, {2, "NodeType: PeerToPeer\n"}, {4, "NodeType: Mixed\n"}, {3, ""}};
-    for (const auto& type : types) {
-        TFakeNetworkApi api;
-        api.NodeType = type.first;
-        api.DnsServers = {""};
-        api.Interfaces = 0;
-        TNetworkInfo info(api, Registry);
-        info.Collect();
-        const std::string text = TextOf(info);
-        EXPECT_EQ(Heading + "Host Name: PLAYER-PC\nDomain Name: example.jp\nDNS Servers: \n" + type.second + "\n", text)
-            << type.first;
+    NetworkRecord parameters;
+    parameters.ParametersRead = true;
+    parameters.HostName = "PLAYER-PC";
+    parameters.DomainName = "example.jp";
+    parameters.DnsServers = {""};
+    NetworkAdapterRecord bare;
+    bare.Name = "{A}";
+    bare.CardDescription = "";  // a card without words still labels its adapter
+    NetworkAdapterRecord full = {"{B}", "Card", "Fake", {0x00, 0xAB}, "10.0.0.2", "255.0.0.0", "10.0.0.1",
+                                 true, "10.0.0.254", true, "10.0.0.10", "10.0.0.11", 1500, 100000000};
+    const std::string block = "AdapterName: Card - {B}\nDescription: Fake\nPhysical Address: 00-AB-\n"
+                              "IP Address: 10.0.0.2\nSubnet Mask: 255.0.0.0\nDefault Gateway: 10.0.0.1\n"
+                              "adapter enabled DHCP.\n DHCP Server: 10.0.0.254\nadapter uses Wins.\n"
+                              " PrimaryWinsServer: 10.0.0.10\n SecondaryWinsServer: 10.0.0.11\n"
+                              "MTU: 1500\nSpeed: 100000000\n";
+    const std::string head = "Host Name: PLAYER-PC\nDomain Name: example.jp\nDNS Servers: \n";
+    const struct {
+        UINT NodeType;
+        bool AdaptersAsked;
+        std::vector<NetworkAdapterRecord> Adapters;
+        std::string Text;
+    } rows[] = {
+        {BROADCAST_NODETYPE, false, {full}, head + "NodeType: Broadcast\n\n"},
+        {PEER_TO_PEER_NODETYPE, true, {}, head + "NodeType: PeerToPeer\n\n\n"},
+        {MIXED_NODETYPE, true, {bare},
+         head + "NodeType: Mixed\n\nAdapterName:  - {A}\nDescription: \nPhysical Address: \n"
+                "IP Address: \nSubnet Mask: \nDefault Gateway: \nMTU: 0\nSpeed: 0\n\n"},
+        {3, true, {full, full}, head + "\n" + block + block + "\n"},
+    };
+    for (const auto& row : rows) {
+        NetworkRecord network = parameters;
+        network.NodeType = row.NodeType;
+        network.AdaptersAsked = row.AdaptersAsked;
+        network.Adapters = row.Adapters;
+        TSection section;
+        WriteNetworkSection(network, section);
+        EXPECT_EQ(Heading + row.Text, SectionText(section)) << row.NodeType;
     }
+    TSection failed;
+    WriteNetworkSection(NetworkRecord(), failed);
+    EXPECT_EQ(Heading + "ネットワークのパラメータの取得に失敗しました。\n", SectionText(failed));
 }
 
 TEST_F(NetworkInfoTest, OnlyTheSecondParametersCallDecides)
@@ -107,8 +126,7 @@ TEST_F(NetworkInfoTest, HostileParameterSizes)
     TFakeNetworkApi tiny;  // smaller than the record: the record's fields stay readable
     tiny.Interfaces = 0;
     tiny.ClaimedParamsSize = 4;
-    TNetworkInfo info(tiny, Registry);
-    info.Collect();
+    Run(tiny);
     ASSERT_EQ(2u, tiny.ParamsSizes.size());
     EXPECT_EQ(sizeof(FIXED_INFO), tiny.ParamsSizes[1]);
 }
@@ -123,9 +141,7 @@ TEST_F(NetworkInfoTest, WithoutIpHelperOnlyTheMessageRemains)
         TFakeNetworkApi api;
         api.Adapters = {TFakeNetworkApi::Adapter("{A}", "192.168.0.2", 1)};
         api.MissingFunctions.insert(function);
-        TNetworkInfo info(api, Registry);
-        info.Collect();
-        const std::string text = TextOf(info);
+        const std::string text = Run(api);
         const bool parameters = std::string(function) != "GetNetworkParams";
         EXPECT_EQ(parameters, text.find(Parameters) != std::string::npos) << function << ": " << text;
         EXPECT_EQ(!parameters, text.find("AdapterName: {A}\n") != std::string::npos) << function << ": " << text;
@@ -172,9 +188,7 @@ TEST_F(NetworkInfoTest, OneBlockPerRecordWhateverTheInterfaceCount)
             api.Interfaces = interfaces;
             for (size_t i = 0; i < records; ++i)
                 api.Adapters.push_back(TFakeNetworkApi::Adapter(("{" + std::to_string(i) + "}").c_str(), "10.0.0.9", 9));
-            TNetworkInfo info(api, Registry);
-            info.Collect();
-            const std::string text = TextOf(info);
+            const std::string text = Run(api);
             std::string expected;
             for (size_t i = 0; i < records; ++i) expected += Block("{" + std::to_string(i) + "}", "10.0.0.9");
             EXPECT_EQ(Parameters + expected + "\n", text.substr(Heading.size())) << records << " / " << interfaces;
@@ -190,9 +204,7 @@ TEST_F(NetworkInfoTest, NoInterfacesOrAFailedSecondCall)
     TFakeNetworkApi changed;
     changed.Adapters = {TFakeNetworkApi::Adapter("{A}", "10.0.0.2", 1)};
     changed.SecondAdaptersResult = ERROR_BUFFER_OVERFLOW;  // the list grew in between
-    TNetworkInfo info(changed, Registry);
-    info.Collect();
-    EXPECT_EQ(Heading + Parameters + "\n", TextOf(info));
+    EXPECT_EQ(Heading + Parameters + "\n", Run(changed));
 }
 
 TEST_F(NetworkInfoTest, CardLabelsFromTheRegistry)
@@ -210,9 +222,8 @@ TEST_F(NetworkInfoTest, CardLabelsFromTheRegistry)
                   Block("{DD}", "10.0.0.5") + "\n",
               Adapters());
 
-    OsVersion.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
     Registry.Open.clear();
-    const std::string text = Adapters();
+    const std::string text = Adapters(Windows98);
     EXPECT_NE(std::string::npos, text.find("AdapterName: {AA}\n")) << text;
     EXPECT_TRUE(Registry.Open.empty()) << "the registry is read on NT only";
 }

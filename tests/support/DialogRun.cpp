@@ -33,9 +33,11 @@ INT_PTR RunDialog(const TDrive& drive)
             TerminateProcess(GetCurrentProcess(), 3);
         }
     });
-    const INT_PTR result = RunMainDialog(GetModuleHandleA(nullptr));
+    TMainDialog main;
+    const INT_PTR result = main.Run(GetModuleHandleA(nullptr));
     returned = true;
     driver.join();
     EXPECT_TRUE(outcome);
+    EXPECT_FALSE(main.HoldsARun()) << "the collectors and the worker go at the exit";
     return result;
 }

@@ -69,25 +69,33 @@ TEST(CpuIdentityTest, SignatureFieldsAndTableNames)
 
 TEST(CpuIdentityTest, NameTableRowsAndGaps)
 {
-    EXPECT_EQ("INTEL Mobile Pentium-III", Name(6, 10, 0, "GenuineIntel"));
-    EXPECT_EQ("AMD Am486", Name(4, 13, 0, "AuthenticAMD"));
-    EXPECT_EQ("AMD K6-3", Name(5, 15, 0, "AuthenticAMD"));
-    EXPECT_EQ("Unknown", Name(5, 4, 0, "AuthenticAMD"));
-    EXPECT_EQ("AMD Athlon (25\x83\xcam)", Name(6, 1, 0, "AuthenticAMD"));
-    EXPECT_EQ("Unknown", Name(6, 9, 0, "AuthenticAMD"));
-    EXPECT_EQ("Unknown", Name(15, 0, 0, "AuthenticAMD"));
-    EXPECT_EQ("Unknown", Name(15, 0, 64, "AuthenticAMD")) << "Athlon 64 is not chosen by any real selector";
-    EXPECT_EQ("INTEL 486DX", Name(4, 1, 0, "GenuineIntel"));
-    EXPECT_EQ("Unknown", Name(4, 6, 0, "GenuineIntel"));
-    EXPECT_EQ("INTEL Pentium II (Deschutes), Celeron (Covington), Mobile Pentium II (Dixon)",
-              Name(6, 5, 0, "GenuineIntel"));
-    EXPECT_EQ("INTEL Mobile Pentium-III", Name(6, 9, 0, "GenuineIntel"));
-    EXPECT_EQ("Unknown", Name(6, 12, 0, "GenuineIntel"));
-    EXPECT_EQ("Intel Itanium(IA-64)", Name(7, 3, 0, "GenuineIntel"));
-    EXPECT_EQ("Unknown", Name(15, 0, 16, "GenuineIntel"));
-    EXPECT_EQ("Unknown", Name(8, 0, 0, "GenuineIntel"));
-    EXPECT_EQ("Cyrix", Name(15, 15, 0, "CyrixInstead"));
-    EXPECT_EQ("Unknown", Name(6, 8, 0, ""));
+    const struct {
+        int Family, Model, ExtendedFamily;
+        const char* Vendor;
+        const char* Name;
+    } rows[] = {
+        {6, 10, 0, "GenuineIntel", "INTEL Mobile Pentium-III"},
+        {4, 13, 0, "AuthenticAMD", "AMD Am486"},
+        {5, 15, 0, "AuthenticAMD", "AMD K6-3"},
+        {5, 4, 0, "AuthenticAMD", "Unknown"},
+        {6, 1, 0, "AuthenticAMD", "AMD Athlon (25\x83\xcam)"},
+        {6, 9, 0, "AuthenticAMD", "Unknown"},
+        {15, 0, 0, "AuthenticAMD", "Unknown"},
+        {15, 0, 64, "AuthenticAMD", "Unknown"},  // Athlon 64 is not chosen by any real selector
+        {4, 1, 0, "GenuineIntel", "INTEL 486DX"},
+        {4, 6, 0, "GenuineIntel", "Unknown"},
+        {6, 5, 0, "GenuineIntel", "INTEL Pentium II (Deschutes), Celeron (Covington), Mobile Pentium II (Dixon)"},
+        {6, 9, 0, "GenuineIntel", "INTEL Mobile Pentium-III"},
+        {6, 12, 0, "GenuineIntel", "Unknown"},
+        {7, 3, 0, "GenuineIntel", "Intel Itanium(IA-64)"},
+        {15, 0, 16, "GenuineIntel", "Unknown"},
+        {8, 0, 0, "GenuineIntel", "Unknown"},
+        {15, 15, 0, "CyrixInstead", "Cyrix"},
+        {6, 8, 0, "", "Unknown"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.Name, Name(row.Family, row.Model, row.ExtendedFamily, row.Vendor))
+            << row.Vendor << " " << row.Family << " " << row.Model << " " << row.ExtendedFamily;
 }
 
 TEST(CpuIdentityTest, LogicalProcessorsKeepOnlyTheLowNibble)
@@ -128,33 +136,32 @@ TEST(CpuIdentityTest, WithoutCpuidTheRecordIsUntouched)
 
 TEST(CpuIdentityTest, CurrentProcessorsAreNamedByTheirBrandString)
 {
-    // Extended model 0xA: the table is not consulted, though model 7 family 6 has a row.
+    const struct {
+        const char* Vendor;
+        unsigned Signature;
+        const char* Brand;  // none: the processor has no brand string
+        const char* Name;
+    } rows[] = {
+        // Extended model 0xA: the table is not consulted, though model 7 family 6 has a row.
+        {"GenuineIntel", 0xA0671, "   Intel(R) Core(TM) i7-11700 @ 2.50GHz  ", "Intel(R) Core(TM) i7-11700 @ 2.50GHz"},
+        // No table row: the brand string.
+        {"AuthenticAMD", 0xF4A, "AMD Athlon(tm) 64 Processor 3200+", "AMD Athlon(tm) 64 Processor 3200+"},
+        // No brand string at all, or only blanks: Unknown.
+        {"GenuineIntel", 0x306A9, nullptr, "Unknown"},
+        {"GenuineIntel", 0x306A9, "                                                ", "Unknown"},
+        // A 48-byte brand with no terminator stays within its 48 bytes.
+        {"GenuineIntel", 0x306A9, "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB",
+         "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB"},
+        // A table processor keeps its table name even with a brand string.
+        {"GenuineIntel", 0x686, "Intel(R) Pentium(R) III", "INTEL Pentium-III (Coppermine)"},
+    };
+    for (const auto& row : rows) {
+        TFakeSystem cpu = Processor(row.Vendor, row.Signature);
+        if (row.Brand != nullptr) cpu.SetBrand(row.Brand);
+        EXPECT_STREQ(row.Name, Identify(cpu).Name) << std::hex << row.Signature;
+    }
     TFakeSystem modern = Processor("GenuineIntel", 0xA0671);
-    modern.SetBrand("   Intel(R) Core(TM) i7-11700 @ 2.50GHz  ");
-    EXPECT_STREQ("Intel(R) Core(TM) i7-11700 @ 2.50GHz", Identify(modern).Name);
     EXPECT_EQ(7, Identify(modern).Model) << "the model line still shows the low 4 bits";
-
-    // No table row: the brand string.
-    TFakeSystem amd = Processor("AuthenticAMD", 0xF4A);
-    amd.SetBrand("AMD Athlon(tm) 64 Processor 3200+");
-    EXPECT_STREQ("AMD Athlon(tm) 64 Processor 3200+", Identify(amd).Name);
-
-    // No brand string at all, or only blanks: Unknown.
-    TFakeSystem bare = Processor("GenuineIntel", 0x306A9);
-    EXPECT_STREQ("Unknown", Identify(bare).Name);
-    TFakeSystem blank = Processor("GenuineIntel", 0x306A9);
-    blank.SetBrand("                                                ");
-    EXPECT_STREQ("Unknown", Identify(blank).Name);
-
-    // A 48-byte brand with no terminator stays within its 48 bytes.
-    TFakeSystem full = Processor("GenuineIntel", 0x306A9);
-    full.SetBrand(std::string(48, 'B'));
-    EXPECT_EQ(std::string(48, 'B'), Identify(full).Name);
-
-    // A table processor keeps its table name even with a brand string.
-    TFakeSystem old = Processor("GenuineIntel", 0x686);
-    old.SetBrand("Intel(R) Pentium(R) III");
-    EXPECT_STREQ("INTEL Pentium-III (Coppermine)", Identify(old).Name);
 }
 
 TEST(CpuIdentityTest, RealProcessor)

@@ -1,209 +1,174 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <optional>
 #include <string>
 
 #include "fakes/system/FakeSystem.h"
-#include "info/OsVersion.h"
 #include "info/system/SystemInfo.h"
+#include "support/SectionText.h"
 
 namespace {
 
 const char* const ProductOptions = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
 const char* const Hotfix = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009";
+const DWORD Nt = VER_PLATFORM_WIN32_NT;
+const DWORD Nine = VER_PLATFORM_WIN32_WINDOWS;
+const BYTE Server = VER_NT_SERVER;
 
-class OsSectionTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        Saved = OsVersion;
-        SavedIsEx = OsVersionIsEx;
-        SavedLoaded = OsVersionLoaded;
-        OsVersionLoaded = true;  // no collector construction may read the real version over the test's
-    }
-    void TearDown() override
-    {
-        OsVersion = Saved;
-        OsVersionIsEx = SavedIsEx;
-        OsVersionLoaded = SavedLoaded;
-    }
-
-    void Version(DWORD platform, DWORD major, DWORD minor, DWORD build, const char* servicePack, BYTE productType = 1,
-                 WORD suite = 0, bool extended = true)
-    {
-        std::memset(&OsVersion, 0, sizeof(OsVersion));
-        OsVersion.dwOSVersionInfoSize = extended ? sizeof(OSVERSIONINFOEXA) : sizeof(OSVERSIONINFOA);
-        OsVersion.dwPlatformId = platform;
-        OsVersion.dwMajorVersion = major;
-        OsVersion.dwMinorVersion = minor;
-        OsVersion.dwBuildNumber = build;
-        std::strcpy(OsVersion.szCSDVersion, servicePack);
-        OsVersion.wProductType = extended ? productType : 0;
-        OsVersion.wSuiteMask = extended ? suite : 0;
-        OsVersionIsEx = extended;
-    }
-
-    // The section's elements joined, as the report shows them.
-    std::string Row()
-    {
-        TSystemInfo info(Machine, Machine, Machine);
-        info.AddOsSection();
-        std::string row;
-        for (const std::string& element : info.GetLines()) row += element;
-        Pieces = info.GetLines().size();
-        return row;
-    }
-
-    TFakeSystem Machine;
-    size_t Pieces = 0;
-    OSVERSIONINFOEXA Saved;
-    bool SavedIsEx;
-    bool SavedLoaded;
-};
+// The row a whole run writes: after the memory section, before the computer name.
+std::string OsRow(TFakeSystem& machine, const OsVersionRecord& version)
+{
+    TSystemInfo info(machine, machine, machine);
+    info.Collect(version);
+    const std::string text = SectionText(info);
+    const size_t begin = text.find("\n\n", text.find("Memory information: \n")) + 2;
+    return text.substr(begin, text.find("Computer name:  ") - begin);
+}
 
 }  // namespace
 
-TEST_F(OsSectionTest, ExtendedRecordRows)
-{
-    Version(2, 5, 1, 2600, "Service Pack 3", 1, 0x100);
-    EXPECT_EQ("Microsoft Windows XP Professional Service Pack 3 (Build 2600)\n", Row());
-    EXPECT_EQ(3u, Pieces);
-    Version(2, 6, 0, 6002, "Service Pack 2", 1, 0x300);
-    EXPECT_EQ("Microsoft Windows Vista Home Edition Service Pack 2 (Build 6002)\n", Row());
-    Version(2, 6, 1, 7601, "Service Pack 1", 1, 0x100);
-    EXPECT_EQ("Microsoft Windows 7 Professional Service Pack 1 (Build 7601)\n", Row());
-    Version(2, 5, 2, 3790, "Service Pack 2", 3, 0x2);
-    EXPECT_EQ("Microsoft Windows Server&nbsp;2003 family, Enterprise Edition Service Pack 2 (Build 3790)\n", Row());
-    Version(2, 5, 0, 2195, "Service Pack 4", 1, 0);
-    EXPECT_EQ("Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n", Row());
-    Version(2, 5, 1, 2600, "", 1, 0x300);
-    EXPECT_EQ("Microsoft Windows XP Home Edition  (Build 2600)\n", Row()) << "empty service pack: two blanks";
-}
-
-TEST_F(OsSectionTest, ServerEditions)
+TEST(OsSectionTest, WriterRows)
 {
     const struct {
-        DWORD Major, Minor;
-        BYTE Type;
-        WORD Suite;
-        const char* Edition;
-    } cases[] = {
-        {5, 2, 3, 0x82, "Datacenter Edition "}, {5, 2, 3, 0x400, "Web Edition "},
-        {5, 2, 3, 0x410, "Standard Edition "},  {5, 2, 3, 0, "Standard Edition "},
-        {5, 0, 3, 0x80, "Datacenter Server "},  {5, 0, 3, 0x2, "Advanced Server "},
-        {5, 0, 3, 0, "Server "},                {4, 0, 3, 0x2, "Server 4.0, Enterprise Edition "},
-        {6, 0, 3, 0, "Server 4.0 "},            {6, 1, 3, 0x2, "Server 4.0, Enterprise Edition "},
-        {5, 2, 2, 0x2, ""},
+        OsVersionRecord Version;
+        OsRecord Record;  // its service pack is the version's
+        const char* Row;
+    } rows[] = {
+        {WindowsVersion(Nt, 5, 1, 2600, "Service Pack 3", true, 1, 0x100), {},
+         "Microsoft Windows XP Professional Service Pack 3 (Build 2600)\n"},
+        {WindowsVersion(Nt, 6, 0, 6002, "Service Pack 2", true, 1, 0x300), {},
+         "Microsoft Windows Vista Home Edition Service Pack 2 (Build 6002)\n"},
+        {WindowsVersion(Nt, 6, 1, 7601, "Service Pack 1", true, 1, 0x100), {},
+         "Microsoft Windows 7 Professional Service Pack 1 (Build 7601)\n"},
+        {WindowsVersion(Nt, 5, 0, 2195, "Service Pack 4"), {},
+         "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n"},
+        // An empty service pack leaves two blanks.
+        {WindowsVersion(Nt, 5, 1, 2600, "", true, 1, 0x300), {}, "Microsoft Windows XP Home Edition  (Build 2600)\n"},
+        {WindowsVersion(Nt, 6, 2, 9200, "", true, 1, 0x100), {}, "Microsoft Windows 8 Professional  (Build 9200)\n"},
+        {WindowsVersion(Nt, 6, 3, 9600, "", true, 1, 0x300), {}, "Microsoft Windows 8.1 Home Edition  (Build 9600)\n"},
+        {WindowsVersion(Nt, 10, 0, 19045, "", true, 1, 0x100), {},
+         "Microsoft Windows 10 Professional  (Build 19045)\n"},
+        {WindowsVersion(Nt, 10, 0, 22000, "", true, 1, 0x100), {},
+         "Microsoft Windows 11 Professional  (Build 22000)\n"},
+        {WindowsVersion(Nt, 10, 0, 26100, "", true, 1, 0x300), {},
+         "Microsoft Windows 11 Home Edition  (Build 26100)\n"},
+        // Servers and unknown versions get no product name.
+        {WindowsVersion(Nt, 10, 0, 20348, "", true, Server), {}, "Server 4.0  (Build 20348)\n"},
+        {WindowsVersion(Nt, 6, 4, 9800, ""), {}, "Professional  (Build 9800)\n"},
+        // Server editions by version and suite.
+        {WindowsVersion(Nt, 5, 2, 3790, "Service Pack 2", true, Server, 0x2), {},
+         "Microsoft Windows Server&nbsp;2003 family, Enterprise Edition Service Pack 2 (Build 3790)\n"},
+        {WindowsVersion(Nt, 5, 2, 100, "SP", true, Server, 0x82), {},
+         "Microsoft Windows Server&nbsp;2003 family, Datacenter Edition SP (Build 100)\n"},
+        {WindowsVersion(Nt, 5, 2, 100, "SP", true, Server, 0x400), {},
+         "Microsoft Windows Server&nbsp;2003 family, Web Edition SP (Build 100)\n"},
+        {WindowsVersion(Nt, 5, 2, 100, "SP", true, Server, 0x410), {},
+         "Microsoft Windows Server&nbsp;2003 family, Standard Edition SP (Build 100)\n"},
+        {WindowsVersion(Nt, 5, 2, 100, "SP", true, Server, 0), {},
+         "Microsoft Windows Server&nbsp;2003 family, Standard Edition SP (Build 100)\n"},
+        {WindowsVersion(Nt, 5, 0, 100, "SP", true, Server, 0x80), {},
+         "Microsoft Windows 2000 Datacenter Server SP (Build 100)\n"},
+        {WindowsVersion(Nt, 5, 0, 100, "SP", true, Server, 0x2), {},
+         "Microsoft Windows 2000 Advanced Server SP (Build 100)\n"},
+        {WindowsVersion(Nt, 5, 0, 100, "SP", true, Server, 0), {}, "Microsoft Windows 2000 Server SP (Build 100)\n"},
+        {WindowsVersion(Nt, 4, 0, 100, "SP", true, Server, 0x2), {},
+         "Microsoft Windows NT Server 4.0, Enterprise Edition SP (Build 100)\n"},
+        {WindowsVersion(Nt, 6, 0, 100, "SP", true, Server, 0), {},
+         "Microsoft Windows Vista Server 4.0 SP (Build 100)\n"},
+        {WindowsVersion(Nt, 6, 1, 100, "SP", true, Server, 0x2), {},
+         "Microsoft Windows 7 Server 4.0, Enterprise Edition SP (Build 100)\n"},
+        // A domain controller has no edition.
+        {WindowsVersion(Nt, 5, 2, 100, "SP", true, VER_NT_DOMAIN_CONTROLLER, 0x2), {},
+         "Microsoft Windows Server&nbsp;2003 family, SP (Build 100)\n"},
+        // The basic form: the words lstrcmpiA matched, or the row ends without ProductType.
+        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false), {true, {false, true, false}, false, {}},
+         "Microsoft Windows NT Server 4.0 Service Pack 5 (Build 1381)\n"},
+        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false), {true, {}, false, {}},
+         "Microsoft Windows NT 4.0 Service Pack 5 (Build 1381)\n"},
+        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false), {}, "Microsoft Windows NT "},
+        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 6"), {false, {}, true, {}},
+         "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"},
+        // Windows 95, 98 and Me: the service pack's second letter names the release.
+        {WindowsVersion(Nine, 4, 0, 950, " C"), {}, "Microsoft Windows 95 OSR2 "},
+        {WindowsVersion(Nine, 4, 0, 950, " B"), {}, "Microsoft Windows 95 OSR2 "},
+        {WindowsVersion(Nine, 4, 0, 950, " A"), {}, "Microsoft Windows 95 "},
+        {WindowsVersion(Nine, 4, 10, 2222, " A "), {}, "Microsoft Windows 98 SE "},
+        {WindowsVersion(Nine, 4, 10, 1998, ""), {}, "Microsoft Windows 98 "},
+        {WindowsVersion(Nine, 4, 90, 3000, " "), {}, "Microsoft Windows Millennium Edition\n"},
+        {WindowsVersion(VER_PLATFORM_WIN32s, 1, 30, 0, ""), {}, "Microsoft Win32s\n"},
+        {WindowsVersion(3, 5, 1, 2600, ""), {}, ""},
+        // Only the build's low 16 bits.
+        {WindowsVersion(Nt, 5, 2, 0x10ECE, "", true, Server), {},
+         "Microsoft Windows Server&nbsp;2003 family, Standard Edition  (Build 3790)\n"},
     };
-    for (const auto& c : cases) {
-        Version(2, c.Major, c.Minor, 100, "SP", c.Type, c.Suite);
-        const std::string row = Row();
-        const std::string tail = std::string(c.Edition) + "SP (Build 100)\n";
-        ASSERT_GE(row.size(), tail.size()) << row;
-        EXPECT_EQ(tail, row.substr(row.size() - tail.size())) << row;
+    for (const auto& row : rows) {
+        OsRecord record = row.Record;
+        record.ServicePack = row.Version.Info.szCSDVersion;
+        TSection section;
+        WriteOsSection(record, row.Version, section);
+        EXPECT_EQ(row.Row, SectionText(section));
     }
-    Version(2, 5, 2, 3790, "", 2, 0);
-    EXPECT_EQ("Microsoft Windows Server&nbsp;2003 family,  (Build 3790)\n", Row()) << "domain controller";
 }
 
-TEST_F(OsSectionTest, CurrentWindowsIsNamed)
-{
-    Version(2, 6, 2, 9200, "", 1, 0x100);
-    EXPECT_EQ("Microsoft Windows 8 Professional  (Build 9200)\n", Row());
-    Version(2, 6, 3, 9600, "", 1, 0x300);
-    EXPECT_EQ("Microsoft Windows 8.1 Home Edition  (Build 9600)\n", Row());
-    Version(2, 10, 0, 19045, "", 1, 0x100);
-    EXPECT_EQ("Microsoft Windows 10 Professional  (Build 19045)\n", Row());
-    Version(2, 10, 0, 22000, "", 1, 0x100);
-    EXPECT_EQ("Microsoft Windows 11 Professional  (Build 22000)\n", Row());
-    Version(2, 10, 0, 26100, "", 1, 0x300);
-    EXPECT_EQ("Microsoft Windows 11 Home Edition  (Build 26100)\n", Row());
-    // Servers and unknown versions get no product name, as before.
-    Version(2, 10, 0, 20348, "", 3, 0);
-    EXPECT_EQ("Server 4.0  (Build 20348)\n", Row());
-    Version(2, 6, 4, 9800, "", 1, 0);
-    EXPECT_EQ("Professional  (Build 9800)\n", Row());
-}
-
-TEST_F(OsSectionTest, NtFourServicePackSix)
-{
-    Version(2, 4, 0, 1381, "Service Pack 6", 1, 0);
-    EXPECT_EQ("Microsoft Windows NT Workstation 4.0 Service Pack 6 (Build 1381)\n", Row()) << "no hotfix key";
-    Machine.Keys[Hotfix];
-    EXPECT_EQ("Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n", Row());
-    EXPECT_EQ(1, Machine.Closes);
-    Version(2, 4, 0, 1381, "service pack 6", 1, 0);
-    EXPECT_EQ("Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n", Row()) << "any letter case";
-    Version(2, 4, 0, 1381, "Service Pack 6a", 1, 0);
-    EXPECT_EQ("Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n", Row()) << "its own text";
-    Version(2, 5, 0, 2195, "Service Pack 6", 1, 0);
-    EXPECT_EQ("Microsoft Windows 2000 Professional Service Pack 6 (Build 2195)\n", Row()) << "only on 4.x";
-}
-
-TEST_F(OsSectionTest, BasicRecordReadsTheProductType)
+TEST(OsSectionTest, NtFourServicePackSixIsSixAWithTheHotfixKey)
 {
     const struct {
-        const char* Type;
-        const char* Edition;
-    } cases[] = {{"WINNT", "Workstation "}, {"LanmanNT", "Server "}, {"SERVERNT", "Advanced Server "}, {"Other", ""}};
-    for (const auto& c : cases) {
-        Version(2, 4, 0, 1381, "Service Pack 5", 0, 0, false);
-        Machine.SetString(ProductOptions, "ProductType", c.Type);
-        EXPECT_EQ(std::string("Microsoft Windows NT ") + c.Edition + "4.0 Service Pack 5 (Build 1381)\n", Row());
+        OsVersionRecord Version;
+        bool Key;
+        size_t Opened;  // keys opened, each closed again
+        const char* Row;
+    } rows[] = {
+        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 6"), false, 0,
+         "Microsoft Windows NT Workstation 4.0 Service Pack 6 (Build 1381)\n"},
+        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 6"), true, 1,
+         "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"},
+        {WindowsVersion(Nt, 4, 0, 1381, "service pack 6"), true, 1,
+         "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"},
+        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 6a"), true, 0,
+         "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"},
+        {WindowsVersion(Nt, 5, 0, 2195, "Service Pack 6"), true, 0,
+         "Microsoft Windows 2000 Professional Service Pack 6 (Build 2195)\n"},
+    };
+    for (const auto& row : rows) {
+        TFakeSystem machine;
+        if (row.Key) machine.Keys[Hotfix];
+        EXPECT_EQ(row.Row, OsRow(machine, row.Version));
+        EXPECT_EQ(row.Opened, machine.Open.size()) << row.Row;
+        EXPECT_EQ(static_cast<int>(row.Opened), machine.Closes);
     }
-    Version(2, 4, 0, 1381, "Service Pack 5", 0, 0, false);
-    Machine.Keys[ProductOptions]["ProductType"] = {REG_SZ, "LANMANNT"};  // no terminator
-    EXPECT_EQ("Microsoft Windows NT Server 4.0 Service Pack 5 (Build 1381)\n", Row());
 }
 
-TEST_F(OsSectionTest, BasicRecordEndsEarlyWithoutAReadableProductType)
+TEST(OsSectionTest, BasicFormReadsTheProductType)
 {
-    Version(2, 4, 0, 1381, "Service Pack 5", 0, 0, false);
-    EXPECT_EQ("Microsoft Windows NT ", Row()) << "no ProductOptions key";
-
-    Machine.Keys[ProductOptions];
-    EXPECT_EQ("Microsoft Windows NT ", Row()) << "no ProductType value";
-    EXPECT_EQ(1, Machine.Closes);
-
-    Machine.SetString(ProductOptions, "ProductType", std::string(80, 'W'));  // 81 bytes with the NUL
-    EXPECT_EQ("Microsoft Windows NT ", Row());
-    Machine.SetString(ProductOptions, "ProductType", std::string(80, 'W'), false);  // exactly 80 bytes
-    EXPECT_EQ("Microsoft Windows NT 4.0 Service Pack 5 (Build 1381)\n", Row());
+    const struct {
+        std::optional<std::string> Value;  // the bytes stored; none: the key has no such value
+        const char* Row;
+    } rows[] = {
+        {std::string("WINNT", 6), "Microsoft Windows NT Workstation 4.0 Service Pack 5 (Build 1381)\n"},
+        {std::string("LanmanNT", 9), "Microsoft Windows NT Server 4.0 Service Pack 5 (Build 1381)\n"},
+        {std::string("SERVERNT", 9), "Microsoft Windows NT Advanced Server 4.0 Service Pack 5 (Build 1381)\n"},
+        {std::string("Other", 6), "Microsoft Windows NT 4.0 Service Pack 5 (Build 1381)\n"},
+        {std::string("LANMANNT"), "Microsoft Windows NT Server 4.0 Service Pack 5 (Build 1381)\n"},  // no terminator
+        {std::string(80, 'W') + '\0', "Microsoft Windows NT "},  // 81 bytes: more than the buffer
+        {std::string(80, 'W'), "Microsoft Windows NT 4.0 Service Pack 5 (Build 1381)\n"},
+        {std::nullopt, "Microsoft Windows NT "},
+    };
+    const OsVersionRecord nt4 = WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false);
+    for (const auto& row : rows) {
+        TFakeSystem machine;
+        machine.Keys[ProductOptions];
+        if (row.Value) machine.Keys[ProductOptions]["ProductType"] = {REG_SZ, *row.Value};
+        EXPECT_EQ(row.Row, OsRow(machine, nt4));
+        EXPECT_EQ(1, machine.Closes) << row.Row;
+    }
+    TFakeSystem noKey;
+    EXPECT_EQ("Microsoft Windows NT ", OsRow(noKey, nt4));
 }
 
-TEST_F(OsSectionTest, WindowsNinetyFiveFamily)
+TEST(OsSectionTest, NinetyEightRowIsContinuedByTheComputerName)
 {
-    Version(1, 4, 0, 950, " C");
-    EXPECT_EQ("Microsoft Windows 95 OSR2 ", Row());
-    Version(1, 4, 0, 950, " B");
-    EXPECT_EQ("Microsoft Windows 95 OSR2 ", Row());
-    Version(1, 4, 0, 950, " A");
-    EXPECT_EQ("Microsoft Windows 95 ", Row());
-    Version(1, 4, 10, 2222, " A ");
-    EXPECT_EQ("Microsoft Windows 98 SE ", Row());
-    Version(1, 4, 10, 1998, "");
-    EXPECT_EQ("Microsoft Windows 98 ", Row());
-    Version(1, 4, 90, 3000, " ");
-    EXPECT_EQ("Microsoft Windows Millennium Edition\n", Row());
-}
-
-TEST_F(OsSectionTest, OtherPlatformsAndBuildBits)
-{
-    Version(0, 1, 30, 0, "");
-    EXPECT_EQ("Microsoft Win32s\n", Row());
-    Version(3, 5, 1, 2600, "");
-    EXPECT_EQ("", Row());
-    Version(2, 5, 2, 0x10ECE, "", 3, 0);
-    EXPECT_EQ("Microsoft Windows Server&nbsp;2003 family, Standard Edition  (Build 3790)\n", Row());
-}
-
-TEST_F(OsSectionTest, NinetyEightRowIsContinuedByTheComputerName)
-{
-    Version(1, 4, 10, 1998, "");
-    TSystemInfo info(Machine, Machine, Machine);
-    info.AddOsSection();
-    info.AddNamesSection();
-    std::string report;
-    for (const std::string& element : info.GetLines()) report += element;
-    EXPECT_EQ(0u, report.find("Microsoft Windows 98 Computer name:  PLAYER-PC\n")) << report;
+    TFakeSystem machine;
+    TSystemInfo info(machine, machine, machine);
+    info.Collect(WindowsVersion(Nine, 4, 10, 1998, ""));
+    EXPECT_NE(std::string::npos, SectionText(info).find("\n\nMicrosoft Windows 98 Computer name:  PLAYER-PC\n"));
 }

@@ -1,20 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <initializer_list>
 #include <string>
-#include <vector>
 
 #include "fakes/system/FakeSystem.h"
 #include "info/system/SystemInfo.h"
+#include "support/SectionText.h"
 
 namespace {
 
 const char* const ProcessorKey = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 
-using Elements = std::vector<std::string>;
-
-Elements LinesOf(const TSystemInfo& info) { return Elements(info.GetLines().begin(), info.GetLines().end()); }
+using Elements = std::deque<std::string>;
 
 // A Pentium III machine of Windows 2000's day.
 TFakeSystem Machine()
@@ -35,13 +34,31 @@ TFakeSystem Machine()
     return machine;
 }
 
+// One section as the collector gathers and writes it.
+TSection Hardware(TFakeSystem& machine)
+{
+    TSection section;
+    WriteHardwareSection(TSystemInfo(machine, machine, machine).ReadHardware(), section);
+    return section;
+}
+TSection Memory(TFakeSystem& machine)
+{
+    TSection section;
+    WriteMemorySection(TSystemInfo(machine, machine, machine).ReadMemory(), section);
+    return section;
+}
+TSection Names(TFakeSystem& machine)
+{
+    TSection section;
+    WriteNamesSection(TSystemInfo(machine, machine, machine).ReadNames(), section);
+    return section;
+}
+
 }  // namespace
 
 TEST(HardwareSectionTest, EveryElementInOrder)
 {
     TFakeSystem machine = Machine();
-    TSystemInfo info(machine, machine, machine);
-    info.AddHardwareSection();
     const Elements expected = {
         "Hardware information: \n",
         "ProcessorName:    Intel(R) Pentium(R) III Mobile CPU\n",
@@ -68,101 +85,71 @@ TEST(HardwareSectionTest, EveryElementInOrder)
         "  Active processor mask: 3\n",
         "\n",
     };
-    EXPECT_EQ(expected, LinesOf(info));
+    EXPECT_EQ(expected, Hardware(machine).Lines());
     EXPECT_EQ(1, machine.Closes) << "the processor key is closed";
+}
+
+TEST(HardwareSectionTest, MachineRows)
+{
+    const struct {
+        const char* Name;
+        void (*Change)(TFakeSystem&);
+        std::initializer_list<const char*> Labels;
+        const char* Lines;
+    } rows[] = {
+        // 0x206A7 is a Sandy Bridge (extended model 2): named by its brand string,
+        // the signature in lower case without leading zeros.
+        {"current processor",
+         [](TFakeSystem& m) {
+             m.Leaves[1][0] = 0x206A7;
+             m.SetBrand("Intel(R) Core(TM) i5-2500 CPU @ 3.30GHz");
+         },
+         {"  CPUID:", "  Model:", "  Stepping:"},
+         "  CPUID: 206a7\n  Model: Intel(R) Core(TM) i5-2500 CPU @ 3.30GHz\n  Model: 10\n  Stepping: 7\n"},
+        {"no logical processor count", [](TFakeSystem& m) { m.Leaves[1][1] = 0; }, {"   Hyper"},
+         "   HyperThreading Support. ( Disable )\n"},
+        {"one logical processor", [](TFakeSystem& m) { m.Leaves[1][1] = 1 << 16; }, {"   Hyper"},
+         "   HyperThreading Support. ( Disable )\n"},
+        {"every feature",
+         [](TFakeSystem& m) {
+             m.Leaves[1][3] = 0x800000 | 0x2000000 | 0x4000000 | 0x10000000 | 0x40000000;
+             m.Leaves[0x80000000u] = {0x80000001u, 0, 0, 0};
+             m.Leaves[0x80000001u] = {0, 0, 0, 0x80000000u};
+         },
+         {"   "},
+         "   feature: 00000317\n   MMX Support.\n   SSE Support.\n   SSE2 Support.\n   3DNOW Support.\n"
+         "   HyperThreading Support. ( Enable )\n   IA64 Support.\n"},
+        {"no CPUID", [](TFakeSystem& m) { m.Cpuid_ = false; }, {"  CPUID", "  Vendor", "  Model", "   "},
+         "  CPUID: 0\n  Vendor name: \n  Model: \n  Model: 0\n   feature: 00000000\n"},
+        {"no processor key", [](TFakeSystem& m) { m.Keys.clear(); }, {"ProcessorName:", "ID:", "Clock:"}, ""},
+        {"values of other types, or unterminated",
+         [](TFakeSystem& m) {
+             m.SetString(ProcessorKey, "~MHz", "2394");
+             m.Keys[ProcessorKey]["Identifier"] = {REG_SZ, "x86 Family 6"};
+             m.Keys[ProcessorKey]["ProcessorNameString"] = {REG_EXPAND_SZ, std::string("Name\0", 5)};
+         },
+         {"ProcessorName:", "ID:", "Clock:"}, "ID: x86 Family 6\n"},
+        {"a clock of fewer than 4 bytes",
+         [](TFakeSystem& m) { m.Keys[ProcessorKey]["~MHz"] = {REG_DWORD, std::string("\x5a\x09", 2)}; }, {"Clock:"},
+         ""},
+    };
+    for (const auto& row : rows) {
+        TFakeSystem machine = Machine();
+        row.Change(machine);
+        EXPECT_EQ(row.Lines, SectionText(Hardware(machine), row.Labels)) << row.Name;
+        EXPECT_EQ(machine.Open.size(), static_cast<size_t>(machine.Closes)) << row.Name;
+    }
 }
 
 // A 64-bit build's addresses keep their upper digits.
 TEST(HardwareSectionTest, AddressesAboveFourGigabytesKeepEveryDigit)
 {
     if (sizeof(void*) < 8) GTEST_SKIP() << "a 32-bit build has no such address";
-    TFakeSystem machine = Machine();
-    machine.Info.lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(0x7FFFFFFEFFFFull));
-    TSystemInfo info(machine, machine, machine);
-    info.AddHardwareSection();
-    const Elements lines = LinesOf(info);
-    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "  Maximum application address: 7FFFFFFEFFFF\n"));
-}
-
-TEST(HardwareSectionTest, CurrentProcessorLines)
-{
-    // 0x206A7 is a Sandy Bridge (extended model 2): named by its brand string,
-    // the signature in lower case without leading zeros.
-    TFakeSystem machine = Machine();
-    machine.Leaves[1][0] = 0x206A7;
-    machine.SetBrand("Intel(R) Core(TM) i5-2500 CPU @ 3.30GHz");
-    TSystemInfo info(machine, machine, machine);
-    info.AddHardwareSection();
-    const Elements lines = LinesOf(info);
-    EXPECT_EQ("  CPUID: 206a7\n", lines[7]);
-    EXPECT_EQ("  Model: Intel(R) Core(TM) i5-2500 CPU @ 3.30GHz\n", lines[9]);
-    EXPECT_EQ("  Model: 10\n", lines[12]);
-    EXPECT_EQ("  Stepping: 7\n", lines[13]);
-}
-
-TEST(HardwareSectionTest, OneLogicalProcessorDisablesHyperThreading)
-{
-    for (unsigned count : {0u, 1u}) {
-        TFakeSystem machine = Machine();
-        machine.Leaves[1][1] = count << 16;
-        TSystemInfo info(machine, machine, machine);
-        info.AddHardwareSection();
-        EXPECT_EQ("   HyperThreading Support. ( Disable )\n", LinesOf(info)[18]) << count;
-    }
-}
-
-TEST(HardwareSectionTest, AllFeatureLinesInTheirOrder)
-{
-    TFakeSystem machine = Machine();
-    machine.Leaves[1][3] = 0x800000 | 0x2000000 | 0x4000000 | 0x10000000 | 0x40000000;
-    machine.Leaves[0x80000000u] = {0x80000001u, 0, 0, 0};
-    machine.Leaves[0x80000001u] = {0, 0, 0, 0x80000000u};
-    TSystemInfo info(machine, machine, machine);
-    info.AddHardwareSection();
-    const Elements lines = LinesOf(info);
-    EXPECT_EQ("   feature: 00000317\n", lines[14]);
-    EXPECT_EQ((Elements{"   MMX Support.\n", "   SSE Support.\n", "   SSE2 Support.\n", "   3DNOW Support.\n",
-                        "   HyperThreading Support. ( Enable )\n", "   IA64 Support.\n"}),
-              Elements(lines.begin() + 15, lines.begin() + 21));
-}
-
-TEST(HardwareSectionTest, RegistryLinesNeedTheirValuesAndTypes)
-{
-    TFakeSystem missing = Machine();
-    missing.Keys.clear();
-    TSystemInfo noKey(missing, missing, missing);
-    noKey.AddHardwareSection();
-    EXPECT_EQ("  OEM ID: 0\n", LinesOf(noKey)[1]) << "no processor key: the three lines are left out";
-    EXPECT_EQ(0, missing.Closes);
-
-    TFakeSystem odd = Machine();
-    odd.SetString(ProcessorKey, "~MHz", "2394");                        // a string, not a number
-    odd.Keys[ProcessorKey]["Identifier"] = {REG_SZ, "x86 Family 6"};  // no terminator
-    odd.Keys[ProcessorKey]["ProcessorNameString"] = {REG_EXPAND_SZ, std::string("Name\0", 5)};
-    TSystemInfo oddValues(odd, odd, odd);
-    oddValues.AddHardwareSection();
-    EXPECT_EQ("ID: x86 Family 6\n", LinesOf(oddValues)[1]);
-    EXPECT_EQ("  OEM ID: 0\n", LinesOf(oddValues)[2]);
-
-    TFakeSystem shortClock = Machine();
-    shortClock.Keys[ProcessorKey]["~MHz"] = {REG_DWORD, std::string("\x5a\x09", 2)};
-    TSystemInfo shortValue(shortClock, shortClock, shortClock);
-    shortValue.AddHardwareSection();
-    EXPECT_EQ("  OEM ID: 0\n", LinesOf(shortValue)[3]) << "fewer than 4 bytes: no clock line";
-}
-
-TEST(HardwareSectionTest, WithoutCpuidTheIdentificationIsEmpty)
-{
-    TFakeSystem machine = Machine();
-    machine.Cpuid_ = false;
-    TSystemInfo info(machine, machine, machine);
-    info.AddHardwareSection();
-    const Elements lines = LinesOf(info);
-    EXPECT_EQ("  CPUID: 0\n", lines[7]);
-    EXPECT_EQ("  Vendor name: \n", lines[8]);
-    EXPECT_EQ("  Model: \n", lines[9]);
-    EXPECT_EQ("   feature: 00000000\n", lines[14]);
-    EXPECT_EQ("  Page size: 4096\n", lines[15]);
+    HardwareRecord record;
+    record.System.lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(0x7FFFFFFEFFFFull));
+    TSection section;
+    WriteHardwareSection(record, section);
+    EXPECT_EQ("  Maximum application address: 7FFFFFFEFFFF\n", SectionText(section, {"  Maximum"}));
 }
 
 TEST(MemorySectionTest, ExtendedCountsInTwelveWideFields)
@@ -174,8 +161,6 @@ TEST(MemorySectionTest, ExtendedCountsInTwelveWideFields)
     machine.MemoryEx.ullAvailPageFile = 0;
     machine.MemoryEx.ullTotalVirtual = 2147352576ULL;
     machine.MemoryEx.ullAvailVirtual = 0xFFFFFFFFFFFFFFFFULL;
-    TSystemInfo info(machine, machine, machine);
-    info.AddMemorySection();
     const Elements expected = {
         "Memory information: \n",
         "物理メモリ合計       8589934592\n",
@@ -186,7 +171,7 @@ TEST(MemorySectionTest, ExtendedCountsInTwelveWideFields)
         "仮想メモリ空き     18446744073709551615\n",
         "\n",
     };
-    EXPECT_EQ(expected, LinesOf(info));
+    EXPECT_EQ(expected, Memory(machine).Lines());
     EXPECT_EQ(64u, machine.ExMemoryLength);
     for (size_t i = 1; i < 7; ++i) EXPECT_EQ(' ', expected[i][18]) << "every label is 19 bytes";
 }
@@ -197,13 +182,10 @@ TEST(MemorySectionTest, BasicCountsWithoutTheExtendedCall)
     machine.MissingFunctions.insert("GlobalMemoryStatusEx");
     machine.Memory.dwTotalPhys = 0xFFFFFFFF;
     machine.Memory.dwAvailPhys = 536870912;
-    TSystemInfo info(machine, machine, machine);
-    info.AddMemorySection();
-    const Elements lines = LinesOf(info);
-    ASSERT_EQ(8u, lines.size());
-    EXPECT_EQ("物理メモリ合計       4294967295\n", lines[1]);
-    EXPECT_EQ("物理メモリ空き        536870912\n", lines[2]);
-    EXPECT_EQ("仮想メモリ空き                0\n", lines[6]);
+    const TSection section = Memory(machine);
+    EXPECT_EQ(8u, section.Lines().size());
+    EXPECT_EQ("物理メモリ合計       4294967295\n物理メモリ空き        536870912\n仮想メモリ空き                0\n",
+              SectionText(section, {"物理", "仮想メモリ空き"}));
     // The 32-bit program's record; a 64-bit test build's SIZE_T fields are wider.
     EXPECT_EQ(sizeof(void*) == 4 ? 32u : 56u, machine.BasicMemoryLength);
 }
@@ -211,8 +193,6 @@ TEST(MemorySectionTest, BasicCountsWithoutTheExtendedCall)
 TEST(NamesSectionTest, NineElementsWhenEverythingSucceeds)
 {
     TFakeSystem machine;
-    TSystemInfo info(machine, machine, machine);
-    info.AddNamesSection();
     const Elements expected = {
         "Computer name:  PLAYER-PC\n",
         "User name:  taro\n",
@@ -224,7 +204,7 @@ TEST(NamesSectionTest, NineElementsWhenEverythingSucceeds)
         "  TEMP=C:\\Temp\n",
         "\n",
     };
-    EXPECT_EQ(expected, LinesOf(info));
+    EXPECT_EQ(expected, Names(machine).Lines());
 }
 
 TEST(NamesSectionTest, FailuresAndOversizeValuesLeaveOnlyTheirLines)
@@ -232,34 +212,28 @@ TEST(NamesSectionTest, FailuresAndOversizeValuesLeaveOnlyTheirLines)
     TFakeSystem machine;
     machine.Environment.erase("OS");
     machine.Environment["PATH"] = std::string(1018, 'p');  // "PATH=" and 1018 bytes: 1024 with the NUL
-    TSystemInfo info(machine, machine, machine);
-    info.AddNamesSection();
-    EXPECT_EQ("  OS=%OS%\n", LinesOf(info)[5]);
-    EXPECT_EQ("  PATH=" + std::string(1018, 'p') + "\n", LinesOf(info)[6]) << "1024 with the NUL still fits";
+    EXPECT_EQ("  OS=%OS%\n  PATH=" + std::string(1018, 'p') + "\n  TEMP=C:\\Temp\n",
+              SectionText(Names(machine), {"  "}))
+        << "1024 with the NUL still fits";
 
     machine.Environment["PATH"] = std::string(1019, 'p');
     machine.SystemDirectory = std::string(300, 'd');
     machine.UserName = std::string(1100, 'u');
-    TSystemInfo longer(machine, machine, machine);
-    longer.AddNamesSection();
     const Elements expected = {
         "Computer name:  PLAYER-PC\n", "Windows directory:  C:\\WINDOWS \n",
         "Environment variables (partial list): \n", "  OS=%OS%\n", "  TEMP=C:\\Temp\n", "\n",
     };
-    EXPECT_EQ(expected, LinesOf(longer));
+    EXPECT_EQ(expected, Names(machine).Lines());
 
     machine.NamesFail = true;
-    TSystemInfo failing(machine, machine, machine);
-    failing.AddNamesSection();
-    EXPECT_EQ("Environment variables (partial list): \n", LinesOf(failing)[0]);
+    EXPECT_EQ("Environment variables (partial list): \n", Names(machine).Lines().front());
 }
 
 TEST(SystemInfoTest, RealPlatformWritesTheFourSectionsInOrder)
 {
     TSystemInfo info;
-    info.Collect();
-    std::string report;
-    for (const std::string& element : info.GetLines()) report += element;
+    info.Collect(ReadOsVersion());
+    const std::string report = SectionText(info);
     const auto hardware = report.find("Hardware information: \n");
     const auto memory = report.find("\nMemory information: \n");
     const auto names = report.find("\nComputer name:  ");

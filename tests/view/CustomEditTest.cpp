@@ -55,18 +55,18 @@ TEST(CustomEditAppendTest, EmptyTextOnAnEmptyViewOpensAnEmptyRow)
     EXPECT_ROWS((Rows{""}), window.View());
 }
 
-TEST(CustomEditAppendTest, CarriageReturnsAreRemovedFromTheCallersString)
+TEST(CustomEditAppendTest, CarriageReturnsAreNotShownAndTheCallersTextStays)
 {
     TViewWindow window;
     window.AppendText("A");
-    std::string text = "\r\n";
+    const std::string text = "\r\n";
     window.View().Append(text);
-    EXPECT_EQ("\n", text);
+    EXPECT_EQ("\r\n", text);
     EXPECT_ROWS((Rows{"A\n", ""}), window.View());
 
-    std::string mixed = "\r\r1\r\n2\r\r\n\r3\r";
+    const std::string mixed = "\r\r1\r\n2\r\r\n\r3\r";
     window.View().Append(mixed);
-    EXPECT_EQ("1\n2\n3", mixed);
+    EXPECT_EQ("\r\r1\r\n2\r\r\n\r3\r", mixed);
     EXPECT_ROWS((Rows{"A\n", "1\n", "2\n", "3"}), window.View());
 }
 

@@ -1,5 +1,5 @@
-#ifndef ENVCHECK_TESTS_DRIVE_FAKEDRIVEAPI_H
-#define ENVCHECK_TESTS_DRIVE_FAKEDRIVEAPI_H
+#ifndef ENVCHECK_FAKES_DRIVE_FAKEDRIVEAPI_H
+#define ENVCHECK_FAKES_DRIVE_FAKEDRIVEAPI_H
 
 #include <gtest/gtest.h>
 
@@ -16,17 +16,13 @@
 #include "fakes/FaultPlan.h"
 #include "info/FunctionCast.h"
 #include "info/drive/DriveApi.h"
+#include "info/drive/DriveInfo.h"
 
-struct TFakeVolume {
-    std::string Name;
-    std::string FileSystem;
-    DWORD Serial = 0;
-    DWORD MaximumLength = 0;
-    DWORD Flags = 0;
+// What the platform answers for one drive: the record the collector should
+// make of it (its root path is the key it is kept under), and how it answers.
+struct TFakeVolume : DriveRecord {
+    TFakeVolume() { DriveType = DRIVE_FIXED; }
     BOOL Result = TRUE;
-    UINT Type = DRIVE_FIXED;
-    ULONGLONG Total = 0;
-    ULONGLONG Free = 0;
     // For GetDiskFreeSpaceA.
     DWORD SectorsPerCluster = 0;
     DWORD BytesPerSector = 0;
@@ -70,18 +66,18 @@ public:
         if (FaultPlan.Fails("GetVolumeInformationA")) return FALSE;
         const TFakeVolume& volume = Volumes[root];
         if (!volume.Result) return FALSE;
-        std::memcpy(volumeName, volume.Name.c_str(), std::min<size_t>(volume.Name.size() + 1, volumeNameSize));
-        std::memcpy(fileSystemName, volume.FileSystem.c_str(),
-                    std::min<size_t>(volume.FileSystem.size() + 1, fileSystemNameSize));
-        *serialNumber = volume.Serial;
-        *maximumComponentLength = volume.MaximumLength;
-        *fileSystemFlags = volume.Flags;
+        std::memcpy(volumeName, volume.VolumeName.c_str(), std::min<size_t>(volume.VolumeName.size() + 1, volumeNameSize));
+        std::memcpy(fileSystemName, volume.FileSystemName.c_str(),
+                    std::min<size_t>(volume.FileSystemName.size() + 1, fileSystemNameSize));
+        *serialNumber = volume.SerialNumber;
+        *maximumComponentLength = volume.MaximumComponentLength;
+        *fileSystemFlags = volume.FileSystemFlags;
         return TRUE;
     }
     UINT GetDriveTypeA(LPCSTR root) override
     {
         if (FaultPlan.Fails("GetDriveTypeA")) return DRIVE_UNKNOWN;
-        return Volumes[root].Type;
+        return Volumes[root].DriveType;
     }
     UINT SetErrorMode(UINT mode) override
     {
@@ -125,11 +121,33 @@ public:
         api.Calls.push_back(std::string("GetDiskFreeSpaceExA ") + root + " mode " + std::to_string(api.ErrorMode));
         if (FaultPlan.Fails("GetDiskFreeSpaceExA")) return FALSE;
         const TFakeVolume& volume = api.Volumes[root];
-        available->QuadPart = volume.Free / 2;
-        total->QuadPart = volume.Total;
-        free->QuadPart = volume.Free;
+        available->QuadPart = volume.FreeBytes / 2;
+        total->QuadPart = volume.TotalBytes;
+        free->QuadPart = volume.FreeBytes;
         return TRUE;
     }
 };
+
+// A floppy drive without a disk, a hard disk and an empty CD drive.
+inline void ThreeDrives(TFakeDriveApi& api)
+{
+    api.List = std::string("A:\\\0C:\\\0D:\\\0", 12);
+    api.Volumes["A:\\"].Result = FALSE;
+    api.Volumes["A:\\"].DriveType = DRIVE_REMOVABLE;
+    TFakeVolume& c = api.Volumes["C:\\"];
+    c.VolumeName = "システム";
+    c.FileSystemName = "NTFS";
+    c.SerialNumber = 0x1234ABCD;
+    c.MaximumComponentLength = 255;
+    c.FileSystemFlags = 0x3e700ff;
+    c.TotalBytes = 500000000000ULL;
+    c.FreeBytes = 123456789012ULL;
+    c.SectorsPerCluster = 8;
+    c.BytesPerSector = 512;
+    c.FreeClusters = 250;
+    c.TotalClusters = 1000;
+    api.Volumes["D:\\"].DriveType = DRIVE_CDROM;
+    api.Volumes["D:\\"].FileSystemName = "CDFS";
+}
 
 #endif
