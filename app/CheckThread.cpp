@@ -1,17 +1,11 @@
 #include "app/CheckThread.h"
 
-#include <string>
+const char* const TCheckThread::FailureText = "情報の取得に失敗しました";
 
-const char* const TCheckThread::FailureLine = "情報の取得に失敗しました\n";
+void TRunView::Failed(TShellApi& api, bool) { ShowError(api, TCheckThread::FailureText, "情報取得エラー"); }
 
-void TRunView::Failed(TShellApi& api, bool)
-{
-    const std::string text(TCheckThread::FailureLine, std::char_traits<char>::length(TCheckThread::FailureLine) - 1);
-    ShowError(api, text.c_str(), "情報取得エラー");
-}
-
-TCheckThread::TCheckThread(const std::vector<TBaseInfo*>& collectors, const OsVersionRecord& version,
-                           TRunView& view, TShellApi& api)
+TCheckThread::TCheckThread(const std::vector<TBaseInfo*>& collectors, const OsVersionRecord& version, TRunView& view,
+                           TShellApi& api)
     : Collectors(collectors), Version(version), View(view), Api(api), ComStarted(false)
 {
 }

@@ -34,8 +34,8 @@ public:
     TCheckThread(const std::vector<TBaseInfo*>& collectors, const OsVersionRecord& version, TRunView& view,
                  TShellApi& api = Win32ShellApi());
 
-    // The failure's words, as a line of the view.
-    static const char* const FailureLine;
+    // The failure's words.
+    static const char* const FailureText;
 
 protected:
     int Execute() override;

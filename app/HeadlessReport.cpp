@@ -69,7 +69,7 @@ int RunHeadless(const TCommandLine& command)
         return RunHeadlessReport(command.ReportPath, collectors.List(), collectors.Version);
     } catch (...) {
         // Out of memory outside the worker: the same word as inside it.
-        WriteError(std::string("envcheck: ") + TCheckThread::FailureLine);
+        WriteError(std::string("envcheck: ") + TCheckThread::FailureText + "\n");
         return 1;
     }
 }

@@ -25,7 +25,7 @@ void TDialogRunView::Ended(bool whole) { PostMessageA(Dialog, WM_RUNENDED, whole
 
 void TDialogRunView::Failed(TShellApi&, bool stopping)
 {
-    View.Append(TCheckThread::FailureLine);
+    View.Append(std::string(TCheckThread::FailureText) + "\n");
     if (!stopping) View.Refresh();
 }
 
@@ -71,19 +71,15 @@ INT_PTR TMainDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         case IDC_START:
             Start();
             return FALSE;
-        case IDC_VIEW:
-            if (HIWORD(wParam) == CEN_COPYALL) Copy();
-            return FALSE;
+        case IDC_VIEW:  // the view's Ctrl+C
         case IDM_COPYALL:
-            Copy();
+            if (LOWORD(wParam) == IDM_COPYALL || HIWORD(wParam) == CEN_COPYALL) Copy();
             return FALSE;
         case IDCANCEL:
-            if (Saving) {
+            if (Saving)
                 ExitRequested = true;
-            } else {
+            else
                 Exit();
-                EndDialog(Dialog, 0);
-            }
             return TRUE;
         default:
             return FALSE;
@@ -131,10 +127,7 @@ void TMainDialog::Save()
     Saving = true;
     SaveReportAs(Dialog, Collectors->List(), Api);
     Saving = false;
-    if (ExitRequested) {
-        Exit();
-        EndDialog(Dialog, 0);
-    }
+    if (ExitRequested) Exit();
 }
 
 // Copy from the view: the whole report on the clipboard, once a run has finished.
@@ -180,4 +173,6 @@ void TMainDialog::Exit()
     }
     RunView.reset();
     Collectors.reset();
+    if (Dialog != nullptr) EndDialog(Dialog, 0);
+    Dialog = nullptr;
 }

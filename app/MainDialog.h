@@ -58,6 +58,7 @@ private:
     void Copy();
     void ShowViewMenu(LPARAM where);
     void RunEnded(bool whole);
+    // Stops the run, lets the collectors go and ends the dialog.
     void Exit();
 
     TShellApi& Api;

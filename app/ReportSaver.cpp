@@ -115,12 +115,10 @@ void SaveReportAs(HWND owner, const std::vector<TBaseInfo*>& collectors, TShellA
     record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     record.hwndOwner = owner;
     record.lpstrFilter = filter;
-    record.nFilterIndex = 0;
     record.lpstrFile = fileName;
     record.nMaxFile = sizeof(fileName) / sizeof(fileName[0]);
     record.lpstrFileTitle = fileTitle;
     record.nMaxFileTitle = sizeof(fileTitle) / sizeof(fileTitle[0]);
-    record.lpstrInitialDir = nullptr;
     record.lpstrTitle = L"保存します。";
     record.Flags = OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT;
     record.lpstrDefExt = L"txt";

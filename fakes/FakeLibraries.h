@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "info/FunctionCast.h"
+
 // kernel32's module on every fake machine.
 HMODULE const FakeKernel32 = reinterpret_cast<HMODULE>(0x7c800000);
 
@@ -58,5 +60,19 @@ private:
     }
     std::vector<TLibrary> Libraries;
 };
+
+// A function a fake library hands out. Having no object of its own, it calls
+// the member on the fake of the member's class that is current (see TCurrentFake).
+template <auto Member>
+struct TCurrentFakeFunction;
+template <typename Fake, typename Result, typename... Arguments, Result (Fake::*Member)(Arguments...)>
+struct TCurrentFakeFunction<Member> {
+    static Result WINAPI Call(Arguments... arguments) { return (Fake::Current().*Member)(arguments...); }
+};
+template <auto Member>
+FARPROC CurrentFakeFunction()
+{
+    return FunctionCast<FARPROC>(&TCurrentFakeFunction<Member>::Call);
+}
 
 #endif

@@ -7,10 +7,7 @@
 #include "info/BoundedText.h"
 #include "info/PlatformBuffer.h"
 
-TRegistry::TRegistry(TRegistryApi& api)
-    : ValueType(0), Data(nullptr), DataSize(0), Api(api), Key(nullptr)
-{
-}
+TRegistry::TRegistry(TRegistryApi& api) : ValueType(0), Data(nullptr), DataSize(0), Api(api), Key(nullptr) {}
 
 TRegistry::~TRegistry()
 {

@@ -43,8 +43,8 @@ void TThread::Terminate() { Terminated = true; }
 void TThread::WaitFor()
 {
     if (Handle == nullptr) return;
-    // Messages sent to this thread's windows (the worker repainting the view) are served while waiting, so a worker inside
-    // such a call can still end; posted messages and input stay queued.
+    // Messages sent to this thread's windows (the worker repainting the view) are served while waiting, so a worker
+    // inside such a call can still end; posted messages and input stay queued.
     while (MsgWaitForMultipleObjects(1, &Handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG message;
         PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);

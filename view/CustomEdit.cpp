@@ -4,22 +4,10 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "info/Lookup.h"
 #include "info/WideText.h"
 
-std::map<HWND, TCustomEdit*> EditWindows;
-
 namespace {
-
-// The map is filled and emptied by the window's thread and read by the worker.
-TCriticalSection& EditWindowsLock()
-{
-    static TCriticalSection* section = [] {
-        TCriticalSection* created = new TCriticalSection;
-        created->Initialize();
-        return created;
-    }();
-    return *section;
-}
 
 bool EndsRow(const std::string& row) { return !row.empty() && row.back() == '\n'; }
 
@@ -27,9 +15,8 @@ bool EndsRow(const std::string& row) { return !row.empty() && row.back() == '\n'
 
 TCustomEdit* FindCustomEdit(HWND window)
 {
-    TLock hold(EditWindowsLock());
-    const auto found = EditWindows.find(window);
-    return found == EditWindows.end() ? nullptr : found->second;
+    // An invalid or destroyed window answers 0.
+    return reinterpret_cast<TCustomEdit*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 TCustomEdit::TCustomEdit()
@@ -46,8 +33,8 @@ TCustomEdit::~TCustomEdit() = default;
 void TCustomEdit::Attach(HWND window)
 {
     Window = window;
-    TLock hold(EditWindowsLock());
-    EditWindows.insert(std::make_pair(window, this));
+    // The window's first view stays the one it deletes.
+    if (FindCustomEdit(window) == nullptr) SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 void TCustomEdit::Append(std::string_view text)
@@ -274,34 +261,23 @@ void TCustomEdit::Wheel(int delta)
 
 bool TCustomEdit::KeyDown(WPARAM key)
 {
-    switch (key) {
-    case VK_UP:
-        Scroll(SB_LINEUP);
+    const int code = Lookup<WPARAM, int>(key,
+                                         {{VK_UP, SB_LINEUP},
+                                          {VK_DOWN, SB_LINEDOWN},
+                                          {VK_PRIOR, SB_PAGEUP},
+                                          {VK_NEXT, SB_PAGEDOWN},
+                                          {VK_HOME, SB_TOP},
+                                          {VK_END, SB_BOTTOM}},
+                                         -1);
+    if (code >= 0) {
+        Scroll(code);
         return true;
-    case VK_DOWN:
-        Scroll(SB_LINEDOWN);
-        return true;
-    case VK_PRIOR:
-        Scroll(SB_PAGEUP);
-        return true;
-    case VK_NEXT:
-        Scroll(SB_PAGEDOWN);
-        return true;
-    case VK_HOME:
-        Scroll(SB_TOP);
-        return true;
-    case VK_END:
-        Scroll(SB_BOTTOM);
-        return true;
-    case 'C':
-        if (GetKeyState(VK_CONTROL) >= 0) return false;
-        // No lock here: the parent may wait for the worker, which may wait for Lock.
-        SendMessageA(GetParent(Window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Window), CEN_COPYALL),
-                     reinterpret_cast<LPARAM>(Window));
-        return true;
-    default:
-        return false;
     }
+    if (key != 'C' || GetKeyState(VK_CONTROL) >= 0) return false;
+    // No lock here: the parent may wait for the worker, which may wait for Lock.
+    SendMessageA(GetParent(Window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Window), CEN_COPYALL),
+                 reinterpret_cast<LPARAM>(Window));
+    return true;
 }
 
 void TCustomEdit::ClampTopLine()
@@ -359,12 +335,10 @@ LRESULT CALLBACK CustomEditProc(HWND window, UINT message, WPARAM wParam, LPARAM
         EndPaint(window, &paint);
         break;
     }
-    case WM_NCDESTROY: {
-        TLock hold(EditWindowsLock());
-        EditWindows.erase(window);
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         delete view;
         break;
-    }
     case WM_VSCROLL:
         view->Scroll(LOWORD(wParam));
         break;

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <list>
-#include <map>
 #include <string>
 #include <string_view>
 
@@ -61,8 +60,6 @@ private:
     int WheelRemainder;  // rotation short of a whole notch, in this direction
     TCriticalSection Lock;
 };
-
-extern std::map<HWND, TCustomEdit*> EditWindows;
 
 // The notification (in WM_COMMAND) by which the view asks its owner to copy
 // the whole text, which the owner decides on.

@@ -527,41 +527,29 @@ CONFIGRET WINAPI FakeCM_Get_DevNode_Status(PULONG status, PULONG problem, DEVINS
     return CR_SUCCESS;
 }
 
-const char* CDECL FakeWineGetVersion() { return "8.0"; }
+const char* CDECL Fakewine_get_version() { return "8.0"; }
 
 }  // namespace
 
 TFakeCurrentSystem::TFakeCurrentSystem()
 {
-    TFunctions ntdll = {{"RtlGetVersion", FunctionCast<FARPROC>(&FakeRtlGetVersion)},
-                        {"wine_get_version", FunctionCast<FARPROC>(&FakeWineGetVersion)}};
-    TFunctions kernel32 = {{"IsWow64Process2", FunctionCast<FARPROC>(&FakeIsWow64Process2)},
-                           {"IsWow64Process", FunctionCast<FARPROC>(&FakeIsWow64Process)},
-                           {"GetSystemPowerStatus", FunctionCast<FARPROC>(&FakeGetSystemPowerStatus)},
-                           {"GetProcessInformation", FunctionCast<FARPROC>(&FakeGetProcessInformation)}};
+    TFunctions ntdll = {FAKE_EXPORT(RtlGetVersion), FAKE_EXPORT(wine_get_version)};
+    TFunctions kernel32 = {FAKE_EXPORT(IsWow64Process2), FAKE_EXPORT(IsWow64Process), FAKE_EXPORT(GetSystemPowerStatus),
+                           FAKE_EXPORT(GetProcessInformation)};
     ProvidePrerequisites(kernel32, ntdll);
     Provide("ntdll.dll", reinterpret_cast<HMODULE>(0x7c900000), ntdll);
     Provide("kernel32.dll", FakeKernel32, kernel32);
     Provide("user32.dll", reinterpret_cast<HMODULE>(0x7e410000),
-            {{"SetThreadDpiAwarenessContext", FunctionCast<FARPROC>(&FakeSetThreadDpiAwarenessContext)},
-             {"GetDisplayConfigBufferSizes", FunctionCast<FARPROC>(&FakeGetDisplayConfigBufferSizes)},
-             {"QueryDisplayConfig", FunctionCast<FARPROC>(&FakeQueryDisplayConfig)},
-             {"DisplayConfigGetDeviceInfo", FunctionCast<FARPROC>(&FakeDisplayConfigGetDeviceInfo)}});
-    Provide("shcore.dll", reinterpret_cast<HMODULE>(0x6f000000),
-            {{"GetDpiForMonitor", FunctionCast<FARPROC>(&FakeGetDpiForMonitor)}});
-    Provide("dxgi.dll", reinterpret_cast<HMODULE>(0x6e000000),
-            {{"CreateDXGIFactory1", FunctionCast<FARPROC>(&FakeCreateDXGIFactory1)}});
-    Provide("d3d11.dll", reinterpret_cast<HMODULE>(0x6d000000),
-            {{"D3D11CreateDevice", FunctionCast<FARPROC>(&FakeD3D11CreateDevice)}});
-    Provide("d3d12.dll", reinterpret_cast<HMODULE>(0x6c000000),
-            {{"D3D12CreateDevice", FunctionCast<FARPROC>(&FakeD3D12CreateDevice)}});
+            {FAKE_EXPORT(SetThreadDpiAwarenessContext), FAKE_EXPORT(GetDisplayConfigBufferSizes),
+             FAKE_EXPORT(QueryDisplayConfig), FAKE_EXPORT(DisplayConfigGetDeviceInfo)});
+    Provide("shcore.dll", reinterpret_cast<HMODULE>(0x6f000000), {FAKE_EXPORT(GetDpiForMonitor)});
+    Provide("dxgi.dll", reinterpret_cast<HMODULE>(0x6e000000), {FAKE_EXPORT(CreateDXGIFactory1)});
+    Provide("d3d11.dll", reinterpret_cast<HMODULE>(0x6d000000), {FAKE_EXPORT(D3D11CreateDevice)});
+    Provide("d3d12.dll", reinterpret_cast<HMODULE>(0x6c000000), {FAKE_EXPORT(D3D12CreateDevice)});
     Provide("setupapi.dll", reinterpret_cast<HMODULE>(0x6b000000),
-            {{"SetupDiGetClassDevsW", FunctionCast<FARPROC>(&FakeSetupDiGetClassDevsW)},
-             {"SetupDiEnumDeviceInfo", FunctionCast<FARPROC>(&FakeSetupDiEnumDeviceInfo)},
-             {"SetupDiGetDeviceRegistryPropertyW", FunctionCast<FARPROC>(&FakeSetupDiGetDeviceRegistryPropertyW)},
-             {"SetupDiDestroyDeviceInfoList", FunctionCast<FARPROC>(&FakeSetupDiDestroyDeviceInfoList)}});
-    Provide("cfgmgr32.dll", reinterpret_cast<HMODULE>(0x6a000000),
-            {{"CM_Get_DevNode_Status", FunctionCast<FARPROC>(&FakeCM_Get_DevNode_Status)}});
+            {FAKE_EXPORT(SetupDiGetClassDevsW), FAKE_EXPORT(SetupDiEnumDeviceInfo),
+             FAKE_EXPORT(SetupDiGetDeviceRegistryPropertyW), FAKE_EXPORT(SetupDiDestroyDeviceInfoList)});
+    Provide("cfgmgr32.dll", reinterpret_cast<HMODULE>(0x6a000000), {FAKE_EXPORT(CM_Get_DevNode_Status)});
     // A machine of the old table predates them until Graphics() says otherwise.
     MissingLibraries.insert({"d3d11.dll", "d3d12.dll", "setupapi.dll", "cfgmgr32.dll"});
     MissingFunctions.insert({"wine_get_version", "GetDisplayConfigBufferSizes", "QueryDisplayConfig",
@@ -586,6 +574,20 @@ void TFakeCurrentSystem::SetVersion(DWORD major, DWORD minor, DWORD build, BYTE 
     Version.dwBuildNumber = build;
     Version.dwPlatformId = VER_PLATFORM_WIN32_NT;
     Version.wProductType = productType;
+}
+
+std::string TFakeCurrentSystem::Held() const
+{
+    const struct {
+        const char* Name;
+        int Count;
+    } books[] = {{"COM objects", LiveObjects},      {"libraries", OpenLibraries()},  {"DCs", DcsHeld},
+                 {"device lists", DeviceListsHeld}, {"BSTRs", BstrsHeld},            {"power schemes", SchemesHeld},
+                 {"event logs", LogsOpen},          {"thread handles", ThreadsHeld}, {"apartments", ApartmentsHeld}};
+    std::string held;
+    for (const auto& book : books)
+        if (book.Count != 0) held += std::string(held.empty() ? "" : ", ") + book.Name + " " + std::to_string(book.Count);
+    return held;
 }
 
 BOOL TFakeCurrentSystem::FreeLibrary(HMODULE module)

@@ -11,8 +11,12 @@
 #include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraryCalls.h"
 #include "fakes/current/FakePrerequisites.h"
+#include "info/FunctionCast.h"
 #include "info/current/CurrentSystemApi.h"
 #include "info/current/CurrentSystemInfo.h"
+
+// A fake's entry in its library, under the name the library exports it by.
+#define FAKE_EXPORT(name) {#name, FunctionCast<FARPROC>(&Fake##name)}
 
 // One output of a fake graphics adapter, and its mode and DPI.
 struct TFakeDisplay {
@@ -110,6 +114,9 @@ public:
     int Direct3D12Devices = 0;  // made
     int DeviceListsHeld = 0;
     int ObjectsAliveAtFree = 0;  // the most DXGI or Direct3D objects alive when dxgi, d3d11 or d3d12 went
+    // What a run has not given back: empty when every COM object, library, DC,
+    // device list, string, scheme, log, thread and apartment it took is returned.
+    std::string Held() const;
 
     HMODULE GetModuleHandleA(LPCSTR name) override;
     BOOL FreeLibrary(HMODULE module) override;

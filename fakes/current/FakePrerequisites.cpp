@@ -7,7 +7,6 @@
 #include <cstring>
 #include <cwctype>
 
-#include "info/FunctionCast.h"
 #include "info/current/CurrentFunctions.h"
 
 namespace {
@@ -38,7 +37,7 @@ LONG WINAPI FakeNtQuerySystemInformation(ULONG type, PVOID data, ULONG size, PUL
     return 0;
 }
 
-UINT32 WINAPI FakeTbsiGetDeviceInfo(UINT32 size, PVOID info)
+UINT32 WINAPI FakeTbsi_GetDeviceInfo(UINT32 size, PVOID info)
 {
     if (FaultPlan.Fails("Tbsi_GetDeviceInfo")) return 0x80284001;  // TBS_E_INTERNAL_ERROR
     if (size < sizeof(TpmDeviceInfo)) return 0x80284005;          // TBS_E_BAD_PARAMETER
@@ -263,6 +262,15 @@ private:
     size_t Position = 0;
 };
 
+// IWbemServices asks the same six things of classes as of instances; the fake answers none of them.
+#define WBEM_NOT_SUPPORTED_FOR(Kind) \
+    HRESULT STDMETHODCALLTYPE Put##Kind(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override { return WBEM_E_NOT_SUPPORTED; } \
+    HRESULT STDMETHODCALLTYPE Put##Kind##Async(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override { return WBEM_E_NOT_SUPPORTED; } \
+    HRESULT STDMETHODCALLTYPE Delete##Kind(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override { return WBEM_E_NOT_SUPPORTED; } \
+    HRESULT STDMETHODCALLTYPE Delete##Kind##Async(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override { return WBEM_E_NOT_SUPPORTED; } \
+    HRESULT STDMETHODCALLTYPE Create##Kind##Enum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override { return WBEM_E_NOT_SUPPORTED; } \
+    HRESULT STDMETHODCALLTYPE Create##Kind##EnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override { return WBEM_E_NOT_SUPPORTED; }
+
 class TFakeServices : public TFakeCounted<IWbemServices> {
 public:
     HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR language, const BSTR query, LONG flags, IWbemContext*,
@@ -280,18 +288,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryObjectSink(LONG, IWbemObjectSink **) override { return WBEM_E_NOT_SUPPORTED; }
     HRESULT STDMETHODCALLTYPE GetObject(const BSTR, LONG, IWbemContext *, IWbemClassObject **, IWbemCallResult **) override { return WBEM_E_NOT_SUPPORTED; }
     HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE PutClass(IWbemClassObject *, LONG, IWbemContext *, IWbemCallResult **) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE PutClassAsync(IWbemClassObject *, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE DeleteClass(const BSTR, LONG, IWbemContext *, IWbemCallResult **) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE DeleteClassAsync(const BSTR, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE CreateClassEnum(const BSTR, LONG, IWbemContext *, IEnumWbemClassObject **) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE CreateClassEnumAsync(const BSTR, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE PutInstance(IWbemClassObject *, LONG, IWbemContext *, IWbemCallResult **) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject *, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE DeleteInstance(const BSTR, LONG, IWbemContext *, IWbemCallResult **) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE DeleteInstanceAsync(const BSTR, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR, LONG, IWbemContext *, IEnumWbemClassObject **) override { return WBEM_E_NOT_SUPPORTED; }
-    HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
+    WBEM_NOT_SUPPORTED_FOR(Class)
+    WBEM_NOT_SUPPORTED_FOR(Instance)
     HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
     HRESULT STDMETHODCALLTYPE ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext *, IEnumWbemClassObject **) override { return WBEM_E_NOT_SUPPORTED; }
     HRESULT STDMETHODCALLTYPE ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemObjectSink *) override { return WBEM_E_NOT_SUPPORTED; }
@@ -316,20 +314,14 @@ public:
 
 void TFakeCurrentSystem::ProvidePrerequisites(TFunctions& kernel32, TFunctions& ntdll)
 {
-    kernel32["GetFirmwareType"] = FunctionCast<FARPROC>(&FakeGetFirmwareType);
-    kernel32["SystemTimeToTzSpecificLocalTime"] = FunctionCast<FARPROC>(&FakeSystemTimeToTzSpecificLocalTime);
-    ntdll["NtQuerySystemInformation"] = FunctionCast<FARPROC>(&FakeNtQuerySystemInformation);
-    Provide("tbs.dll", reinterpret_cast<HMODULE>(0x69000000),
-            {{"Tbsi_GetDeviceInfo", FunctionCast<FARPROC>(&FakeTbsiGetDeviceInfo)}});
+    kernel32.insert({FAKE_EXPORT(GetFirmwareType), FAKE_EXPORT(SystemTimeToTzSpecificLocalTime)});
+    ntdll.insert(FAKE_EXPORT(NtQuerySystemInformation));
+    Provide("tbs.dll", reinterpret_cast<HMODULE>(0x69000000), {FAKE_EXPORT(Tbsi_GetDeviceInfo)});
     Provide("powrprof.dll", reinterpret_cast<HMODULE>(0x68000000),
-            {{"PowerGetActiveScheme", FunctionCast<FARPROC>(&FakePowerGetActiveScheme)},
-             {"PowerReadFriendlyName", FunctionCast<FARPROC>(&FakePowerReadFriendlyName)}});
+            {FAKE_EXPORT(PowerGetActiveScheme), FAKE_EXPORT(PowerReadFriendlyName)});
     Provide("advapi32.dll", reinterpret_cast<HMODULE>(0x77dd0000),
-            {{"OpenEventLogW", FunctionCast<FARPROC>(&FakeOpenEventLogW)},
-             {"ReadEventLogW", FunctionCast<FARPROC>(&FakeReadEventLogW)},
-             {"CloseEventLog", FunctionCast<FARPROC>(&FakeCloseEventLog)}});
-    Provide("ole32.dll", reinterpret_cast<HMODULE>(0x774e0000),
-            {{"CoSetProxyBlanket", FunctionCast<FARPROC>(&FakeCoSetProxyBlanket)}});
+            {FAKE_EXPORT(OpenEventLogW), FAKE_EXPORT(ReadEventLogW), FAKE_EXPORT(CloseEventLog)});
+    Provide("ole32.dll", reinterpret_cast<HMODULE>(0x774e0000), {FAKE_EXPORT(CoSetProxyBlanket)});
     MissingLibraries.insert({"tbs.dll", "powrprof.dll"});
     MissingFunctions.insert({"GetFirmwareType", "NtQuerySystemInformation", "OpenEventLogW", "CoSetProxyBlanket"});
 }

@@ -59,21 +59,6 @@ struct TFakePrerequisites {
     int LogsOpen = 0;
     size_t RecordsRead = 0;
     DWORD LastError = 0;
-
-    // What a run has not given back: empty when every string, scheme, log,
-    // thread and apartment it took is returned.
-    std::string Held() const
-    {
-        std::string held;
-        const struct {
-            const char* Name;
-            int Count;
-        } books[] = {{"BSTRs", BstrsHeld},           {"power schemes", SchemesHeld}, {"event logs", LogsOpen},
-                     {"thread handles", ThreadsHeld}, {"apartments", ApartmentsHeld}};
-        for (const auto& book : books)
-            if (book.Count != 0) held += std::string(held.empty() ? "" : ", ") + book.Name + " " + std::to_string(book.Count);
-        return held;
-    }
 };
 
 #endif

@@ -2,35 +2,13 @@
 
 #include <cstring>
 
-#include "info/FunctionCast.h"
-
-namespace {
-
-DWORD WINAPI FakeGetNetworkParams(PFIXED_INFO info, PULONG size)
-{
-    return TFakeNetworkApi::Current().GetNetworkParams(info, size);
-}
-DWORD WINAPI FakeGetNumberOfInterfaces(PDWORD count)
-{
-    if (FaultPlan.Fails("GetNumberOfInterfaces")) return ERROR_NOT_SUPPORTED;
-    *count = TFakeNetworkApi::Current().Interfaces;
-    return NO_ERROR;
-}
-ULONG WINAPI FakeGetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size)
-{
-    return TFakeNetworkApi::Current().GetAdaptersInfo(info, size);
-}
-DWORD WINAPI FakeGetIfEntry(PMIB_IFROW row) { return TFakeNetworkApi::Current().GetIfEntry(row); }
-
-}  // namespace
-
 TFakeNetworkApi::TFakeNetworkApi()
 {
     Provide("iphlpapi.dll", reinterpret_cast<HMODULE>(0x1F000000),
-            {{"GetNetworkParams", FunctionCast<FARPROC>(&FakeGetNetworkParams)},
-             {"GetNumberOfInterfaces", FunctionCast<FARPROC>(&FakeGetNumberOfInterfaces)},
-             {"GetAdaptersInfo", FunctionCast<FARPROC>(&FakeGetAdaptersInfo)},
-             {"GetIfEntry", FunctionCast<FARPROC>(&FakeGetIfEntry)}});
+            {{"GetNetworkParams", CurrentFakeFunction<&TFakeNetworkApi::GetNetworkParams>()},
+             {"GetNumberOfInterfaces", CurrentFakeFunction<&TFakeNetworkApi::GetNumberOfInterfaces>()},
+             {"GetAdaptersInfo", CurrentFakeFunction<&TFakeNetworkApi::GetAdaptersInfo>()},
+             {"GetIfEntry", CurrentFakeFunction<&TFakeNetworkApi::GetIfEntry>()}});
 }
 
 IP_ADAPTER_INFO TFakeNetworkApi::Adapter(const char* name, const char* ip, DWORD index)
@@ -96,6 +74,13 @@ ULONG TFakeNetworkApi::GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size)
         info[i].Next = i + 1 < Adapters.size() ? &info[i + 1] : nullptr;
     }
     return ERROR_SUCCESS;
+}
+
+DWORD TFakeNetworkApi::GetNumberOfInterfaces(PDWORD count)
+{
+    if (FaultPlan.Fails("GetNumberOfInterfaces")) return ERROR_NOT_SUPPORTED;
+    *count = Interfaces;
+    return NO_ERROR;
 }
 
 DWORD TFakeNetworkApi::GetIfEntry(PMIB_IFROW row)

@@ -39,7 +39,9 @@ public:
     // A record with the usual fields set; the test changes what it needs.
     static IP_ADAPTER_INFO Adapter(const char* name, const char* ip, DWORD index);
 
+    // The library's functions.
     virtual DWORD GetNetworkParams(PFIXED_INFO info, PULONG size);
+    DWORD GetNumberOfInterfaces(PDWORD count);
     virtual ULONG GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size);
     DWORD GetIfEntry(PMIB_IFROW row);
 

@@ -2,32 +2,18 @@
 
 #include <cstring>
 
-#include "info/FunctionCast.h"
-
 namespace {
 
 SC_HANDLE const Manager = reinterpret_cast<SC_HANDLE>(0x5C000000);
-
-SC_HANDLE WINAPI FakeOpenSCManager(LPCSTR machine, LPCSTR database, DWORD access)
-{
-    return TFakeServiceApi::Current().OpenManager(machine, database, access);
-}
-BOOL WINAPI FakeEnumServices(SC_HANDLE manager, SC_ENUM_TYPE level, DWORD type, DWORD state, LPBYTE buffer,
-                             DWORD size, LPDWORD needed, LPDWORD returned, LPDWORD resume, LPCSTR group)
-{
-    if (level != SC_ENUM_PROCESS_INFO || resume != nullptr || group != nullptr) return FALSE;
-    return TFakeServiceApi::Current().Enumerate(manager, type, state, buffer, size, needed, returned);
-}
-BOOL WINAPI FakeCloseServiceHandle(SC_HANDLE manager) { return TFakeServiceApi::Current().CloseManager(manager); }
 
 }  // namespace
 
 TFakeServiceApi::TFakeServiceApi()
 {
     Provide("advapi32.DLL", reinterpret_cast<HMODULE>(0xAD000000),
-            {{"OpenSCManagerA", FunctionCast<FARPROC>(&FakeOpenSCManager)},
-             {"EnumServicesStatusExA", FunctionCast<FARPROC>(&FakeEnumServices)},
-             {"CloseServiceHandle", FunctionCast<FARPROC>(&FakeCloseServiceHandle)}});
+            {{"OpenSCManagerA", CurrentFakeFunction<&TFakeServiceApi::OpenManager>()},
+             {"EnumServicesStatusExA", CurrentFakeFunction<&TFakeServiceApi::EnumServices>()},
+             {"CloseServiceHandle", CurrentFakeFunction<&TFakeServiceApi::CloseManager>()}});
 }
 
 SC_HANDLE TFakeServiceApi::OpenManager(LPCSTR machine, LPCSTR database, DWORD access)
@@ -51,6 +37,13 @@ BOOL TFakeServiceApi::CloseManager(SC_HANDLE manager)
     if (manager != Manager) return FALSE;
     --OpenManagers;
     return !fails;
+}
+
+BOOL TFakeServiceApi::EnumServices(SC_HANDLE manager, SC_ENUM_TYPE level, DWORD type, DWORD state, LPBYTE buffer,
+                                   DWORD size, LPDWORD needed, LPDWORD returned, LPDWORD resume, LPCSTR group)
+{
+    if (level != SC_ENUM_PROCESS_INFO || resume != nullptr || group != nullptr) return FALSE;
+    return Enumerate(manager, type, state, buffer, size, needed, returned);
 }
 
 BOOL TFakeServiceApi::Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBYTE buffer, DWORD size,

@@ -10,16 +10,14 @@
 #include "fakes/CurrentFake.h"
 #include "fakes/FakeLibraryCalls.h"
 #include "info/service/ServiceApi.h"
+#include "info/service/ServiceInfo.h"
 
 // A service control manager behind the service seam; the service functions
 // are reached through the current fake.
 class TFakeServiceApi : public TFakeLibraryCalls<TServiceApi>, public TCurrentFake<TFakeServiceApi> {
 public:
-    struct TService {
-        std::string DisplayName;
-        std::string Name;
-        DWORD State;
-    };
+    // What the manager lists of one service: the row the collector should make of it.
+    using TService = ServiceRecord;
 
     TFakeServiceApi();
 
@@ -35,7 +33,10 @@ public:
 
     DWORD GetLastError() override { return LastError; }
 
+    // The library's functions; EnumServices takes only the form that Enumerate answers.
     SC_HANDLE OpenManager(LPCSTR machine, LPCSTR database, DWORD access);
+    BOOL EnumServices(SC_HANDLE manager, SC_ENUM_TYPE level, DWORD type, DWORD state, LPBYTE buffer, DWORD size,
+                      LPDWORD needed, LPDWORD returned, LPDWORD resume, LPCSTR group);
     virtual BOOL Enumerate(SC_HANDLE manager, DWORD type, DWORD state, LPBYTE buffer, DWORD size, LPDWORD needed,
                    LPDWORD returned);
     BOOL CloseManager(SC_HANDLE manager);

@@ -1,5 +1,7 @@
 #include "info/current/CurrentSystemInfo.h"
 
+#include "info/Lookup.h"
+
 std::string WindowsProductName(const WindowsRecord& windows)
 {
     const DWORD major = windows.Major;
@@ -27,18 +29,13 @@ std::string WindowsProductName(const WindowsRecord& windows)
             return build >= 22000 ? "Windows 11" : "Windows 10";
         if (major == 10 && minor == 0) {
             // Each long-term release has one build; the others are semi-annual releases.
-            switch (build) {
-            case 14393:
-                return "Windows Server 2016";
-            case 17763:
-                return "Windows Server 2019";
-            case 20348:
-                return "Windows Server 2022";
-            case 26100:
-                return "Windows Server 2025";
-            default:
-                return (boost::format("Windows Server (build %u)") % build).str();
-            }
+            const char* release = Lookup<DWORD, const char*>(build,
+                                                             {{14393, "Windows Server 2016"},
+                                                              {17763, "Windows Server 2019"},
+                                                              {20348, "Windows Server 2022"},
+                                                              {26100, "Windows Server 2025"}},
+                                                             nullptr);
+            return release != nullptr ? release : (boost::format("Windows Server (build %u)") % build).str();
         }
     }
     return (boost::format("Windows %u.%u") % major % minor).str();
@@ -46,18 +43,12 @@ std::string WindowsProductName(const WindowsRecord& windows)
 
 const char* MachineText(USHORT machine)
 {
-    switch (machine) {
-    case IMAGE_FILE_MACHINE_I386:
-        return "x86";
-    case IMAGE_FILE_MACHINE_AMD64:
-        return "x64";
-    case IMAGE_FILE_MACHINE_ARM64:
-        return "ARM64";
-    case IMAGE_FILE_MACHINE_IA64:
-        return "IA64";
-    default:
-        return "unknown";
-    }
+    return Lookup<USHORT, const char*>(machine,
+                                       {{IMAGE_FILE_MACHINE_I386, "x86"},
+                                        {IMAGE_FILE_MACHINE_AMD64, "x64"},
+                                        {IMAGE_FILE_MACHINE_ARM64, "ARM64"},
+                                        {IMAGE_FILE_MACHINE_IA64, "IA64"}},
+                                       "unknown");
 }
 
 std::string WindowsLineText(const WindowsRecord& windows)
@@ -128,50 +119,35 @@ std::string Direct3DText(const Direct3DRecord& direct3D)
 {
     std::string text = "feature level " + FeatureLevelText(direct3D.FeatureLevel);
     if (direct3D.Direct3D12) text += ", Direct3D 12";
-    if (direct3D.Direct3D12 && direct3D.ShaderModel != 0) text += " shader model " + ShaderModelText(direct3D.ShaderModel);
+    if (direct3D.Direct3D12 && direct3D.ShaderModel != 0)
+        text += " shader model " + ShaderModelText(direct3D.ShaderModel);
     return text;
 }
 
 const char* ConnectionText(UINT32 technology)
 {
-    switch (static_cast<DISPLAYCONFIG_VIDEO_OUTPUT_TECHNOLOGY>(technology)) {
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_HD15:
-        return "VGA";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SVIDEO:
-        return "S-Video";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_COMPOSITE_VIDEO:
-        return "composite";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_COMPONENT_VIDEO:
-        return "component";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DVI:
-        return "DVI";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_HDMI:
-        return "HDMI";
-    // A laptop's own panel, however it is wired.
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_LVDS:
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DISPLAYPORT_EMBEDDED:
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_UDI_EMBEDDED:
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INTERNAL:
-        return "internal";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_D_JPN:
-        return "D-terminal";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SDI:
-        return "SDI";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DISPLAYPORT_EXTERNAL:
-        return "DisplayPort";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_UDI_EXTERNAL:
-        return "UDI";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SDTVDONGLE:
-        return "SDTV dongle";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_MIRACAST:
-        return "Miracast";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INDIRECT_WIRED:
-        return "indirect wired";
-    case DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INDIRECT_VIRTUAL:
-        return "indirect virtual";
-    default:
-        return "other";
-    }
+    using T = DISPLAYCONFIG_VIDEO_OUTPUT_TECHNOLOGY;
+    return Lookup<T, const char*>(static_cast<T>(technology),
+                                  {{DISPLAYCONFIG_OUTPUT_TECHNOLOGY_HD15, "VGA"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SVIDEO, "S-Video"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_COMPOSITE_VIDEO, "composite"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_COMPONENT_VIDEO, "component"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DVI, "DVI"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_HDMI, "HDMI"},
+                                   // A laptop's own panel, however it is wired.
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_LVDS, "internal"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DISPLAYPORT_EMBEDDED, "internal"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_UDI_EMBEDDED, "internal"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INTERNAL, "internal"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_D_JPN, "D-terminal"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SDI, "SDI"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_DISPLAYPORT_EXTERNAL, "DisplayPort"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_UDI_EXTERNAL, "UDI"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_SDTVDONGLE, "SDTV dongle"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_MIRACAST, "Miracast"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INDIRECT_WIRED, "indirect wired"},
+                                   {DISPLAYCONFIG_OUTPUT_TECHNOLOGY_INDIRECT_VIRTUAL, "indirect virtual"}},
+                                  "other");
 }
 
 std::string DisplayText(const DisplayRecord& display)
@@ -198,28 +174,18 @@ namespace {
 // What Device Manager says of the problems that stop a graphics card most often.
 const char* ProblemMeaning(ULONG problem)
 {
-    switch (problem) {
-    case CM_PROB_FAILED_START:
-        return "the device cannot start";
-    case CM_PROB_NORMAL_CONFLICT:
-        return "the device cannot find enough free resources";
-    case CM_PROB_NEED_RESTART:
-        return "the device needs the computer restarted";
-    case CM_PROB_REINSTALL:
-        return "its driver must be reinstalled";
-    case CM_PROB_FAILED_INSTALL:
-        return "no driver is installed";
-    case CM_PROB_FAILED_ADD:
-        return "Windows cannot load its driver";
-    case CM_PROB_FAILED_DRIVER_ENTRY:
-        return "Windows cannot initialize its driver";
-    case CM_PROB_FAILED_POST_START:
-        return "Windows stopped this device because it reported problems";
-    case CM_PROB_UNSIGNED_DRIVER:
-        return "Windows cannot verify its driver's digital signature";
-    default:
-        return nullptr;
-    }
+    return Lookup<ULONG, const char*>(
+        problem,
+        {{CM_PROB_FAILED_START, "the device cannot start"},
+         {CM_PROB_NORMAL_CONFLICT, "the device cannot find enough free resources"},
+         {CM_PROB_NEED_RESTART, "the device needs the computer restarted"},
+         {CM_PROB_REINSTALL, "its driver must be reinstalled"},
+         {CM_PROB_FAILED_INSTALL, "no driver is installed"},
+         {CM_PROB_FAILED_ADD, "Windows cannot load its driver"},
+         {CM_PROB_FAILED_DRIVER_ENTRY, "Windows cannot initialize its driver"},
+         {CM_PROB_FAILED_POST_START, "Windows stopped this device because it reported problems"},
+         {CM_PROB_UNSIGNED_DRIVER, "Windows cannot verify its driver's digital signature"}},
+        nullptr);
 }
 
 }  // namespace
@@ -272,16 +238,16 @@ namespace {
 void WriteAdapter(const GraphicsAdapterRecord& record, TSection& section)
 {
     section.AddLine(boost::format("Graphics adapter %u: %s%s\n") % record.Index % record.Description %
-            (record.Software ? " (software)" : ""));
+                    (record.Software ? " (software)" : ""));
     if (record.HighPerformance || record.MinimumPower)
-        section.AddLine(boost::format(" Preference: %s\n") %
-                (record.HighPerformance && record.MinimumPower ? "high performance, minimum power"
-                 : record.HighPerformance                      ? "high performance"
-                                                               : "minimum power"));
+        section.AddLine(boost::format(" Preference: %s\n") % (record.HighPerformance && record.MinimumPower
+                                                                  ? "high performance, minimum power"
+                                                              : record.HighPerformance ? "high performance"
+                                                                                       : "minimum power"));
     if (record.Direct3D.Asked || record.Direct3D.Direct3D12)
         section.AddLine(boost::format(" Direct3D: %s\n") % Direct3DText(record.Direct3D));
-    section.AddLine(boost::format(" VendorId: 0x%04X  DeviceId: 0x%04X  SubSysId: 0x%08X  Revision: %u\n") % record.VendorId %
-            record.DeviceId % record.SubSysId % record.Revision);
+    section.AddLine(boost::format(" VendorId: 0x%04X  DeviceId: 0x%04X  SubSysId: 0x%08X  Revision: %u\n") %
+                    record.VendorId % record.DeviceId % record.SubSysId % record.Revision);
     section.AddLine(boost::format(" Dedicated video memory: %s\n") % MemoryText(record.DedicatedVideoMemory));
     section.AddLine(boost::format(" Dedicated system memory: %s\n") % MemoryText(record.DedicatedSystemMemory));
     section.AddLine(boost::format(" Shared system memory: %s\n") % MemoryText(record.SharedSystemMemory));
@@ -289,12 +255,13 @@ void WriteAdapter(const GraphicsAdapterRecord& record, TSection& section)
         const DWORD high = static_cast<DWORD>(record.DriverVersion.HighPart);
         const DWORD low = record.DriverVersion.LowPart;
         section.AddLine(boost::format(" Driver version: %u.%u.%u.%u\n") % (high >> 16) % (high & 0xFFFF) % (low >> 16) %
-                (low & 0xFFFF));
+                        (low & 0xFFFF));
     }
-    for (const DisplayRecord& display : record.Displays) section.AddLine(boost::format(" Display: %s\n") % DisplayText(display));
+    for (const DisplayRecord& display : record.Displays)
+        section.AddLine(boost::format(" Display: %s\n") % DisplayText(display));
     if (FAILED(record.OutputsFailure))
         section.AddLine(boost::format(" ディスプレイの列挙に失敗しました。(HRESULT 0x%08X)\n") %
-                static_cast<ULONG>(record.OutputsFailure));
+                        static_cast<ULONG>(record.OutputsFailure));
 }
 
 }  // namespace
@@ -303,23 +270,27 @@ void WriteCurrentSection(const CurrentSystemRecord& record, TSection& section)
 {
     section.AddLine(boost::format("Current system information:\n"));
     if (record.Windows.HasVersion) section.AddLine(boost::format(" Windows: %s\n") % WindowsLineText(record.Windows));
-    if (!record.Windows.DisplayVersion.empty()) section.AddLine(boost::format(" Version: %s\n") % record.Windows.DisplayVersion);
+    if (!record.Windows.DisplayVersion.empty())
+        section.AddLine(boost::format(" Version: %s\n") % record.Windows.DisplayVersion);
     if (record.Windows.HasVersion && record.Windows.HasUbr)
-        section.AddLine(boost::format(" Build: %u.%u.%u.%u\n") % record.Windows.Major % record.Windows.Minor % record.Windows.Build % record.Windows.Ubr);
+        section.AddLine(boost::format(" Build: %u.%u.%u.%u\n") % record.Windows.Major % record.Windows.Minor %
+                        record.Windows.Build % record.Windows.Ubr);
     section.AddLine(boost::format(" Windows architecture: %s\n") % MachineText(record.Windows.NativeMachine));
     section.AddLine(boost::format(" envcheck runs as: %s\n") % RunsAsText(record.Windows));
     section.AddLine(boost::format(" Power: %s\n") % PowerText(record.Windows));
     if (record.Windows.RemoteSession) section.AddLine(boost::format(" Remote session: yes\n"));
     WritePrerequisiteLines(record.Prerequisites, record.Windows, section);
     if (!record.HasDxgi) section.AddLine(boost::format(" DXGIが利用できません。\n"));
-    if (!record.Adapters.empty() || FAILED(record.AdaptersFailure) || !record.DisplayDevices.empty() || record.HasCrashLog)
+    if (!record.Adapters.empty() || FAILED(record.AdaptersFailure) || !record.DisplayDevices.empty() ||
+        record.HasCrashLog)
         section.AddLine(boost::format("\n"));
     for (const GraphicsAdapterRecord& adapter : record.Adapters) WriteAdapter(adapter, section);
     if (FAILED(record.AdaptersFailure))
         section.AddLine(boost::format("グラフィックアダプタの列挙に失敗しました。(HRESULT 0x%08X)\n") %
-                static_cast<ULONG>(record.AdaptersFailure));
+                        static_cast<ULONG>(record.AdaptersFailure));
     if (!record.DisplayDevices.empty()) section.AddLine(boost::format("Display devices:\n"));
-    for (const DisplayDeviceRecord& device : record.DisplayDevices) section.AddLine(boost::format(" %s\n") % DisplayDeviceText(device));
+    for (const DisplayDeviceRecord& device : record.DisplayDevices)
+        section.AddLine(boost::format(" %s\n") % DisplayDeviceText(device));
     if (record.HasCrashLog) section.AddLine(boost::format("Recent program crashes (30 days):\n"));
     if (record.HasCrashLog && record.Crashes.empty()) section.AddLine(boost::format(" (none)\n"));
     for (const CrashRecord& crash : record.Crashes) section.AddLine(boost::format(" %s\n") % CrashText(crash));

@@ -67,7 +67,8 @@ void TCurrentSystemInfo::ReadVersion(const OsVersionRecord& told)
     Record.Windows.PlatformId = told.Info.dwPlatformId;
     Record.Windows.Major = told.Info.dwMajorVersion;
     Record.Windows.Minor = told.Info.dwMinorVersion;
-    Record.Windows.Build = told.Info.dwBuildNumber & (told.Info.dwPlatformId == VER_PLATFORM_WIN32_NT ? 0xFFFFFFFF : 0xFFFF);
+    Record.Windows.Build =
+        told.Info.dwBuildNumber & (told.Info.dwPlatformId == VER_PLATFORM_WIN32_NT ? 0xFFFFFFFF : 0xFFFF);
     Record.Windows.ProductType = told.IsEx ? told.Info.wProductType : VER_NT_WORKSTATION;
     Record.Windows.HasVersion = true;
 }
@@ -118,8 +119,8 @@ void TCurrentSystemInfo::ReadCurrentVersionKey()
         !key.ReadDword("CurrentMinorVersionNumber", minor) || !key.ReadValue("CurrentBuildNumber") ||
         key.ValueType != REG_SZ || !ReadNumber(key.DataText(), build))
         return;
-    if (Record.Windows.PlatformId == VER_PLATFORM_WIN32_NT && major == Record.Windows.Major && minor == Record.Windows.Minor &&
-        build == Record.Windows.Build)
+    if (Record.Windows.PlatformId == VER_PLATFORM_WIN32_NT && major == Record.Windows.Major &&
+        minor == Record.Windows.Minor && build == Record.Windows.Build)
         return;
     Record.Windows.CompatibilityMode = true;
     Record.Windows.ToldPlatformId = Record.Windows.PlatformId;

@@ -196,7 +196,6 @@ public:
     bool ReadSecurityCenter(std::vector<SecurityProductRecord>& products);
     // False where the log cannot be read at all.
     bool ReadCrashes();
-    const CurrentSystemRecord& GetRecord() const { return Record; }
 
 private:
     struct AdapterCalls;

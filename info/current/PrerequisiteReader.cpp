@@ -81,7 +81,8 @@ void TCurrentSystemInfo::ReadTpm()
 void TCurrentSystemInfo::ReadCodeIntegrity()
 {
     // Vista brought code integrity's options; Windows 10 named memory integrity among them.
-    if (!Record.Windows.HasVersion || Record.Windows.PlatformId != VER_PLATFORM_WIN32_NT || Record.Windows.Major < 6) return;
+    if (!Record.Windows.HasVersion || Record.Windows.PlatformId != VER_PLATFORM_WIN32_NT || Record.Windows.Major < 6)
+        return;
     const auto query = FindFunction<Ntdll::NtQuerySystemInformation>(TLoadedModule(Api, "ntdll.dll"));
     if (query == nullptr) return;
     Record.Prerequisites.HasCodeIntegrity = true;
@@ -153,7 +154,7 @@ void TCurrentSystemInfo::ReadExtras()
         const std::wstring path = folder + WideText(name, CP_ACP) + L".dll";
         const DWORD attributes = Api.GetFileAttributesW(path.c_str());
         Record.Prerequisites.Extras.push_back(attributes != INVALID_FILE_ATTRIBUTES &&
-                                       (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
+                                              (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <winternl.h>
 
+#include "info/Lookup.h"
+
 namespace {
 
 // XCR0: the SSE and AVX registers, and AVX-512's mask and upper registers.
@@ -58,16 +60,7 @@ std::string FirmwareText(const PrerequisitesRecord& record)
 std::string TpmText(const PrerequisitesRecord& record)
 {
     if (!record.TpmKnown) return "unknown";
-    switch (record.TpmVersion) {
-    case 0:
-        return "none";
-    case 1:
-        return "1.2";
-    case 2:
-        return "2.0";
-    default:
-        return "unknown";
-    }
+    return Lookup<UINT32, const char*>(record.TpmVersion, {{0, "none"}, {1, "1.2"}, {2, "2.0"}}, "unknown");
 }
 
 std::string SecurityProductsText(const std::vector<SecurityProductRecord>& products)
@@ -169,7 +162,8 @@ void WritePrerequisiteLines(const PrerequisitesRecord& record, const WindowsReco
     // Windows 10 names memory integrity among the options.
     if (record.HasCodeIntegrity && windows.Major >= 10)
         section.AddLine(boost::format(" Memory integrity: %s\n") % option(CODEINTEGRITY_OPTION_HVCI_KMCI_ENABLED));
-    if (record.HasCodeIntegrity) section.AddLine(boost::format(" Test signing: %s\n") % option(CODEINTEGRITY_OPTION_TESTSIGN));
+    if (record.HasCodeIntegrity)
+        section.AddLine(boost::format(" Test signing: %s\n") % option(CODEINTEGRITY_OPTION_TESTSIGN));
     if (record.HasSecurityCenter)
         section.AddLine(boost::format(" Security software: %s\n") % SecurityProductsText(record.SecurityProducts));
     section.AddLine(boost::format(" Visual C++ runtime: %s\n") % RuntimesText(record));

@@ -27,8 +27,8 @@ DirectXRecord TDirectXInfo::Read()
     if (record.Direct3DCreated) {
         record.Adapter = ReadAdapter();
         record.System = ReadSystem();
-        record.Sound = ReadDevices(L"DxDiag_DirectSound.DxDiag_SoundDevices", SoundDeviceProperties,
-                                   SoundDevicePropertyCount);
+        record.Sound =
+            ReadDevices(L"DxDiag_DirectSound.DxDiag_SoundDevices", SoundDeviceProperties, SoundDevicePropertyCount);
         record.Display = ReadDevices(L"DxDiag_DisplayDevices", DisplayDeviceProperties, DisplayDevicePropertyCount);
         record.Files = ReadFiles();
     }

@@ -46,7 +46,7 @@ struct DxFileRecord {
 // was read of it, in order. A failure stops the walk; what was read stays.
 template <typename Item>
 struct DxListRecord {
-    bool Opened = false;    // the list and its count answered
+    bool Opened = false;  // the list and its count answered
     std::vector<Item> Items;
     bool Complete = false;  // every item was read
 };

@@ -23,10 +23,7 @@ const char* DriveTypeText(UINT driveType)
     return driveType < sizeof(texts) / sizeof(texts[0]) ? texts[driveType] : "";
 }
 
-TDriveInfo::TDriveInfo(TDriveApi& api)
-    : TBaseInfo("ドライブ情報を取得中...\n"), Api(api)
-{
-}
+TDriveInfo::TDriveInfo(TDriveApi& api) : TBaseInfo("ドライブ情報を取得中...\n"), Api(api) {}
 
 namespace {
 

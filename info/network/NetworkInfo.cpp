@@ -106,12 +106,20 @@ NetworkAdapterRecord TNetworkInfo::ReadAdapter(const IP_ADAPTER_INFO& adapter, c
     row.dwIndex = adapter.Index;
     getIfEntry(&row);
     const BYTE* const address = adapter.Address;
-    return {name, card, PlatformText(adapter.Description),
+    return {name,
+            card,
+            PlatformText(adapter.Description),
             {address, address + std::min<size_t>(adapter.AddressLength, sizeof(adapter.Address))},
-            Text(adapter.IpAddressList.IpAddress), Text(adapter.IpAddressList.IpMask),
-            Text(adapter.GatewayList.IpAddress), adapter.DhcpEnabled != 0, Text(adapter.DhcpServer.IpAddress),
-            adapter.HaveWins != 0, Text(adapter.PrimaryWinsServer.IpAddress),
-            Text(adapter.SecondaryWinsServer.IpAddress), row.dwMtu, row.dwSpeed};
+            Text(adapter.IpAddressList.IpAddress),
+            Text(adapter.IpAddressList.IpMask),
+            Text(adapter.GatewayList.IpAddress),
+            adapter.DhcpEnabled != 0,
+            Text(adapter.DhcpServer.IpAddress),
+            adapter.HaveWins != 0,
+            Text(adapter.PrimaryWinsServer.IpAddress),
+            Text(adapter.SecondaryWinsServer.IpAddress),
+            row.dwMtu,
+            row.dwSpeed};
 }
 
 void TNetworkInfo::FindCardDescription(const std::string& adapterName, std::optional<std::string>& description)
@@ -139,7 +147,9 @@ void WriteNetworkSection(const NetworkRecord& network, TSection& section)
         for (const std::string& server : network.DnsServers)
             section.AddLine(boost::format("DNS Servers: %s\n") % server);
         const std::pair<UINT, const char*> nodeTypes[] = {{BROADCAST_NODETYPE, "Broadcast"},
-            {PEER_TO_PEER_NODETYPE, "PeerToPeer"}, {MIXED_NODETYPE, "Mixed"}, {HYBRID_NODETYPE, "Hybrid"}};
+                                                          {PEER_TO_PEER_NODETYPE, "PeerToPeer"},
+                                                          {MIXED_NODETYPE, "Mixed"},
+                                                          {HYBRID_NODETYPE, "Hybrid"}};
         for (const auto& type : nodeTypes)
             if (network.NodeType == type.first) section.AddLine(boost::format("NodeType: %s\n") % type.second);
         if (network.EnableRouting != 0) section.AddLine(boost::format("EnableRouting.\n"));

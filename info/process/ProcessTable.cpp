@@ -41,8 +41,7 @@ void AddRow(TSection& section, const TCells& cells, const TWidths& widths, bool 
 
 }  // namespace
 
-void WriteProcessSection(const std::vector<ProcessRecord>& processes, const OsVersionRecord& version,
-                         TSection& section)
+void WriteProcessSection(const std::vector<ProcessRecord>& processes, const OsVersionRecord& version, TSection& section)
 {
     section.AddLine(boost::format("Process Enum:\n"));
     if (version.Info.dwPlatformId == VER_PLATFORM_WIN32_NT && version.Info.dwMajorVersion == 4)

@@ -114,7 +114,8 @@ void WriteServiceSection(const ServiceListRecord& services, const OsVersionRecor
         return;
     }
     const DWORD error = services.OpenError;
-    if (services.Step == ServiceListRecord::LibraryMissing) section.AddLine(boost::format("DLLのロードに失敗しました。\n"));
+    if (services.Step == ServiceListRecord::LibraryMissing)
+        section.AddLine(boost::format("DLLのロードに失敗しました。\n"));
     if (services.Step == ServiceListRecord::FunctionMissing)
         section.AddLine(boost::format("関数のアドレス取得に失敗しました。\n"));
     if (services.Step == ServiceListRecord::ManagerRefused) {

@@ -60,8 +60,10 @@ void WriteHardwareSection(const HardwareRecord& record, TSection& section)
     if (present & CpuFeatureIa64) section.AddLine(boost::format("   IA64 Support.\n"));
 
     section.AddLine(boost::format("  Page size: %u\n") % system.dwPageSize);
-    section.AddLine(boost::format("  Minimum application address: %lx\n") % address(system.lpMinimumApplicationAddress));
-    section.AddLine(boost::format("  Maximum application address: %lx\n") % address(system.lpMaximumApplicationAddress));
+    section.AddLine(boost::format("  Minimum application address: %lx\n") %
+                    address(system.lpMinimumApplicationAddress));
+    section.AddLine(boost::format("  Maximum application address: %lx\n") %
+                    address(system.lpMaximumApplicationAddress));
     section.AddLine(boost::format("  Active processor mask: %u\n") % static_cast<DWORD>(system.dwActiveProcessorMask));
     section.AddLine(boost::format("\n"));
 }

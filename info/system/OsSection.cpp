@@ -63,8 +63,8 @@ OsRecord TSystemInfo::ReadOs(const OsVersionRecord& version)
     HKEY opened = nullptr;
     record.HasQ246009 =
         version.Info.dwMajorVersion == 4 && Api.lstrcmpiA(record.ServicePack.c_str(), "Service Pack 6") == 0 &&
-        Registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009", 0,
-                               KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS;
+        Registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009",
+                               0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS;
     const TKey key(Registry, &TRegistryApi::RegCloseKey, record.HasQ246009 ? opened : nullptr, nullptr);
     return record;
 }

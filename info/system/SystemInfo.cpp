@@ -42,8 +42,7 @@ void WriteNamesSection(const NamesRecord& record, TSection& section)
     if (record.ComputerName) section.AddLine(boost::format("Computer name:  %s\n") % *record.ComputerName);
     if (record.UserName) section.AddLine(boost::format("User name:  %s\n") % *record.UserName);
     if (record.SystemDirectory) section.AddLine(boost::format("System directory:  %s \n") % *record.SystemDirectory);
-    if (record.WindowsDirectory)
-        section.AddLine(boost::format("Windows directory:  %s \n") % *record.WindowsDirectory);
+    if (record.WindowsDirectory) section.AddLine(boost::format("Windows directory:  %s \n") % *record.WindowsDirectory);
     section.AddLine(boost::format("Environment variables (partial list): \n"));
     for (const std::string& variable : record.Environment) section.AddLine(boost::format("  %s\n") % variable);
     section.AddLine(boost::format("\n"));

@@ -3,18 +3,15 @@
 #include <windows.h>
 #include <wbemcli.h>
 
-#include <cstring>
-#include <functional>
+#include <algorithm>
+#include <deque>
 #include <string>
 
-#include "fakes/current/FakeCurrentSystem.h"
-#include "fakes/system/FakeSystem.h"
-#include "info/current/CurrentSystemInfo.h"
+#include "current/MachineRun.h"
 #include "support/SectionText.h"
 
 namespace {
 
-const char* const Runtimes = "SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\";
 const char* const Runtimes32 = "SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\";
 const char* const DotNet = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
 const char* const SecureBoot = "SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\State";
@@ -25,14 +22,6 @@ const std::string NoExtras =
 const unsigned Haswell = 1u | 1u << 9 | 1u << 12 | 1u << 19 | 1u << 20 | 1u << 23 | 1u << 27 | 1u << 28;
 const unsigned Avx2 = 1u << 5;
 const unsigned Avx512 = 1u << 16;
-
-void Processor(TFakeSystem& cpu, unsigned ecx, unsigned ebx, unsigned long long xcr0)
-{
-    cpu.Leaves[0] = {7, 0, 0, 0};
-    cpu.Leaves[1] = {0, 0, ecx, 0};
-    cpu.Leaves[7] = {0, ebx, 0, 0};
-    cpu.Xcr0 = xcr0;
-}
 
 void Runtime(TFakeSystem& registry, const std::string& key, DWORD minor, DWORD build)
 {
@@ -65,25 +54,37 @@ TFakeEvent Crash(DWORD time, const wchar_t* program, const wchar_t* module, cons
     return event;
 }
 
-void Today(TFakeCurrentSystem& machine, TFakeSystem& registry, DWORD build)
+// A machine with what its Windows has of all that Prerequisites() brings: Windows 10 and later 64-bit, its
+// registry with a 32-bit view; older Windows 32-bit, and this program too. Its processor answers CPUID 1's ECX
+// and 7's EBX as given, and XGETBV the features Windows saves.
+void Windows(TFakeCurrentSystem& machine, TFakeSystem& registry, DWORD major, DWORD minor, DWORD build,
+             unsigned ecx = 0, unsigned ebx = 0, unsigned long long xcr0 = 0)
 {
-    machine.SetVersion(10, 0, build);
-    machine.NativeMachine = IMAGE_FILE_MACHINE_AMD64;
+    const bool today = major >= 10;
+    registry.Leaves[0] = {7, 0, 0, 0};
+    registry.Leaves[1] = {0, 0, ecx, 0};
+    registry.Leaves[7] = {0, ebx, 0, 0};
+    registry.Xcr0 = xcr0;
+    machine.SetVersion(major, minor, build);
     machine.Prerequisites();
-    registry.Redirects = true;
+    // What came with Windows 8, and with Vista (Security Center's namespace with its SP1).
+    const DWORD version = major << 8 | minor;
+    if (version < 0x602) machine.MissingFunctions.insert({"GetFirmwareType", "Tbsi_GetDeviceInfo"});
+    if (version < 0x600) {
+        machine.MissingFunctions.insert("PowerGetActiveScheme");
+        machine.MissingLibraries.insert("tbs.dll");
+        machine.ConnectResult = WBEM_E_INVALID_NAMESPACE;
+    }
+    machine.NativeMachine = today ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+    if (!today) machine.ProgramMachine = IMAGE_FILE_MACHINE_I386;
+    registry.Redirects = today;
 }
 
-struct TPrerequisitesCase {
-    const char* Name;
-    std::function<void(TFakeCurrentSystem&, TFakeSystem&)> Build;
-    std::string Lines;  // the section's lines after Power:, and its crash block
-};
-
-const TPrerequisitesCase Machines[] = {
+// Each row expects the section's lines after Power:, then those under its crash block's heading.
+const TMachineRow Machines[] = {
     {"Windows 11 gaming PC: everything there, one crash in the graphics driver",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
-         Today(machine, registry, 22631);
-         Processor(registry, Haswell, Avx2 | Avx512, 0xE7);
+         Windows(machine, registry, 10, 0, 22631, Haswell, Avx2 | Avx512, 0xE7);
          registry.SetDword(SecureBoot, "UEFISecureBootEnabled", 1);
          // A product without a name is left out.
          machine.SecurityProducts = {{L"Windows Defender", 0x61100}, {L"", 0x41000}};
@@ -107,12 +108,10 @@ const TPrerequisitesCase Machines[] = {
      " DirectX 9 extras: d3dx9_43 d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7 xactengine3_7"
      " (missing: X3DAudio1_7)\n"
      " Power plan: Balanced, battery saver off\n"
-     "Recent program crashes (30 days):\n"
      " 2026-12-01 21:03:11 game.exe 1.2.3.4, module nvwgf2um.dll 31.0.15.3623, exception 0xc0000005, offset 0x0012ab34\n"},
     {"Windows 10 that an anti-cheat refuses: test signing, no TPM, Secure Boot off, AVX not saved, old runtime",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
-         Today(machine, registry, 19045);
-         Processor(registry, Haswell, Avx2, 0x03);
+         Windows(machine, registry, 10, 0, 19045, Haswell, Avx2, 0x03);
          machine.Firmware = FirmwareTypeUefi;
          registry.SetDword(SecureBoot, "UEFISecureBootEnabled", 0);
          machine.TpmResult = TbsTpmNotFound;
@@ -140,21 +139,15 @@ const TPrerequisitesCase Machines[] = {
      " .NET Framework: missing\n"
      " DirectX 9 extras: " + NoExtras + "\n"
      " Power plan: Balanced, battery saver on\n"
-     "Recent program crashes (30 days):\n"
      " 2026-12-09 11:00:00 \x83\x51\x81\x5B\x83\x80.exe 1.2.3.4, module ntdll.dll 10.0.19041.3636, exception 0xc0000374,"
      " offset 0x00000000000f6703\n"
      " 2026-11-10 12:00:00 two??lines.exe 1.2.3.4, module hook.dll 0.1, exception 0x80000003, offset 0x00001000\n"},
     {"Windows 7: no firmware, TPM or memory integrity lines; its crash layout; .NET 4.0; a Japanese plan",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
-         machine.SetVersion(6, 1, 7601);
-         machine.Prerequisites();
-         machine.MissingFunctions.insert({"GetFirmwareType", "Tbsi_GetDeviceInfo"});
+         Windows(machine, registry, 6, 1, 7601, 1u | 1u << 9);
          // Security Center answers, but only after the section stopped waiting.
          machine.SecurityProducts = {{L"Windows Defender", 0x61100}};
          machine.WmiStalls = true;
-         machine.NativeMachine = IMAGE_FILE_MACHINE_I386;
-         machine.ProgramMachine = IMAGE_FILE_MACHINE_I386;
-         Processor(registry, 1u | 1u << 9, 0, 0);
          registry.Keys[DotNet];
          machine.PowerPlan = L"バランス";
          machine.Events = {Crash(LogTime(2026, 12, 8, 0, 0, 0), L"game.exe", L"d3d9.dll", L"6.1.7601.17514",
@@ -166,18 +159,10 @@ const TPrerequisitesCase Machines[] = {
      " .NET Framework: 4.0\n"
      " DirectX 9 extras: " + NoExtras + "\n"
      " Power plan: \x83\x6F\x83\x89\x83\x93\x83\x58\n"
-     "Recent program crashes (30 days):\n"
      " 2026-12-08 09:00:00 game.exe 1.2.3.4, module d3d9.dll 6.1.7601.17514, exception 0xc0000005, offset 0x00012ab4\n"},
     {"Windows XP: its crash layout, no exception; no plan, integrity or Security Center",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
-         machine.SetVersion(5, 1, 2600);
-         machine.Prerequisites();
-         machine.MissingFunctions.insert({"GetFirmwareType", "PowerGetActiveScheme"});
-         machine.MissingLibraries.insert("tbs.dll");
-         machine.ConnectResult = WBEM_E_INVALID_NAMESPACE;
-         machine.NativeMachine = IMAGE_FILE_MACHINE_I386;
-         machine.ProgramMachine = IMAGE_FILE_MACHINE_I386;
-         Processor(registry, 1u, 0, 0);
+         Windows(machine, registry, 5, 1, 2600, 1u);
          machine.SystemFiles = {L"d3dx9_43.dll"};
          TFakeEvent crash;
          crash.Time = LogTime(2026, 12, 5, 1, 0, 0);
@@ -192,11 +177,10 @@ const TPrerequisitesCase Machines[] = {
      " .NET Framework: missing\n"
      " DirectX 9 extras: d3dx9_43 (missing: d3dx10_43 d3dx11_43 d3dcompiler_43 xinput1_3 XAudio2_7 X3DAudio1_7"
      " xactengine3_7)\n"
-     "Recent program crashes (30 days):\n"
      " 2026-12-05 10:00:00 game.exe 1.0.0.1, module d3d9.dll 5.3.2600.5512, offset 0x0001c4a5\n"},
     {"Nothing answers: no CPUID, firmware fails, a TPM of no version, WMI hangs, integrity refused, no plan name",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
-         Today(machine, registry, 22631);
+         Windows(machine, registry, 10, 0, 22631);
          registry.Cpuid_ = false;
          machine.FirmwareFails = true;
          machine.TpmVersion = 0;
@@ -214,12 +198,10 @@ const TPrerequisitesCase Machines[] = {
      " .NET Framework: missing\n"
      " DirectX 9 extras: " + NoExtras + "\n"
      " Power plan: unknown\n"
-     "Recent program crashes (30 days):\n"
      " (none)\n"},
     {"A busy log: 100,000 recent entries of other sources, a large crash, damaged and half-empty entries",
      [](TFakeCurrentSystem& machine, TFakeSystem& registry) {
-         Today(machine, registry, 22631);
-         Processor(registry, 0, 0, 0);
+         Windows(machine, registry, 10, 0, 22631);
          TFakeEvent large = Crash(LogTime(2026, 12, 9, 1, 0, 0), L"big.exe", L"a.dll", L"1", L"c0000409", L"10");
          large.Padding = 0x20000;  // larger than the first buffer
          TFakeEvent damaged = large;
@@ -240,54 +222,40 @@ const TPrerequisitesCase Machines[] = {
      " .NET Framework: missing\n"
      " DirectX 9 extras: " + NoExtras + "\n"
      " Power plan: Evil?? TPM: 2.0, battery saver off\n"
-     "Recent program crashes (30 days):\n"
      " 2026-12-09 10:00:00 big.exe 1.2.3.4, module a.dll 1, exception 0xc0000409, offset 0x10\n"},
 };
-
-bool IsPrerequisite(const std::string& line)
-{
-    for (const char* label : {" Processor features: ", " Firmware: ", " TPM: ", " Memory integrity: ", " Test signing: ",
-                              " Security software: ", " Visual C++ runtime: ", " .NET Framework: ",
-                              " DirectX 9 extras: ", " Power plan: "})
-        if (line.compare(0, strlen(label), label) == 0) return true;
-    return false;
-}
 
 }  // namespace
 
 // The new lines and the crash block of each machine, and every object, string, log and library given back.
 TEST(PrerequisitesTest, MachinesGiveTheirExactLines)
 {
-    for (const TPrerequisitesCase& row : Machines) {
+    for (const TMachineRow& row : Machines) {
         SCOPED_TRACE(row.Name);
-        TFakeCurrentSystem machine;
-        TFakeSystem registry;
-        row.Build(machine, registry);
-        TCurrentSystemInfo info(machine, registry, registry);
-        info.Collect(OsVersionRecord());
-        std::string lines;
-        bool crashes = false;
-        for (const std::string& line : info.GetLines()) {
-            crashes = crashes || line == "Recent program crashes (30 days):\n";
-            if (crashes && line == "\n") break;
-            if (crashes || IsPrerequisite(line)) lines += line;
-        }
-        EXPECT_EQ(row.Lines, lines);
-        EXPECT_EQ("\n", info.GetLines().back()) << "the section still ends";
-        EXPECT_EQ(0, machine.LiveObjects) << "WMI objects not released";
-        EXPECT_EQ("", machine.Held());
-        EXPECT_EQ(0, machine.OpenLibraries());
-        EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes));
+        TMachineRun run(row);
+        const std::deque<std::string>& lines = run.Info.GetLines();
+        // The prerequisites' lines before the crash block's heading, and the block's lines after it.
+        const auto heading = std::find(lines.begin(), lines.end(), "Recent program crashes (30 days):\n");
+        EXPECT_NE(lines.end(), heading) << "every section has its crash block";
+        const auto block = heading == lines.end() ? heading : heading + 1;
+        const std::string text =
+            SectionText(std::deque<std::string>(lines.begin(), heading),
+                        {" Processor features: ", " Firmware: ", " TPM: ", " Memory integrity: ", " Test signing: ",
+                         " Security software: ", " Visual C++ runtime: ", " .NET Framework: ", " DirectX 9 extras: ",
+                         " Power plan: "}) +
+            SectionText(std::deque<std::string>(block, std::find(block, lines.end(), "\n")));
+        EXPECT_EQ(row.Expected, text);
+        EXPECT_EQ("\n", lines.back()) << "the section still ends";
         // Both of Security Center's proxies get the blanket.
-        if (lines.find(" Security software: ") != std::string::npos) {
-            EXPECT_EQ(2, machine.Blankets);
+        if (text.find(" Security software: ") != std::string::npos) {
+            EXPECT_EQ(2, run.Machine.Blankets);
         }
         // A hung WMI is given its budget once, not per product (the fake's own clock, which only a
         // Next that times out moves on); a busy log is not read to its end.
-        EXPECT_LE(machine.Ticks, 5000u);
-        EXPECT_LE(machine.RecordsRead, 6000u) << "read past 5,000 entries and the rest of their last read";
-        if (registry.Leaves.count(1) != 0 && (registry.Leaves[1][2] & 1u << 27) == 0) {
-            EXPECT_TRUE(registry.Xgetbvs.empty()) << "XGETBV faults without OSXSAVE";
+        EXPECT_LE(run.Machine.Ticks, 5000u);
+        EXPECT_LE(run.Machine.RecordsRead, 6000u) << "read past 5,000 entries and the rest of their last read";
+        if ((run.Registry.Leaves[1][2] & 1u << 27) == 0) {
+            EXPECT_TRUE(run.Registry.Xgetbvs.empty()) << "XGETBV faults without OSXSAVE";
         }
     }
 }

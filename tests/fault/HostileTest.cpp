@@ -15,16 +15,6 @@ namespace {
 
 const DWORD Huge = 0xFFFFFFF0;
 
-template <typename Run>
-void EachCase(const char* collector, const std::vector<const char*>& cases, Run run)
-{
-    for (size_t c = 0; c < cases.size(); ++c) {
-        SCOPED_TRACE(std::string(collector) + ": " + cases[c]);
-        run(static_cast<int>(c));
-    }
-    std::cout << "[ hostile  ] " << collector << ": " << cases.size() << " cases\n";
-}
-
 // The elements opening with the prefix and the fill byte: at most `size` of it, then the tail.
 void CheckFilled(const Lines& lines, const std::string& prefix, char fill, size_t size, const std::string& tail)
 {
@@ -40,6 +30,30 @@ void CheckFilled(const Lines& lines, const std::string& prefix, char fill, size_
         EXPECT_EQ(tail, element.substr(prefix.size() + run).substr(0, 80)) << "read past the buffer: " << prefix;
     }
     EXPECT_NE(0u, found) << "no element " << prefix << fill;
+}
+
+// Elements a case's platform filled (see CheckFilled).
+struct TFilled {
+    int Case;
+    const char* Prefix;
+    char Fill;
+    size_t Size;
+    const char* Tail;
+};
+
+// Runs each case on a hostile platform made for it, checking the filled elements the table gives for it.
+template <typename Hostile, typename Run>
+void EachCase(const char* collector, const std::vector<const char*>& cases, Run run,
+              const std::vector<TFilled>& filled = {})
+{
+    for (size_t c = 0; c < cases.size(); ++c) {
+        SCOPED_TRACE(std::string(collector) + ": " + cases[c]);
+        Hostile platform(static_cast<int>(c));
+        const Lines lines = run(platform);
+        for (const TFilled& check : filled)
+            if (check.Case == static_cast<int>(c)) CheckFilled(lines, check.Prefix, check.Fill, check.Size, check.Tail);
+    }
+    std::cout << "[ hostile  ] " << collector << ": " << cases.size() << " cases\n";
 }
 
 void Fill(void* buffer, size_t size, char fill) { std::memset(buffer, fill, size); }
@@ -273,9 +287,9 @@ public:
 
 class THostileNetwork : public TFakeNetworkApi {
 public:
-    THostileNetwork(int hostile, TFakeSystem& registry) : Case(hostile)
+    explicit THostileNetwork(int hostile) : Case(hostile)
     {
-        NetworkMachine(*this, registry);
+        NetworkMachine(*this, Registry);
         if (Case == 0) ClaimedParamsSize = Huge;
         for (IP_ADAPTER_INFO& adapter : Adapters)
             if (Case == 8) adapter.AddressLength = 0xFFFFFFFF;
@@ -314,26 +328,23 @@ public:
         return result;
     }
     const int Case;
+    TFakeSystem Registry;
 };
 
 }  // namespace
 
 TEST(HostileTest, Drive)
 {
-    EachCase("drive",
-             {"list fills the whole buffer without terminator", "list length far beyond any buffer",
-              "list length 0xFFFFFFFF", "list length beyond its data, the rest unterminated",
-              "list that ends early, inside a root", "list that grows on every call", "list written with length 0",
-              "volume texts fill their buffers without terminator", "drive type beyond the table",
-              "free space at its limits", "cluster counts at their limits"},
-             [](int hostile) {
-                 THostileDrive api(hostile);
-                 const Lines lines = RunDrive(api);
-                 if (hostile == 0) CheckFilled(lines, "Drive : ", 'X', 1024, "\n");
-                 if (hostile == 3) CheckFilled(lines, "Drive : ", 'G', 1024, "\n");
-                 if (hostile == 7) CheckFilled(lines, " VolumeName: ", 'V', 511, "\n");
-                 if (hostile == 7) CheckFilled(lines, " FileSystem: ", 'F', 511, "\n");
-             });
+    EachCase<THostileDrive>(
+        "drive",
+        {"list fills the whole buffer without terminator", "list length far beyond any buffer",
+         "list length 0xFFFFFFFF", "list length beyond its data, the rest unterminated",
+         "list that ends early, inside a root", "list that grows on every call", "list written with length 0",
+         "volume texts fill their buffers without terminator", "drive type beyond the table",
+         "free space at its limits", "cluster counts at their limits"},
+        RunDrive,
+        {{0, "Drive : ", 'X', 1024, "\n"}, {3, "Drive : ", 'G', 1024, "\n"}, {7, " VolumeName: ", 'V', 511, "\n"},
+         {7, " FileSystem: ", 'F', 511, "\n"}});
 }
 
 TEST(HostileTest, System)
@@ -341,94 +352,75 @@ TEST(HostileTest, System)
     for (bool nt4 : {true, false}) {
         const OsVersionRecord version =
             WindowsVersion(VER_PLATFORM_WIN32_NT, nt4 ? 4 : 5, nt4 ? 0 : 1, 2600, nt4 ? "Service Pack 6" : "", !nt4);
-        EachCase(nt4 ? "system on NT 4.0 SP6" : "system on XP", RegistryCases, [&](int hostile) {
-            THostileSystem machine(hostile);
-            SystemMachine(machine);
-            const Lines lines = RunSystem(machine, version);
-            if (hostile != 0) return;
-            CheckFilled(lines, "Computer name:  ", 'C', 1024, "\n");
-            CheckFilled(lines, "User name:  ", 'U', 1024, "\n");
-            CheckFilled(lines, "System directory:  ", 'S', 261, " \n");
-            CheckFilled(lines, "Windows directory:  ", 'W', 261, " \n");
-            CheckFilled(lines, "  ", 'X', 1024, "\n");
-        });
+        EachCase<THostileSystem>(
+            nt4 ? "system on NT 4.0 SP6" : "system on XP", RegistryCases,
+            [&](THostileSystem& machine) {
+                SystemMachine(machine);
+                return RunSystem(machine, version);
+            },
+            {{0, "Computer name:  ", 'C', 1024, "\n"}, {0, "User name:  ", 'U', 1024, "\n"},
+             {0, "System directory:  ", 'S', 261, " \n"}, {0, "Windows directory:  ", 'W', 261, " \n"},
+             {0, "  ", 'X', 1024, "\n"}});
     }
 }
 
 TEST(HostileTest, DirectX)
 {
-    EachCase("directx",
-             {"child counts far beyond the children, listing failing past them",
-              "child names fill their buffer without terminator", "texts far longer than any buffer",
-              "conversion asks for far more than any buffer", "conversion asks for nothing",
-              "conversion fills its buffer without terminator, claiming far more",
-              "GUID text fills its buffer without terminator", "adapter texts fill their fields without terminator"},
-             [](int hostile) {
-                 THostileDirectX api(hostile);
-                 const Lines lines = RunDirectX(api);
-                 if (hostile == 6) CheckFilled(lines, " DeviceIdentifier : ", 'g', 511, "\n");
-                 if (hostile == 7) CheckFilled(lines, " Driver Name : ", 'a', 512, "\n");
-                 if (hostile == 7) CheckFilled(lines, " Description : ", 'a', 512, "\n");
-             });
+    EachCase<THostileDirectX>(
+        "directx",
+        {"child counts far beyond the children, listing failing past them",
+         "child names fill their buffer without terminator", "texts far longer than any buffer",
+         "conversion asks for far more than any buffer", "conversion asks for nothing",
+         "conversion fills its buffer without terminator, claiming far more",
+         "GUID text fills its buffer without terminator", "adapter texts fill their fields without terminator"},
+        RunDirectX,
+        {{6, " DeviceIdentifier : ", 'g', 511, "\n"}, {7, " Driver Name : ", 'a', 512, "\n"},
+         {7, " Description : ", 'a', 512, "\n"}});
 }
 
 TEST(HostileTest, Process)
 {
     const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 6, 1);
-    EachCase("process",
-             {"names and paths fill their fields without terminator",
-              "image query fills the whole buffer without terminator", "image query claims far more than the buffer",
-              "image query claims size 0", "task file names longer than MAX_PATH", "process list that ends early",
-              "process IDs at their limits, an empty name"},
-             [&](int hostile) {
-                 THostileProcess api(hostile);
-                 const Lines lines = RunProcess(api, version);
-                 if (hostile == 0) CheckFilled(lines, " ", 'Z', 260, " ");
-                 if (hostile == 0) CheckFilled(lines, " ", 'Y', 260, " ");
-                 if (hostile == 1) CheckFilled(lines, " ", 'q', 1024, " ");
-                 if (hostile == 4) CheckFilled(lines, " ", 'T', 260, " ");
-             });
+    EachCase<THostileProcess>(
+        "process",
+        {"names and paths fill their fields without terminator",
+         "image query fills the whole buffer without terminator", "image query claims far more than the buffer",
+         "image query claims size 0", "task file names longer than MAX_PATH", "process list that ends early",
+         "process IDs at their limits, an empty name"},
+        [&](TFakeProcessApi& api) { return RunProcess(api, version); },
+        {{0, " ", 'Z', 260, " "}, {0, " ", 'Y', 260, " "}, {1, " ", 'q', 1024, " "}, {4, " ", 'T', 260, " "}});
 }
 
 TEST(HostileTest, Service)
 {
     const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
-    EachCase("service",
-             {"returned count far beyond the records", "needed size far beyond any buffer", "needed size 0",
-              "list that grows on every call", "record texts outside the buffer",
-              "texts run to the buffer's end without terminator", "state beyond the table",
-              "success without a buffer, claiming records", "success in a one-byte buffer, claiming far more"},
-             [&](int hostile) {
-                 THostileService api(hostile);
-                 RunService(api, version);
-             });
+    EachCase<THostileService>(
+        "service",
+        {"returned count far beyond the records", "needed size far beyond any buffer", "needed size 0",
+         "list that grows on every call", "record texts outside the buffer",
+         "texts run to the buffer's end without terminator", "state beyond the table",
+         "success without a buffer, claiming records", "success in a one-byte buffer, claiming far more"},
+        [&](TFakeServiceApi& api) { return RunService(api, version); });
 }
 
 TEST(HostileTest, Network)
 {
     const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
-    EachCase("network",
-             {"parameters ask for far more than any buffer", "parameters ask for 0 bytes",
-              "texts fill their fields without terminator", "server chain loops",
-              "chains point partly outside the buffer", "adapters ask for far more than any buffer",
-              "adapters ask for less than one record", "adapter chain loops and leaves the buffer",
-              "address length beyond its field", "interface count far beyond, no adapters"},
-             [&](int hostile) {
-                 TFakeSystem registry;
-                 THostileNetwork api(hostile, registry);
-                 const Lines lines = RunNetwork(api, registry, version);
-                 if (hostile != 2) return;
-                 CheckFilled(lines, "Host Name: ", 'h', sizeof(FIXED_INFO::HostName), "\n");
-                 CheckFilled(lines, "Domain Name: ", 'd', sizeof(FIXED_INFO::DomainName), "\n");
-                 CheckFilled(lines, "DNS Servers: ", 's', 16, "\n");
-                 CheckFilled(lines, "AdapterName: ", 'n', sizeof(IP_ADAPTER_INFO::AdapterName), "\n");
-                 CheckFilled(lines, "Description: ", 'D', sizeof(IP_ADAPTER_INFO::Description), "\n");
-                 CheckFilled(lines, "IP Address: ", 'i', 16, "\n");
-             });
-    EachCase("network with a hostile registry", RegistryCases, [&](int hostile) {
-        THostileSystem registry(hostile);
+    EachCase<THostileNetwork>(
+        "network",
+        {"parameters ask for far more than any buffer", "parameters ask for 0 bytes",
+         "texts fill their fields without terminator", "server chain loops", "chains point partly outside the buffer",
+         "adapters ask for far more than any buffer", "adapters ask for less than one record",
+         "adapter chain loops and leaves the buffer", "address length beyond its field",
+         "interface count far beyond, no adapters"},
+        [&](THostileNetwork& api) { return RunNetwork(api, api.Registry, version); },
+        {{2, "Host Name: ", 'h', sizeof(FIXED_INFO::HostName), "\n"},
+         {2, "Domain Name: ", 'd', sizeof(FIXED_INFO::DomainName), "\n"}, {2, "DNS Servers: ", 's', 16, "\n"},
+         {2, "AdapterName: ", 'n', sizeof(IP_ADAPTER_INFO::AdapterName), "\n"},
+         {2, "Description: ", 'D', sizeof(IP_ADAPTER_INFO::Description), "\n"}, {2, "IP Address: ", 'i', 16, "\n"}});
+    EachCase<THostileSystem>("network with a hostile registry", RegistryCases, [&](THostileSystem& registry) {
         TFakeNetworkApi api;
         NetworkMachine(api, registry);
-        RunNetwork(api, registry, version);
+        return RunNetwork(api, registry, version);
     });
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include "fakes/system/FakeSystem.h"
 #include "info/system/CpuIdentity.h"
@@ -33,15 +35,15 @@ std::string Name(int family, int model, int extendedFamily, const char* vendor)
 
 }  // namespace
 
-TEST(CpuIdentityTest, SignatureFieldsAndTableNames)
+TEST(CpuIdentityTest, SignatureFieldsAndNames)
 {
-    struct TCase {
+    const struct {
         const char* Vendor;
         unsigned Signature;
         int Family, Model, Stepping, ExtendedFamily;
         const char* Name;
-    };
-    const TCase cases[] = {
+        const char* Brand = nullptr;  // none: the processor has no brand string
+    } rows[] = {
         {"GenuineIntel", 0x6A7, 6, 10, 7, 0, "INTEL Mobile Pentium-III"},
         // Extended model 2 (a Sandy Bridge): the table is not for it; no brand string here.
         {"GenuineIntel", 0x206A7, 6, 10, 7, 0, "Unknown"},
@@ -52,17 +54,32 @@ TEST(CpuIdentityTest, SignatureFieldsAndTableNames)
         {"CyrixInstead", 0x52C, 5, 2, 12, 0, "Cyrix"},
         {"CentaurHauls", 0x6A9, 6, 10, 9, 0, "Centaur"},
         {"GenuineIntez", 0x681, 6, 8, 1, 0, "Unknown"},
+        // Extended model 0xA: the table is not consulted, though model 7 family 6 has a row;
+        // the model still shows the low 4 bits.
+        {"GenuineIntel", 0xA0671, 6, 7, 1, 0, "Intel(R) Core(TM) i7-11700 @ 2.50GHz",
+         "   Intel(R) Core(TM) i7-11700 @ 2.50GHz  "},
+        // No table row: the brand string.
+        {"AuthenticAMD", 0xF4A, 15, 4, 10, 0, "AMD Athlon(tm) 64 Processor 3200+", "AMD Athlon(tm) 64 Processor 3200+"},
+        // No brand string at all, or only blanks: Unknown.
+        {"GenuineIntel", 0x306A9, 6, 10, 9, 0, "Unknown"},
+        {"GenuineIntel", 0x306A9, 6, 10, 9, 0, "Unknown", "                                                "},
+        // A 48-byte brand with no terminator stays within its 48 bytes.
+        {"GenuineIntel", 0x306A9, 6, 10, 9, 0, "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB",
+         "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB"},
+        // A table processor keeps its table name even with a brand string.
+        {"GenuineIntel", 0x686, 6, 8, 6, 0, "INTEL Pentium-III (Coppermine)", "Intel(R) Pentium(R) III"},
     };
-    for (const TCase& c : cases) {
-        TFakeSystem cpu = Processor(c.Vendor, c.Signature);
+    for (const auto& row : rows) {
+        TFakeSystem cpu = Processor(row.Vendor, row.Signature);
+        if (row.Brand != nullptr) cpu.SetBrand(row.Brand);
         const CpuIdentity identity = Identify(cpu);
-        EXPECT_EQ(c.Signature, identity.Signature) << c.Vendor << std::hex << " " << c.Signature;
-        EXPECT_EQ(c.Family, identity.Family) << std::hex << c.Signature;
-        EXPECT_EQ(c.Model, identity.Model) << std::hex << c.Signature;
-        EXPECT_EQ(c.Stepping, identity.Stepping) << std::hex << c.Signature;
-        EXPECT_EQ(c.ExtendedFamily, identity.ExtendedFamily) << std::hex << c.Signature;
-        EXPECT_STREQ(c.Vendor, identity.Vendor);
-        EXPECT_STREQ(c.Name, identity.Name) << std::hex << c.Signature;
+        EXPECT_EQ(row.Signature, identity.Signature) << row.Vendor << std::hex << " " << row.Signature;
+        EXPECT_EQ(row.Family, identity.Family) << std::hex << row.Signature;
+        EXPECT_EQ(row.Model, identity.Model) << std::hex << row.Signature;
+        EXPECT_EQ(row.Stepping, identity.Stepping) << std::hex << row.Signature;
+        EXPECT_EQ(row.ExtendedFamily, identity.ExtendedFamily) << std::hex << row.Signature;
+        EXPECT_STREQ(row.Vendor, identity.Vendor);
+        EXPECT_STREQ(row.Name, identity.Name) << std::hex << row.Signature;
         EXPECT_EQ(0x317, identity.TestedFeatures);
     }
 }
@@ -77,25 +94,30 @@ TEST(CpuIdentityTest, NameTableRowsAndGaps)
         {6, 10, 0, "GenuineIntel", "INTEL Mobile Pentium-III"},
         {4, 13, 0, "AuthenticAMD", "AMD Am486"},
         {5, 15, 0, "AuthenticAMD", "AMD K6-3"},
-        {5, 4, 0, "AuthenticAMD", "Unknown"},
         {6, 1, 0, "AuthenticAMD", "AMD Athlon (25\x83\xcam)"},
-        {6, 9, 0, "AuthenticAMD", "Unknown"},
-        {15, 0, 0, "AuthenticAMD", "Unknown"},
-        {15, 0, 64, "AuthenticAMD", "Unknown"},  // Athlon 64 is not chosen by any real selector
         {4, 1, 0, "GenuineIntel", "INTEL 486DX"},
-        {4, 6, 0, "GenuineIntel", "Unknown"},
         {6, 5, 0, "GenuineIntel", "INTEL Pentium II (Deschutes), Celeron (Covington), Mobile Pentium II (Dixon)"},
         {6, 9, 0, "GenuineIntel", "INTEL Mobile Pentium-III"},
-        {6, 12, 0, "GenuineIntel", "Unknown"},
         {7, 3, 0, "GenuineIntel", "Intel Itanium(IA-64)"},
-        {15, 0, 16, "GenuineIntel", "Unknown"},
-        {8, 0, 0, "GenuineIntel", "Unknown"},
         {15, 15, 0, "CyrixInstead", "Cyrix"},
-        {6, 8, 0, "", "Unknown"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.Name, Name(row.Family, row.Model, row.ExtendedFamily, row.Vendor))
             << row.Vendor << " " << row.Family << " " << row.Model << " " << row.ExtendedFamily;
+    // Family, model and extended family the table does not name, by vendor.
+    const struct {
+        const char* Vendor;
+        std::vector<std::array<int, 3>> Gaps;
+    } gaps[] = {
+        // Athlon 64 (15, 64) is not chosen by any real selector.
+        {"AuthenticAMD", {{5, 4, 0}, {6, 9, 0}, {15, 0, 0}, {15, 0, 64}}},
+        {"GenuineIntel", {{4, 6, 0}, {6, 12, 0}, {15, 0, 16}, {8, 0, 0}}},
+        {"", {{6, 8, 0}}},
+    };
+    for (const auto& vendor : gaps)
+        for (const auto& [family, model, extendedFamily] : vendor.Gaps)
+            EXPECT_EQ("Unknown", Name(family, model, extendedFamily, vendor.Vendor))
+                << vendor.Vendor << " " << family << " " << model << " " << extendedFamily;
 }
 
 TEST(CpuIdentityTest, LogicalProcessorsKeepOnlyTheLowNibble)
@@ -132,36 +154,6 @@ TEST(CpuIdentityTest, WithoutCpuidTheRecordIsUntouched)
     EXPECT_EQ(0, IdentifyCpu(&identity, cpu));
     EXPECT_EQ(0xABABABABu, identity.Signature);
     EXPECT_TRUE(cpu.Cpuids.empty());
-}
-
-TEST(CpuIdentityTest, CurrentProcessorsAreNamedByTheirBrandString)
-{
-    const struct {
-        const char* Vendor;
-        unsigned Signature;
-        const char* Brand;  // none: the processor has no brand string
-        const char* Name;
-    } rows[] = {
-        // Extended model 0xA: the table is not consulted, though model 7 family 6 has a row.
-        {"GenuineIntel", 0xA0671, "   Intel(R) Core(TM) i7-11700 @ 2.50GHz  ", "Intel(R) Core(TM) i7-11700 @ 2.50GHz"},
-        // No table row: the brand string.
-        {"AuthenticAMD", 0xF4A, "AMD Athlon(tm) 64 Processor 3200+", "AMD Athlon(tm) 64 Processor 3200+"},
-        // No brand string at all, or only blanks: Unknown.
-        {"GenuineIntel", 0x306A9, nullptr, "Unknown"},
-        {"GenuineIntel", 0x306A9, "                                                ", "Unknown"},
-        // A 48-byte brand with no terminator stays within its 48 bytes.
-        {"GenuineIntel", 0x306A9, "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB",
-         "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB"},
-        // A table processor keeps its table name even with a brand string.
-        {"GenuineIntel", 0x686, "Intel(R) Pentium(R) III", "INTEL Pentium-III (Coppermine)"},
-    };
-    for (const auto& row : rows) {
-        TFakeSystem cpu = Processor(row.Vendor, row.Signature);
-        if (row.Brand != nullptr) cpu.SetBrand(row.Brand);
-        EXPECT_STREQ(row.Name, Identify(cpu).Name) << std::hex << row.Signature;
-    }
-    TFakeSystem modern = Processor("GenuineIntel", 0xA0671);
-    EXPECT_EQ(7, Identify(modern).Model) << "the model line still shows the low 4 bits";
 }
 
 TEST(CpuIdentityTest, RealProcessor)

@@ -14,6 +14,18 @@ const char* const Hotfix = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hot
 const DWORD Nt = VER_PLATFORM_WIN32_NT;
 const DWORD Nine = VER_PLATFORM_WIN32_WINDOWS;
 const BYTE Server = VER_NT_SERVER;
+const OsVersionRecord Nt4Sp5 = WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false);
+
+// Rows that differ only in what names the product: a workstation by its suite
+// (0x100 Professional, 0x300 Home Edition), or build 100 with service pack "SP".
+OsVersionRecord Desktop(DWORD major, DWORD minor, DWORD build, WORD suite, const char* servicePack = "")
+{
+    return WindowsVersion(Nt, major, minor, build, servicePack, true, VER_NT_WORKSTATION, suite);
+}
+OsVersionRecord ServerSp(DWORD major, DWORD minor, WORD suite, BYTE productType = Server)
+{
+    return WindowsVersion(Nt, major, minor, 100, "SP", true, productType, suite);
+}
 
 // The row a whole run writes: after the memory section, before the computer name.
 std::string OsRow(TFakeSystem& machine, const OsVersionRecord& version)
@@ -31,74 +43,60 @@ TEST(OsSectionTest, WriterRows)
 {
     const struct {
         OsVersionRecord Version;
-        OsRecord Record;  // its service pack is the version's
         const char* Row;
+        OsRecord Record = {};  // its service pack is the version's
     } rows[] = {
-        {WindowsVersion(Nt, 5, 1, 2600, "Service Pack 3", true, 1, 0x100), {},
+        {Desktop(5, 1, 2600, 0x100, "Service Pack 3"),
          "Microsoft Windows XP Professional Service Pack 3 (Build 2600)\n"},
-        {WindowsVersion(Nt, 6, 0, 6002, "Service Pack 2", true, 1, 0x300), {},
+        {Desktop(6, 0, 6002, 0x300, "Service Pack 2"),
          "Microsoft Windows Vista Home Edition Service Pack 2 (Build 6002)\n"},
-        {WindowsVersion(Nt, 6, 1, 7601, "Service Pack 1", true, 1, 0x100), {},
+        {Desktop(6, 1, 7601, 0x100, "Service Pack 1"),
          "Microsoft Windows 7 Professional Service Pack 1 (Build 7601)\n"},
-        {WindowsVersion(Nt, 5, 0, 2195, "Service Pack 4"), {},
+        {WindowsVersion(Nt, 5, 0, 2195, "Service Pack 4"),
          "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n"},
         // An empty service pack leaves two blanks.
-        {WindowsVersion(Nt, 5, 1, 2600, "", true, 1, 0x300), {}, "Microsoft Windows XP Home Edition  (Build 2600)\n"},
-        {WindowsVersion(Nt, 6, 2, 9200, "", true, 1, 0x100), {}, "Microsoft Windows 8 Professional  (Build 9200)\n"},
-        {WindowsVersion(Nt, 6, 3, 9600, "", true, 1, 0x300), {}, "Microsoft Windows 8.1 Home Edition  (Build 9600)\n"},
-        {WindowsVersion(Nt, 10, 0, 19045, "", true, 1, 0x100), {},
-         "Microsoft Windows 10 Professional  (Build 19045)\n"},
-        {WindowsVersion(Nt, 10, 0, 22000, "", true, 1, 0x100), {},
-         "Microsoft Windows 11 Professional  (Build 22000)\n"},
-        {WindowsVersion(Nt, 10, 0, 26100, "", true, 1, 0x300), {},
-         "Microsoft Windows 11 Home Edition  (Build 26100)\n"},
+        {Desktop(5, 1, 2600, 0x300), "Microsoft Windows XP Home Edition  (Build 2600)\n"},
+        {Desktop(6, 2, 9200, 0x100), "Microsoft Windows 8 Professional  (Build 9200)\n"},
+        {Desktop(6, 3, 9600, 0x300), "Microsoft Windows 8.1 Home Edition  (Build 9600)\n"},
+        {Desktop(10, 0, 19045, 0x100), "Microsoft Windows 10 Professional  (Build 19045)\n"},
+        {Desktop(10, 0, 22000, 0x100), "Microsoft Windows 11 Professional  (Build 22000)\n"},
+        {Desktop(10, 0, 26100, 0x300), "Microsoft Windows 11 Home Edition  (Build 26100)\n"},
         // Servers and unknown versions get no product name.
-        {WindowsVersion(Nt, 10, 0, 20348, "", true, Server), {}, "Server 4.0  (Build 20348)\n"},
-        {WindowsVersion(Nt, 6, 4, 9800, ""), {}, "Professional  (Build 9800)\n"},
+        {WindowsVersion(Nt, 10, 0, 20348, "", true, Server), "Server 4.0  (Build 20348)\n"},
+        {WindowsVersion(Nt, 6, 4, 9800, ""), "Professional  (Build 9800)\n"},
         // Server editions by version and suite.
-        {WindowsVersion(Nt, 5, 2, 3790, "Service Pack 2", true, Server, 0x2), {},
+        {WindowsVersion(Nt, 5, 2, 3790, "Service Pack 2", true, Server, 0x2),
          "Microsoft Windows Server&nbsp;2003 family, Enterprise Edition Service Pack 2 (Build 3790)\n"},
-        {WindowsVersion(Nt, 5, 2, 100, "SP", true, Server, 0x82), {},
-         "Microsoft Windows Server&nbsp;2003 family, Datacenter Edition SP (Build 100)\n"},
-        {WindowsVersion(Nt, 5, 2, 100, "SP", true, Server, 0x400), {},
-         "Microsoft Windows Server&nbsp;2003 family, Web Edition SP (Build 100)\n"},
-        {WindowsVersion(Nt, 5, 2, 100, "SP", true, Server, 0x410), {},
-         "Microsoft Windows Server&nbsp;2003 family, Standard Edition SP (Build 100)\n"},
-        {WindowsVersion(Nt, 5, 2, 100, "SP", true, Server, 0), {},
-         "Microsoft Windows Server&nbsp;2003 family, Standard Edition SP (Build 100)\n"},
-        {WindowsVersion(Nt, 5, 0, 100, "SP", true, Server, 0x80), {},
-         "Microsoft Windows 2000 Datacenter Server SP (Build 100)\n"},
-        {WindowsVersion(Nt, 5, 0, 100, "SP", true, Server, 0x2), {},
-         "Microsoft Windows 2000 Advanced Server SP (Build 100)\n"},
-        {WindowsVersion(Nt, 5, 0, 100, "SP", true, Server, 0), {}, "Microsoft Windows 2000 Server SP (Build 100)\n"},
-        {WindowsVersion(Nt, 4, 0, 100, "SP", true, Server, 0x2), {},
-         "Microsoft Windows NT Server 4.0, Enterprise Edition SP (Build 100)\n"},
-        {WindowsVersion(Nt, 6, 0, 100, "SP", true, Server, 0), {},
-         "Microsoft Windows Vista Server 4.0 SP (Build 100)\n"},
-        {WindowsVersion(Nt, 6, 1, 100, "SP", true, Server, 0x2), {},
-         "Microsoft Windows 7 Server 4.0, Enterprise Edition SP (Build 100)\n"},
+        {ServerSp(5, 2, 0x82), "Microsoft Windows Server&nbsp;2003 family, Datacenter Edition SP (Build 100)\n"},
+        {ServerSp(5, 2, 0x400), "Microsoft Windows Server&nbsp;2003 family, Web Edition SP (Build 100)\n"},
+        {ServerSp(5, 2, 0x410), "Microsoft Windows Server&nbsp;2003 family, Standard Edition SP (Build 100)\n"},
+        {ServerSp(5, 2, 0), "Microsoft Windows Server&nbsp;2003 family, Standard Edition SP (Build 100)\n"},
+        {ServerSp(5, 0, 0x80), "Microsoft Windows 2000 Datacenter Server SP (Build 100)\n"},
+        {ServerSp(5, 0, 0x2), "Microsoft Windows 2000 Advanced Server SP (Build 100)\n"},
+        {ServerSp(5, 0, 0), "Microsoft Windows 2000 Server SP (Build 100)\n"},
+        {ServerSp(4, 0, 0x2), "Microsoft Windows NT Server 4.0, Enterprise Edition SP (Build 100)\n"},
+        {ServerSp(6, 0, 0), "Microsoft Windows Vista Server 4.0 SP (Build 100)\n"},
+        {ServerSp(6, 1, 0x2), "Microsoft Windows 7 Server 4.0, Enterprise Edition SP (Build 100)\n"},
         // A domain controller has no edition.
-        {WindowsVersion(Nt, 5, 2, 100, "SP", true, VER_NT_DOMAIN_CONTROLLER, 0x2), {},
-         "Microsoft Windows Server&nbsp;2003 family, SP (Build 100)\n"},
+        {ServerSp(5, 2, 0x2, VER_NT_DOMAIN_CONTROLLER), "Microsoft Windows Server&nbsp;2003 family, SP (Build 100)\n"},
         // The basic form: the words lstrcmpiA matched, or the row ends without ProductType.
-        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false), {true, {false, true, false}, false, {}},
-         "Microsoft Windows NT Server 4.0 Service Pack 5 (Build 1381)\n"},
-        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false), {true, {}, false, {}},
-         "Microsoft Windows NT 4.0 Service Pack 5 (Build 1381)\n"},
-        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false), {}, "Microsoft Windows NT "},
-        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 6"), {false, {}, true, {}},
-         "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n"},
+        {Nt4Sp5, "Microsoft Windows NT Server 4.0 Service Pack 5 (Build 1381)\n",
+         {true, {false, true, false}, false, {}}},
+        {Nt4Sp5, "Microsoft Windows NT 4.0 Service Pack 5 (Build 1381)\n", {true, {}, false, {}}},
+        {Nt4Sp5, "Microsoft Windows NT "},
+        {WindowsVersion(Nt, 4, 0, 1381, "Service Pack 6"),
+         "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381)\n", {false, {}, true, {}}},
         // Windows 95, 98 and Me: the service pack's second letter names the release.
-        {WindowsVersion(Nine, 4, 0, 950, " C"), {}, "Microsoft Windows 95 OSR2 "},
-        {WindowsVersion(Nine, 4, 0, 950, " B"), {}, "Microsoft Windows 95 OSR2 "},
-        {WindowsVersion(Nine, 4, 0, 950, " A"), {}, "Microsoft Windows 95 "},
-        {WindowsVersion(Nine, 4, 10, 2222, " A "), {}, "Microsoft Windows 98 SE "},
-        {WindowsVersion(Nine, 4, 10, 1998, ""), {}, "Microsoft Windows 98 "},
-        {WindowsVersion(Nine, 4, 90, 3000, " "), {}, "Microsoft Windows Millennium Edition\n"},
-        {WindowsVersion(VER_PLATFORM_WIN32s, 1, 30, 0, ""), {}, "Microsoft Win32s\n"},
-        {WindowsVersion(3, 5, 1, 2600, ""), {}, ""},
+        {WindowsVersion(Nine, 4, 0, 950, " C"), "Microsoft Windows 95 OSR2 "},
+        {WindowsVersion(Nine, 4, 0, 950, " B"), "Microsoft Windows 95 OSR2 "},
+        {WindowsVersion(Nine, 4, 0, 950, " A"), "Microsoft Windows 95 "},
+        {WindowsVersion(Nine, 4, 10, 2222, " A "), "Microsoft Windows 98 SE "},
+        {WindowsVersion(Nine, 4, 10, 1998, ""), "Microsoft Windows 98 "},
+        {WindowsVersion(Nine, 4, 90, 3000, " "), "Microsoft Windows Millennium Edition\n"},
+        {WindowsVersion(VER_PLATFORM_WIN32s, 1, 30, 0, ""), "Microsoft Win32s\n"},
+        {WindowsVersion(3, 5, 1, 2600, ""), ""},
         // Only the build's low 16 bits.
-        {WindowsVersion(Nt, 5, 2, 0x10ECE, "", true, Server), {},
+        {WindowsVersion(Nt, 5, 2, 0x10ECE, "", true, Server),
          "Microsoft Windows Server&nbsp;2003 family, Standard Edition  (Build 3790)\n"},
     };
     for (const auto& row : rows) {
@@ -153,16 +151,15 @@ TEST(OsSectionTest, BasicFormReadsTheProductType)
         {std::string(80, 'W'), "Microsoft Windows NT 4.0 Service Pack 5 (Build 1381)\n"},
         {std::nullopt, "Microsoft Windows NT "},
     };
-    const OsVersionRecord nt4 = WindowsVersion(Nt, 4, 0, 1381, "Service Pack 5", false);
     for (const auto& row : rows) {
         TFakeSystem machine;
         machine.Keys[ProductOptions];
         if (row.Value) machine.Keys[ProductOptions]["ProductType"] = {REG_SZ, *row.Value};
-        EXPECT_EQ(row.Row, OsRow(machine, nt4));
+        EXPECT_EQ(row.Row, OsRow(machine, Nt4Sp5));
         EXPECT_EQ(1, machine.Closes) << row.Row;
     }
     TFakeSystem noKey;
-    EXPECT_EQ("Microsoft Windows NT ", OsRow(noKey, nt4));
+    EXPECT_EQ("Microsoft Windows NT ", OsRow(noKey, Nt4Sp5));
 }
 
 TEST(OsSectionTest, NinetyEightRowIsContinuedByTheComputerName)
