@@ -121,6 +121,6 @@ TEST(FaultTest, Current)
         TFakeCurrentSystem machine;
         TFakeSystem registry;
         CurrentMachine(machine, registry);
-        RunCurrent(machine, registry, XpVersion());
+        RunCurrent(machine, registry, WindowsVersion(VER_PLATFORM_WIN32_NT, 10, 0, 19045));
     });
 }

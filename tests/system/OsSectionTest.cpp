@@ -108,6 +108,28 @@ TEST(OsSectionTest, WriterRows)
     }
 }
 
+// Each piece of the row is an element of its own, as pass 2 shows them.
+TEST(OsSectionTest, EachPieceOfTheRowIsAnElement)
+{
+    const struct {
+        OsVersionRecord Version;
+        size_t Elements;
+    } rows[] = {
+        {Desktop(5, 1, 2600, 0x100, "Service Pack 3"), 3},  // product, edition, build
+        {WindowsVersion(Nine, 4, 0, 950, " C"), 2},          // 95, OSR2
+        {WindowsVersion(Nine, 4, 10, 2222, " A"), 2},        // 98, SE
+        {WindowsVersion(Nine, 4, 90, 3000, " "), 1},
+        {WindowsVersion(VER_PLATFORM_WIN32s, 1, 30, 0, ""), 1},
+    };
+    for (const auto& row : rows) {
+        OsRecord record;
+        record.ServicePack = row.Version.Info.szCSDVersion;
+        TSection section;
+        WriteOsSection(record, row.Version, section);
+        EXPECT_EQ(row.Elements, section.Lines().size()) << SectionText(section);
+    }
+}
+
 TEST(OsSectionTest, NtFourServicePackSixIsSixAWithTheHotfixKey)
 {
     const struct {
