@@ -42,20 +42,19 @@ void TCustomEdit::Append(std::string_view text)
     {
         TLock hold(Lock);
         // A row ends after its '\n'; a carriage return is never shown.
-        std::string piece;
-        auto addPiece = [this](std::string& piece) {
+        auto addPiece = [this](std::string piece) {
+            piece.erase(std::remove(piece.begin(), piece.end(), '\r'), piece.end());
             if (Lines.empty() || EndsRow(Lines.back()))
                 Lines.push_back(std::move(piece));
             else
                 Lines.back() += piece;
-            piece.clear();
         };
-        for (const char c : text) {
-            if (c == '\r') continue;
-            piece += c;
-            if (c == '\n') addPiece(piece);
+        size_t at = 0;
+        for (size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', at)) {
+            addPiece(std::string(text.substr(at, end + 1 - at)));
+            at = end + 1;
         }
-        addPiece(piece);
+        addPiece(std::string(text.substr(at)));
         ScrollBarUndrawn = true;
     }
     // Drawing the scroll bar costs a hundred times what setting it does, and
