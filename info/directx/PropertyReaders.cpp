@@ -47,14 +47,14 @@ void TDirectXInfo::WithProp(IDxDiagContainer* container, const wchar_t* name, VA
 std::string TDirectXInfo::ValueText(const VARIANT& value)
 {
     switch (value.vt) {
-        case VT_BSTR:
-            return NarrowText(value.bstrVal);
-        case VT_BOOL:
-            return value.boolVal != 0 ? "true" : "false";
-        case VT_UI4:
-            return std::to_string(value.ulVal);
-        default:
-            return std::to_string(value.lVal);  // a signed number keeps its minus sign
+    case VT_BSTR:
+        return NarrowText(value.bstrVal);
+    case VT_BOOL:
+        return value.boolVal != 0 ? "true" : "false";
+    case VT_UI4:
+        return std::to_string(value.ulVal);
+    default:
+        return std::to_string(value.lVal);  // a signed number keeps its minus sign
     }
 }
 
