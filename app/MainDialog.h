@@ -47,7 +47,7 @@ public:
     INT_PTR Run(HINSTANCE instance);
     static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Whether anything of a run is left: false before Start and after the exit.
+    // Whether anything of a run is left: false before the dialog opens and after the exit.
     bool HoldsARun() const { return Collectors != nullptr || Worker != nullptr; }
 
 private:

@@ -31,9 +31,8 @@ TViewFigures MeasureView(const std::deque<std::string>& elements, int paints)
     TCustomEdit& view = *FindCustomEdit(window);
     TViewFigures figures = {};
 
-    std::deque<std::string> copies = elements;
     const double start = NowMs();
-    for (std::string& element : copies) view.Append(element);
+    for (const std::string& element : elements) view.Append(element);
     figures.AppendMs = NowMs() - start;
     view.Refresh();  // the first paint sets the page, as in the program
     view.UpdateScrollBar();

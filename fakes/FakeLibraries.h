@@ -61,6 +61,9 @@ private:
     std::vector<TLibrary> Libraries;
 };
 
+// A fake's entry in its library, under the name the library exports it by.
+#define FAKE_EXPORT(name) {#name, FunctionCast<FARPROC>(&Fake##name)}
+
 // A function a fake library hands out. Having no object of its own, it calls
 // the member on the fake of the member's class that is current (see TCurrentFake).
 template <auto Member>

@@ -15,9 +15,6 @@
 #include "info/current/CurrentSystemApi.h"
 #include "info/current/CurrentSystemInfo.h"
 
-// A fake's entry in its library, under the name the library exports it by.
-#define FAKE_EXPORT(name) {#name, FunctionCast<FARPROC>(&Fake##name)}
-
 // One output of a fake graphics adapter, and its mode and DPI.
 struct TFakeDisplay {
     std::wstring Name = L"\\\\.\\DISPLAY1";

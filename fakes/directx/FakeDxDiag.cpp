@@ -138,7 +138,7 @@ HRESULT TFakeDirect3D::GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTE
 TFakeApi::TFakeApi() : Provider(*this)
 {
     Provide("d3d9.dll", reinterpret_cast<HMODULE>(0x5D3D0000),
-            {{"Direct3DCreate9", FunctionCast<FARPROC>(&FakeDirect3DCreate9)}});
+            {FAKE_EXPORT(Direct3DCreate9)});
 }
 
 bool TFakeApi::AllReleased() const

@@ -36,6 +36,9 @@ struct TFakeProp {
     std::wstring Text;
     bool NullText = false;
 };
+inline TFakeProp NumberProp(VARTYPE type, LONG number) { return {type, number, L"", false}; }
+inline TFakeProp TextProp(const std::wstring& text) { return {VT_BSTR, 0, text, false}; }
+inline TFakeProp NullTextProp() { return {VT_BSTR, 0, L"", true}; }
 
 class TFakeApi;
 
@@ -44,9 +47,9 @@ class TFakeContainer : public IDxDiagContainer, public TRefCounted {
 public:
     explicit TFakeContainer(TFakeApi& api) : Api(api) {}
     TFakeContainer& Child(const std::wstring& name);
-    void Set(const std::wstring& name, VARTYPE type, LONG number) { Props[name] = {type, number, L"", false}; }
-    void SetText(const std::wstring& name, const std::wstring& text) { Props[name] = {VT_BSTR, 0, text, false}; }
-    void SetNullText(const std::wstring& name) { Props[name] = {VT_BSTR, 0, L"", true}; }
+    void Set(const std::wstring& name, VARTYPE type, LONG number) { Props[name] = NumberProp(type, number); }
+    void SetText(const std::wstring& name, const std::wstring& text) { Props[name] = TextProp(text); }
+    void SetNullText(const std::wstring& name) { Props[name] = NullTextProp(); }
 
     bool FailCount = false;
     DWORD FailEnumAt = 0xFFFFFFFF;

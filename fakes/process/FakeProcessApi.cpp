@@ -6,10 +6,6 @@
 
 namespace {
 
-HANDLE WINAPI FakeCreateSnapshot(DWORD flags, DWORD processId)
-{
-    return TFakeProcessApi::Current().CreateToolhelp32Snapshot(flags, processId);
-}
 BOOL WINAPI FakeProcessFirst(HANDLE snapshot, LPPROCESSENTRY32 entry)
 {
     return TFakeProcessApi::Current().ProcessStep(snapshot, entry, true);
@@ -17,14 +13,6 @@ BOOL WINAPI FakeProcessFirst(HANDLE snapshot, LPPROCESSENTRY32 entry)
 BOOL WINAPI FakeProcessNext(HANDLE snapshot, LPPROCESSENTRY32 entry)
 {
     return TFakeProcessApi::Current().ProcessStep(snapshot, entry, false);
-}
-INT WINAPI FakeEnumTasks(DWORD processId, TASKENUMPROCEX callback, LPARAM user)
-{
-    return TFakeProcessApi::Current().EnumTasks(processId, callback, user);
-}
-BOOL WINAPI FakeQueryImage(HANDLE process, DWORD flags, LPSTR name, PDWORD size)
-{
-    return TFakeProcessApi::Current().QueryImage(process, flags, name, size);
 }
 
 std::string FileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
@@ -34,12 +22,12 @@ std::string FileName(const std::string& path) { return path.substr(path.rfind('\
 TFakeProcessApi::TFakeProcessApi()
 {
     Provide("Kernel32.DLL", FakeKernel32,
-            {{"CreateToolhelp32Snapshot", FunctionCast<FARPROC>(&FakeCreateSnapshot)},
+            {{"CreateToolhelp32Snapshot", CurrentFakeFunction<&TFakeProcessApi::CreateToolhelp32Snapshot>()},
              {"Process32First", FunctionCast<FARPROC>(&FakeProcessFirst)},
              {"Process32Next", FunctionCast<FARPROC>(&FakeProcessNext)},
-             {"QueryFullProcessImageNameA", FunctionCast<FARPROC>(&FakeQueryImage)}});
+             {"QueryFullProcessImageNameA", CurrentFakeFunction<&TFakeProcessApi::QueryImage>()}});
     Provide("VDMDBG.DLL", reinterpret_cast<HMODULE>(0x0D0D0000),
-            {{"VDMEnumTaskWOWEx", FunctionCast<FARPROC>(&FakeEnumTasks)}});
+            {{"VDMEnumTaskWOWEx", CurrentFakeFunction<&TFakeProcessApi::EnumTasks>()}});
 }
 
 HANDLE TFakeProcessApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId)

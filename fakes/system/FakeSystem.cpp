@@ -17,5 +17,5 @@ BOOL WINAPI FakeGlobalMemoryStatusEx(LPMEMORYSTATUSEX status)
 
 TFakeSystem::TFakeSystem()
 {
-    Provide("kernel32.dll", FakeKernel32, {{"GlobalMemoryStatusEx", FunctionCast<FARPROC>(&FakeGlobalMemoryStatusEx)}});
+    Provide("kernel32.dll", FakeKernel32, {FAKE_EXPORT(GlobalMemoryStatusEx)});
 }

@@ -14,11 +14,17 @@ std::string WhqlLevelText(DWORD level)
 DxAdapterRecord TDirectXInfo::ReadAdapter()
 {
     DxAdapterRecord adapter;
-    D3DADAPTER_IDENTIFIER9& identifier = adapter.Identifier;
+    D3DADAPTER_IDENTIFIER9 identifier = {};
     if (FAILED(Direct3D->GetAdapterIdentifier(D3DADAPTER_DEFAULT, 0, &identifier))) return adapter;
     adapter.Identified = true;
     adapter.Driver = PlatformText(identifier.Driver);
     adapter.Description = PlatformText(identifier.Description);
+    adapter.DriverVersion = identifier.DriverVersion;
+    adapter.VendorId = identifier.VendorId;
+    adapter.DeviceId = identifier.DeviceId;
+    adapter.SubSysId = identifier.SubSysId;
+    adapter.Revision = identifier.Revision;
+    adapter.WHQLLevel = identifier.WHQLLevel;
 
     const int guidTextSize = 512;
     WCHAR wideGuid[guidTextSize] = {};
@@ -32,20 +38,19 @@ DxAdapterRecord TDirectXInfo::ReadAdapter()
 void WriteAdapterSection(const DxAdapterRecord& adapter, TSection& section)
 {
     if (!adapter.Identified) return;
-    const D3DADAPTER_IDENTIFIER9& identifier = adapter.Identifier;
     section.AddLine(boost::format("Graphic Adapter information:\n"));
     section.AddLine(boost::format(" Driver Name : %s\n") % adapter.Driver);
     section.AddLine(boost::format(" Description : %s\n") % adapter.Description);
     section.AddLine(boost::format(" DeviceIdentifier : %S\n") % adapter.DeviceIdentifier);
-    const DWORD high = static_cast<DWORD>(identifier.DriverVersion.HighPart);
-    const DWORD low = identifier.DriverVersion.LowPart;
+    const DWORD high = static_cast<DWORD>(adapter.DriverVersion.HighPart);
+    const DWORD low = adapter.DriverVersion.LowPart;
     section.AddLine(boost::format(" Driver Version : %u.%u.%u.%u\n") % (high >> 16) % (high & 0xFFFF) % (low >> 16) %
                     (low & 0xFFFF));
-    section.AddLine(boost::format(" VendorId : %u\n") % identifier.VendorId);
-    section.AddLine(boost::format(" DeviceId : %u\n") % identifier.DeviceId);
-    section.AddLine(boost::format(" SubSysId : %u\n") % identifier.SubSysId);
-    section.AddLine(boost::format(" Revision : %u\n") % identifier.Revision);
+    section.AddLine(boost::format(" VendorId : %u\n") % adapter.VendorId);
+    section.AddLine(boost::format(" DeviceId : %u\n") % adapter.DeviceId);
+    section.AddLine(boost::format(" SubSysId : %u\n") % adapter.SubSysId);
+    section.AddLine(boost::format(" Revision : %u\n") % adapter.Revision);
     section.AddLine(boost::format("%s\n") %
-                    (" Windows Hardware Quality Labs(WHQL)妥当性レベル : " + WhqlLevelText(identifier.WHQLLevel)));
+                    (" Windows Hardware Quality Labs(WHQL)妥当性レベル : " + WhqlLevelText(adapter.WHQLLevel)));
     section.AddLine(boost::format("\n"));
 }

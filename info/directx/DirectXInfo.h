@@ -32,8 +32,9 @@ using DxProperties = std::vector<DxPropertyRecord>;
 // its texts as the report writes them.
 struct DxAdapterRecord {
     bool Identified = false;  // false: the adapter gave no identifier and has no lines
-    D3DADAPTER_IDENTIFIER9 Identifier = {};
     std::string Driver, Description, DeviceIdentifier;
+    LARGE_INTEGER DriverVersion = {};
+    DWORD VendorId = 0, DeviceId = 0, SubSysId = 0, Revision = 0, WHQLLevel = 0;
 };
 
 // One DirectX file as its row of the files table shows it.
@@ -75,6 +76,8 @@ public:
     std::string ReadText(IDxDiagContainer* container, const wchar_t* name, VARTYPE type);
 
 private:
+    // A VT_BOOL property; false when the container lacks it.
+    bool ReadFlag(IDxDiagContainer* container, const wchar_t* name);
     // Everything the provider and Direct3D answer, every reference released afterwards.
     DirectXRecord Read();
     bool OpenProvider();

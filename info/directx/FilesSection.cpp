@@ -15,8 +15,8 @@ DxListRecord<DxFileRecord> TDirectXInfo::ReadFiles()
     DxListRecord<DxFileRecord> files;
     files.Complete = WalkList(L"DxDiag_DirectXFiles", files.Opened, [&](IDxDiagContainer* container) {
         DxFileRecord file;
-        file.Debug = ReadText(container, L"bDebug", VT_BOOL) == "true";
-        file.Beta = ReadText(container, L"bBeta", VT_BOOL) == "true";
+        file.Debug = ReadFlag(container, L"bDebug");
+        file.Beta = ReadFlag(container, L"bBeta");
         file.Size = ReadText(container, L"lNumBytes", VT_I4);
         file.Date = ReadText(container, L"szDatestampLocalized", VT_BSTR);
         file.Language = ReadText(container, L"szLanguageEnglish", VT_BSTR);

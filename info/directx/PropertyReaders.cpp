@@ -77,6 +77,13 @@ std::string TDirectXInfo::ReadText(IDxDiagContainer* container, const wchar_t* n
     return text;
 }
 
+bool TDirectXInfo::ReadFlag(IDxDiagContainer* container, const wchar_t* name)
+{
+    bool flag = false;
+    WithProp(container, name, VT_BOOL, [&](const VARIANT& value) { flag = value.boolVal != 0; });
+    return flag;
+}
+
 bool TDirectXInfo::WalkList(const wchar_t* path, bool& opened, const std::function<void(IDxDiagContainer*)>& read)
 {
     TComRef<IDxDiagContainer> list;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "info/BoundedText.h"
+#include "info/Lookup.h"
 #include "info/PlatformBuffer.h"
 #include "info/Registry.h"
 #include "info/RuntimeFunction.h"
@@ -146,12 +147,13 @@ void WriteNetworkSection(const NetworkRecord& network, TSection& section)
         section.AddLine(boost::format("Domain Name: %s\n") % network.DomainName);
         for (const std::string& server : network.DnsServers)
             section.AddLine(boost::format("DNS Servers: %s\n") % server);
-        const std::pair<UINT, const char*> nodeTypes[] = {{BROADCAST_NODETYPE, "Broadcast"},
-                                                          {PEER_TO_PEER_NODETYPE, "PeerToPeer"},
-                                                          {MIXED_NODETYPE, "Mixed"},
-                                                          {HYBRID_NODETYPE, "Hybrid"}};
-        for (const auto& type : nodeTypes)
-            if (network.NodeType == type.first) section.AddLine(boost::format("NodeType: %s\n") % type.second);
+        const char* const nodeType = Lookup<UINT, const char*>(network.NodeType,
+                                                               {{BROADCAST_NODETYPE, "Broadcast"},
+                                                                {PEER_TO_PEER_NODETYPE, "PeerToPeer"},
+                                                                {MIXED_NODETYPE, "Mixed"},
+                                                                {HYBRID_NODETYPE, "Hybrid"}},
+                                                               nullptr);
+        if (nodeType != nullptr) section.AddLine(boost::format("NodeType: %s\n") % nodeType);
         if (network.EnableRouting != 0) section.AddLine(boost::format("EnableRouting.\n"));
         if (network.EnableProxy != 0) section.AddLine(boost::format("EnableProxy.\n"));
         if (network.EnableDns != 0) section.AddLine(boost::format("EnableDNS.\n"));

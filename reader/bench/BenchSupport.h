@@ -1,14 +1,12 @@
 #ifndef ENVCHECK_READER_BENCH_SUPPORT_H
 #define ENVCHECK_READER_BENCH_SUPPORT_H
 
-// What the reader's benchmarks share: a clock, a quantile of runs, and a sample read whole.
+// What the reader's benchmarks share: a clock, a quantile of runs, and the tests' file helpers.
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
+
+#include "../tests/Files.h"
 
 namespace bench {
 
@@ -24,12 +22,6 @@ inline double Quantile(std::vector<double> values, double fraction = 0.5)
 }
 
 inline double Median(std::vector<double> values) { return Quantile(std::move(values)); }
-
-inline std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 }  // namespace bench
 

@@ -37,7 +37,6 @@
 namespace fs = std::filesystem;
 using bench::Clock;
 using bench::Quantile;
-using bench::ReadAll;
 using bench::Since;
 
 namespace {
@@ -376,7 +375,7 @@ int main(int argc, char** argv)
     std::vector<std::string> files;
     for (size_t n = Copies; !failed && n < Copies + Uploads; ++n) {
         files.push_back((folder / CopyName(n)).string());
-        std::ofstream(files.back(), std::ios::binary) << Copy(samples, n);
+        WriteAll(files.back(), Copy(samples, n));
     }
     std::vector<double> desk, db;
     const std::string uploaded = (folder / "upload.db").string(), imported = (folder / "db.db").string();

@@ -33,7 +33,6 @@
 namespace fs = std::filesystem;
 using bench::Clock;
 using bench::Median;
-using bench::ReadAll;
 using bench::Since;
 
 namespace {
@@ -64,7 +63,7 @@ std::vector<std::string> MakeCopies(const fs::path& samples, const fs::path& fol
         if (at == std::string::npos) return {};
         text.replace(at + line.size() - 2, 2, "PC" + std::to_string(100000 + n));
         paths.push_back((folder / ("report-" + std::to_string(100000 + n) + ".txt")).string());
-        std::ofstream(paths.back(), std::ios::binary) << text;
+        WriteAll(paths.back(), text);
     }
     return paths;
 }
@@ -306,7 +305,7 @@ int main(int argc, char** argv)
     for (const auto& [name, bytes] : MakeHostile(failed ? "" : sample)) {
         if (failed) break;
         const std::string file = (folder / ("hostile-" + std::to_string(peaks.size()) + ".txt")).string();
-        std::ofstream(file, std::ios::binary) << bytes;
+        WriteAll(file, bytes);
         whys.emplace_back();
         peaks.emplace_back(name, HostilePeak(self, file, whys.back()));
     }

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/MainDialog.h"
-#include "app/ReportSaver.h"
 #include "info/WideText.h"
 #include "support/Await.h"
 #include "support/DialogDriver.h"

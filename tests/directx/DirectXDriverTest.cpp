@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "directx/DirectXTexts.h"
 #include "fakes/directx/FakeDxDiag.h"
 #include "info/directx/DirectXInfo.h"
 #include "support/SectionText.h"
@@ -18,12 +19,6 @@ std::vector<std::string> Elements(const TDirectXInfo& info)
 const std::string Failure = "DirectXの初期化に失敗しました\n";
 const std::string System = "DxDialog DirectX Infomation:\n";
 const std::string Sound = "DxDialog DirectSound Infomation:\n";
-const std::string Display = "DxDialog Display Infomation:\n";
-const std::string Files = "DxDialog DirectX File Infomation:\n";
-const std::string Rule = "+---+------------------------------------------+------------------+------------+------------+"
-                         "---------------------+------------+\n";
-const std::string Header = "|   | ファイル名                               | バージョン       | 属性       | 言語       "
-                           "|                日付 |     サイズ |\n";
 
 std::string Spaces(size_t count) { return std::string(count, ' '); }
 

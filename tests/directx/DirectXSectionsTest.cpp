@@ -2,18 +2,14 @@
 
 #include <string>
 
+#include "directx/DirectXTexts.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/directx/PropertyTables.h"
 #include "support/SectionText.h"
 
 namespace {
 
-const std::string Rule = "+---+------------------------------------------+------------------+------------+------------+"
-                         "---------------------+------------+\n";
-const std::string Header = "|   | ファイル名                               | バージョン       | 属性       | 言語       "
-                           "|                日付 |     サイズ |\n";
-const std::string Display = "DxDialog Display Infomation:\n";
-const std::string Box = "DxDialog DirectX File Infomation:\n" + Rule + Header + Rule;
+const std::string Box = Files + Rule + Header + Rule;
 
 template <typename Record>
 struct WriterRow {
@@ -25,11 +21,8 @@ struct WriterRow {
 template <typename Record, size_t Count, typename Write>
 void ExpectWritten(const WriterRow<Record> (&rows)[Count], Write write)
 {
-    for (const WriterRow<Record>& row : rows) {
-        TSection section;
-        write(row.Given, section);
-        EXPECT_EQ(row.Expected, SectionText(section)) << row.Case;
-    }
+    for (const WriterRow<Record>& row : rows)
+        EXPECT_EQ(row.Expected, SectionText(WrittenSection(write, row.Given))) << row.Case;
 }
 
 DxAdapterRecord Adapter(DWORD whqlLevel)
@@ -39,12 +32,12 @@ DxAdapterRecord Adapter(DWORD whqlLevel)
     adapter.Driver = "nvd3dum.dll";
     adapter.Description = "NVIDIA GeForce 9400M";
     adapter.DeviceIdentifier = "{AEB2CDD4-6E41-43EA-941C-8361CC760781}";
-    adapter.Identifier.DriverVersion.HighPart = 0x00060006;
-    adapter.Identifier.DriverVersion.LowPart = 0x000E000C;
-    adapter.Identifier.VendorId = 0x10DE;
-    adapter.Identifier.DeviceId = 0x06CD;
-    adapter.Identifier.Revision = 0xA1;
-    adapter.Identifier.WHQLLevel = whqlLevel;
+    adapter.DriverVersion.HighPart = 0x00060006;
+    adapter.DriverVersion.LowPart = 0x000E000C;
+    adapter.VendorId = 0x10DE;
+    adapter.DeviceId = 0x06CD;
+    adapter.Revision = 0xA1;
+    adapter.WHQLLevel = whqlLevel;
     return adapter;
 }
 

@@ -8,9 +8,6 @@
 
 namespace {
 
-TFakeProp Number(VARTYPE type, LONG number) { return {type, number, L"", false}; }
-TFakeProp Text(const std::wstring& text) { return {VT_BSTR, 0, text, false}; }
-const TFakeProp NullText = {VT_BSTR, 0, L"", true};
 const TFakeProp Missing = {};
 
 std::string Repeated(const char* text, int count)
@@ -49,30 +46,34 @@ TEST_F(PropertyReaderTest, EachTypeAsTheReportWritesIt)
     const std::string kana = Repeated("あ", 255);
     const std::wstring speaker = L"スピーカー (Realtek High Definition Audio)";
     const ReadRow rows[] = {
-        {L"nD3DDebugLevel", Number(VT_I4, -1), VT_I4, 0, " nD3DDebugLevel: -1\n"},
-        {L"nD3DDebugLevel", Number(VT_I4, -1), VT_UI4, 0, ""},
-        {L"dwFlags", Number(VT_UI4, -1), VT_UI4, 0, " dwFlags: 4294967295\n"},
-        {L"bDebug", Number(VT_BOOL, 1), VT_BOOL, 0, " bDebug: true\n"},
-        {L"bBeta", Number(VT_BOOL, 0), VT_BOOL, 0, " bBeta: false\n"},
-        {L"szNotesEnglish", Text(L""), VT_BSTR, 0, " szNotesEnglish: \n"},
-        {L"szRegHelpText", NullText, VT_BSTR, 0, " szRegHelpText: \n"},
-        {L"szName", Number(VT_I4, 7), VT_BSTR, 0, ""},
-        {L"byRef", Number(VT_BSTR | VT_BYREF, 0), VT_BSTR, 0, ""},
+        {L"nD3DDebugLevel", NumberProp(VT_I4, -1), VT_I4, 0, " nD3DDebugLevel: -1\n"},
+        {L"nD3DDebugLevel", NumberProp(VT_I4, -1), VT_UI4, 0, ""},
+        {L"dwFlags", NumberProp(VT_UI4, -1), VT_UI4, 0, " dwFlags: 4294967295\n"},
+        {L"bDebug", NumberProp(VT_BOOL, 1), VT_BOOL, 0, " bDebug: true\n"},
+        {L"bBeta", NumberProp(VT_BOOL, 0), VT_BOOL, 0, " bBeta: false\n"},
+        {L"szNotesEnglish", TextProp(L""), VT_BSTR, 0, " szNotesEnglish: \n"},
+        {L"szRegHelpText", NullTextProp(), VT_BSTR, 0, " szRegHelpText: \n"},
+        {L"szName", NumberProp(VT_I4, 7), VT_BSTR, 0, ""},
+        {L"byRef", NumberProp(VT_BSTR | VT_BYREF, 0), VT_BSTR, 0, ""},
         {L"dwMissing", Missing, VT_UI4, 0, ""},
         {L"bMissing", Missing, VT_BOOL, 0, ""},
         // cp932 whatever the system's ANSI code page; outside cp932 a question mark each, never a look-alike.
-        {L"szDescription", Text(speaker), VT_BSTR, 0, " szDescription: スピーカー (Realtek High Definition Audio)\n"},
-        {L"szDescription", Text(speaker), VT_BSTR, CP_UTF8, " szDescription: スピーカー (Realtek High Definition Audio)\n"},
-        {L"szDescription", Text(speaker), VT_BSTR, 1252, " szDescription: スピーカー (Realtek High Definition Audio)\n"},
-        {L"szOther", Text(L"caf\u00e9 \ud55c!"), VT_BSTR, 0, " szOther: caf? ?!\n"},
-        {L"szOther", Text(L"caf\u00e9 \ud55c!"), VT_BSTR, CP_UTF8, " szOther: caf? ?!\n"},
-        {L"szOther", Text(L"caf\u00e9 \ud55c!"), VT_BSTR, 1252, " szOther: caf? ?!\n"},
+        {L"szDescription", TextProp(speaker), VT_BSTR, 0,
+         " szDescription: スピーカー (Realtek High Definition Audio)\n"},
+        {L"szDescription", TextProp(speaker), VT_BSTR, CP_UTF8,
+         " szDescription: スピーカー (Realtek High Definition Audio)\n"},
+        {L"szDescription", TextProp(speaker), VT_BSTR, 1252,
+         " szDescription: スピーカー (Realtek High Definition Audio)\n"},
+        {L"szOther", TextProp(L"caf\u00e9 \ud55c!"), VT_BSTR, 0, " szOther: caf? ?!\n"},
+        {L"szOther", TextProp(L"caf\u00e9 \ud55c!"), VT_BSTR, CP_UTF8, " szOther: caf? ?!\n"},
+        {L"szOther", TextProp(L"caf\u00e9 \ud55c!"), VT_BSTR, 1252, " szOther: caf? ?!\n"},
         // At most 511 bytes, cut between characters.
-        {L"szAscii", Text(std::wstring(600, L'a')), VT_BSTR, 0, " szAscii: " + std::string(511, 'a') + "\n"},
-        {L"szOdd", Text(L"a" + std::wstring(300, L'\u3042')), VT_BSTR, 0, " szOdd: a" + kana + "\n"},
-        {L"szOdd", Text(L"a" + std::wstring(300, L'\u3042')), VT_BSTR, CP_UTF8, " szOdd: a" + kana + "\n"},
-        {L"szEven", Text(L"aa" + std::wstring(300, L'\u3042')), VT_BSTR, 0, " szEven: aa" + kana.substr(0, 508) + "\n"},
-        {L"szEven", Text(L"aa" + std::wstring(300, L'\u3042')), VT_BSTR, CP_UTF8,
+        {L"szAscii", TextProp(std::wstring(600, L'a')), VT_BSTR, 0, " szAscii: " + std::string(511, 'a') + "\n"},
+        {L"szOdd", TextProp(L"a" + std::wstring(300, L'\u3042')), VT_BSTR, 0, " szOdd: a" + kana + "\n"},
+        {L"szOdd", TextProp(L"a" + std::wstring(300, L'\u3042')), VT_BSTR, CP_UTF8, " szOdd: a" + kana + "\n"},
+        {L"szEven", TextProp(L"aa" + std::wstring(300, L'\u3042')), VT_BSTR, 0,
+         " szEven: aa" + kana.substr(0, 508) + "\n"},
+        {L"szEven", TextProp(L"aa" + std::wstring(300, L'\u3042')), VT_BSTR, CP_UTF8,
          " szEven: aa" + kana.substr(0, 508) + "\n"},
     };
     for (const ReadRow& row : rows) {

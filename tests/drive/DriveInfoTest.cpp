@@ -68,11 +68,7 @@ TEST(DriveInfoTest, WrittenFromTheRecordsAlone)
          "Drive : N:\\\n VolumeName: \n FileSystem: \n FileSystemFlag: 0\n SerialNumber: 0\n"
          " MaximumComponentLength : 0\n nDriveType: ネットワークドライブ\n TotalBytes: 0\n FreeBytes: 0\n\n"},
     };
-    for (const auto& row : rows) {
-        TSection section;
-        WriteDriveSection(row.Drives, section);
-        EXPECT_EQ(row.Section, SectionText(section));
-    }
+    for (const auto& row : rows) EXPECT_EQ(row.Section, SectionText(WrittenSection(WriteDriveSection, row.Drives)));
 }
 
 TEST(DriveInfoTest, EveryTypeText)

@@ -1,5 +1,6 @@
 #include "fault/FaultRun.h"
 
+#include "current/MachineRun.h"
 #include "info/current/CurrentSystemInfo.h"
 #include "info/directx/DirectXInfo.h"
 #include "info/drive/DriveInfo.h"
@@ -284,15 +285,7 @@ Lines RunCurrent(TFakeCurrentSystem& machine, TFakeSystem& registry, const OsVer
     EXPECT_NO_THROW(info.Collect(version));
     CheckElements(info, "Current system information:\n");
     EXPECT_EQ("\n", info.GetLines().back());
-    EXPECT_EQ(0, machine.LiveObjects) << "DXGI or WMI objects not released";
-    EXPECT_EQ(0, machine.OpenLibraries());
-    EXPECT_EQ(0, machine.DcsHeld);
-    EXPECT_EQ("", machine.Held());
-    EXPECT_EQ(0, machine.DeviceListsHeld);
-    EXPECT_EQ(0, machine.ObjectsAliveAtFree) << "a library freed before its objects";
-    EXPECT_LE(machine.Factories, 1);
-    EXPECT_LE(machine.Direct3D12Devices, static_cast<int>(machine.Gpus.size()));
-    EXPECT_EQ(registry.Open.size(), static_cast<size_t>(registry.Closes)) << "each opened key is closed once";
+    CheckBooks(machine, registry);
     // The thread's DPI awareness is what it was, whatever failed.
     if (machine.Awareness.size() > 1) {
         EXPECT_EQ(DPI_AWARENESS_CONTEXT_UNAWARE, machine.Awareness.back());

@@ -92,7 +92,7 @@ TEST(FaultTest, Process)
 
 TEST(FaultTest, Service)
 {
-    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
+    const OsVersionRecord version = XpVersion();
     FailEachCall("service", [&](bool) {
         TFakeServiceApi api;
         ServiceMachine(api);
@@ -102,7 +102,7 @@ TEST(FaultTest, Service)
 
 TEST(FaultTest, Network)
 {
-    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
+    const OsVersionRecord version = XpVersion();
     Lines normal;
     FailEachCall("network", [&](bool counting) {
         TFakeNetworkApi api;

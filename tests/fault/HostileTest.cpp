@@ -393,7 +393,7 @@ TEST(HostileTest, Process)
 
 TEST(HostileTest, Service)
 {
-    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
+    const OsVersionRecord version = XpVersion();
     EachCase<THostileService>(
         "service",
         {"returned count far beyond the records", "needed size far beyond any buffer", "needed size 0",
@@ -405,7 +405,7 @@ TEST(HostileTest, Service)
 
 TEST(HostileTest, Network)
 {
-    const OsVersionRecord version = WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1);
+    const OsVersionRecord version = XpVersion();
     EachCase<THostileNetwork>(
         "network",
         {"parameters ask for far more than any buffer", "parameters ask for 0 bytes",

@@ -14,7 +14,7 @@ const std::string Heading = "Network Infomation:\n";
 const std::string Parameters =
     "Host Name: PLAYER-PC\nDomain Name: example.jp\nDNS Servers: 192.168.0.1\nNodeType: Hybrid\n\n";
 
-const OsVersionRecord Windows98 = WindowsVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, "", false);
+const OsVersionRecord Windows98 = Windows98Version();
 
 class NetworkInfoTest : public ::testing::Test {
 protected:
@@ -101,13 +101,10 @@ TEST(NetworkWriterTest, Rows)
         network.NodeType = row.NodeType;
         network.AdaptersAsked = row.AdaptersAsked;
         network.Adapters = row.Adapters;
-        TSection section;
-        WriteNetworkSection(network, section);
-        EXPECT_EQ(Heading + row.Text, SectionText(section)) << row.NodeType;
+        EXPECT_EQ(Heading + row.Text, SectionText(WrittenSection(WriteNetworkSection, network))) << row.NodeType;
     }
-    TSection failed;
-    WriteNetworkSection(NetworkRecord(), failed);
-    EXPECT_EQ(Heading + "ネットワークのパラメータの取得に失敗しました。\n", SectionText(failed));
+    EXPECT_EQ(Heading + "ネットワークのパラメータの取得に失敗しました。\n",
+              SectionText(WrittenSection(WriteNetworkSection, NetworkRecord())));
 }
 
 TEST_F(NetworkInfoTest, OnlyTheSecondParametersCallDecides)

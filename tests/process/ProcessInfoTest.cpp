@@ -12,7 +12,7 @@ namespace {
 const OsVersionRecord Vista = WindowsVersion(VER_PLATFORM_WIN32_NT, 6, 0, 6002);
 const OsVersionRecord Nt4 = WindowsVersion(VER_PLATFORM_WIN32_NT, 4, 0, 1381, "Service Pack 6", false);
 const OsVersionRecord Nt351 = WindowsVersion(VER_PLATFORM_WIN32_NT, 3, 51, 1057, "", false);
-const OsVersionRecord Windows98 = WindowsVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, "", false);
+const OsVersionRecord Windows98 = Windows98Version();
 const OsVersionRecord Win32s = WindowsVersion(VER_PLATFORM_WIN32s, 3, 10, 0, "", false);
 
 std::string Rule(int id, int image, int path)
@@ -65,11 +65,8 @@ TEST(ProcessInfoTest, WriterRows)
         {{{7, "a.exe", "a.exe"}}, Nt351, "Process Enum:\n\n"},
         {{{7, "a.exe", "a.exe"}}, Win32s, "Process Enum:\n\n"},
     };
-    for (const auto& row : rows) {
-        TSection section;
-        WriteProcessSection(row.Processes, row.Version, section);
-        EXPECT_EQ(row.Text, SectionText(section)) << row.Text;
-    }
+    for (const auto& row : rows)
+        EXPECT_EQ(row.Text, SectionText(WrittenSection(WriteProcessSection, row.Processes, row.Version))) << row.Text;
     // Each rule dash and padding space stands alone: 3 rules of 31, a header of 11 and a row of 18.
     TSection section;
     WriteProcessSection({{7, "a.exe", "a.exe"}}, Vista, section);

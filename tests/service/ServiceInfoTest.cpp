@@ -63,8 +63,7 @@ TEST(ServiceInfoTest, WriterRows)
         {{List::ManagerRefused, ERROR_SERVICE_DATABASE_LOCKED, {}}, VER_PLATFORM_WIN32_NT, "サービスの取得に失敗。\n"},
     };
     for (const auto& row : rows) {
-        TSection section;
-        WriteServiceSection(row.Services, WindowsVersion(row.Platform, 5, 1), section);
+        const TSection section = WrittenSection(WriteServiceSection, row.Services, WindowsVersion(row.Platform, 5, 1));
         EXPECT_EQ(Heading + row.Text, SectionText(section)) << row.Text;
     }
     EXPECT_EQ("| Odd" + std::string(57, ' ') + " | odd" + std::string(15, ' ') + " | " + std::string(20, ' ') + " |\n",
@@ -89,8 +88,7 @@ TEST(ServiceInfoTest, TwoTablesWithStatesAndOverlongNames)
 TEST(ServiceInfoTest, OnlyTheNtFamilyHasServices)
 {
     TFakeServiceApi api;
-    EXPECT_EQ(Heading + "NT系OSではないので処理をスキップします。\n",
-              Listed(api, WindowsVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, "", false)));
+    EXPECT_EQ(Heading + "NT系OSではないので処理をスキップします。\n", Listed(api, Windows98Version()));
     EXPECT_TRUE(api.LoadedPaths.empty());
 }
 

@@ -59,5 +59,16 @@ inline OsVersionRecord WindowsVersion(DWORD platform, DWORD major, DWORD minor, 
 
 // Windows XP SP3 as most rows see it.
 inline OsVersionRecord XpVersion() { return WindowsVersion(VER_PLATFORM_WIN32_NT, 5, 1, 2600, "Service Pack 3"); }
+// Windows 98 SE, which fills only the basic form.
+inline OsVersionRecord Windows98Version() { return WindowsVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, "", false); }
+
+// The section a writer makes of its records.
+template <typename Write, typename... Records>
+TSection WrittenSection(Write write, const Records&... records)
+{
+    TSection section;
+    write(records..., section);
+    return section;
+}
 
 #endif

@@ -27,14 +27,10 @@ OsVersionRecord ServerSp(DWORD major, DWORD minor, WORD suite, BYTE productType 
     return WindowsVersion(Nt, major, minor, 100, "SP", true, productType, suite);
 }
 
-// The row a whole run writes: after the memory section, before the computer name.
+// The row the collector gathers and writes for the machine.
 std::string OsRow(TFakeSystem& machine, const OsVersionRecord& version)
 {
-    TSystemInfo info(machine, machine, machine);
-    info.Collect(version);
-    const std::string text = SectionText(info);
-    const size_t begin = text.find("\n\n", text.find("Memory information: \n")) + 2;
-    return text.substr(begin, text.find("Computer name:  ") - begin);
+    return SectionText(WrittenSection(WriteOsSection, TSystemInfo(machine, machine, machine).ReadOs(version), version));
 }
 
 }  // namespace
@@ -102,9 +98,7 @@ TEST(OsSectionTest, WriterRows)
     for (const auto& row : rows) {
         OsRecord record = row.Record;
         record.ServicePack = row.Version.Info.szCSDVersion;
-        TSection section;
-        WriteOsSection(record, row.Version, section);
-        EXPECT_EQ(row.Row, SectionText(section));
+        EXPECT_EQ(row.Row, SectionText(WrittenSection(WriteOsSection, record, row.Version)));
     }
 }
 
@@ -124,8 +118,7 @@ TEST(OsSectionTest, EachPieceOfTheRowIsAnElement)
     for (const auto& row : rows) {
         OsRecord record;
         record.ServicePack = row.Version.Info.szCSDVersion;
-        TSection section;
-        WriteOsSection(record, row.Version, section);
+        const TSection section = WrittenSection(WriteOsSection, record, row.Version);
         EXPECT_EQ(row.Elements, section.Lines().size()) << SectionText(section);
     }
 }

@@ -37,21 +37,15 @@ TFakeSystem Machine()
 // One section as the collector gathers and writes it.
 TSection Hardware(TFakeSystem& machine)
 {
-    TSection section;
-    WriteHardwareSection(TSystemInfo(machine, machine, machine).ReadHardware(), section);
-    return section;
+    return WrittenSection(WriteHardwareSection, TSystemInfo(machine, machine, machine).ReadHardware());
 }
 TSection Memory(TFakeSystem& machine)
 {
-    TSection section;
-    WriteMemorySection(TSystemInfo(machine, machine, machine).ReadMemory(), section);
-    return section;
+    return WrittenSection(WriteMemorySection, TSystemInfo(machine, machine, machine).ReadMemory());
 }
 TSection Names(TFakeSystem& machine)
 {
-    TSection section;
-    WriteNamesSection(TSystemInfo(machine, machine, machine).ReadNames(), section);
-    return section;
+    return WrittenSection(WriteNamesSection, TSystemInfo(machine, machine, machine).ReadNames());
 }
 
 }  // namespace
@@ -147,9 +141,8 @@ TEST(HardwareSectionTest, AddressesAboveFourGigabytesKeepEveryDigit)
     if (sizeof(void*) < 8) GTEST_SKIP() << "a 32-bit build has no such address";
     HardwareRecord record;
     record.System.lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(0x7FFFFFFEFFFFull));
-    TSection section;
-    WriteHardwareSection(record, section);
-    EXPECT_EQ("  Maximum application address: 7FFFFFFEFFFF\n", SectionText(section, {"  Maximum"}));
+    EXPECT_EQ("  Maximum application address: 7FFFFFFEFFFF\n",
+              SectionText(WrittenSection(WriteHardwareSection, record), {"  Maximum"}));
 }
 
 TEST(MemorySectionTest, ExtendedCountsInTwelveWideFields)
